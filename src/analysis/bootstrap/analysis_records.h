@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+// The user's choices for one effect-size run.
+struct AnalysisOptions {
+    std::int32_t lngVar1 = 9999999;
+    std::int32_t lngVar2 = 9999999;
+    std::int32_t lngTrials = 600;
+    float sngConfidenceLevel = 0.95f;  // 0.9f, 0.95f or 0.99f: the nearest singles
+    std::int32_t lngNonpooledSdVar = 1;
+};
+
+struct GroupStats {
+    std::int32_t lngN = 0;
+    float sngMean = 0.0f;
+    float sngTrimmedMean = 0.0f;
+    float sngVariance = 0.0f;
+    float sngWinsMean = 0.0f;
+    float sngWinsVariance = 0.0f;
+};
+
+// A d that is not computable holds 9999999.
+struct EffectSizes {
+    float sngPooledVar = 0.0f;
+    float sngPooledWinsVar = 0.0f;
+    float sngPooledD = 0.0f;
+    float sngPooledRobustD = 0.0f;
+    float sngNonpooledD = 0.0f;
+    float sngNonpooledRobustD = 0.0f;
+};
+
+struct PercentileInterval {
+    float sngLower = 0.0f;
+    float sngUpper = 0.0f;
+};
+
+struct BootstrapSummary {
+    std::int32_t lngTrials = 0;
+    std::int32_t lngValidPooledD = 0;
+    std::int32_t lngValidPooledRobustD = 0;
+    std::int32_t lngValidNonpooledD = 0;
+    std::int32_t lngValidNonpooledRobustD = 0;
+    PercentileInterval ciPooledD;
+    PercentileInterval ciPooledRobustD;
+    PercentileInterval ciNonpooledD;
+    PercentileInterval ciNonpooledRobustD;
+};
+
+}  // namespace velmora

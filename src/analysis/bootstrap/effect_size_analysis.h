@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "analysis/bootstrap/analysis_records.h"
+#include "data/data_set.h"
+#include "runtime/random_stream.h"
+
+namespace velmora {
+
+// Observers of a run. Both are optional.
+struct BootstrapHooks {
+    // Called with t before the draws of trial t (1..T); the dialog repaints its trial box.
+    std::function<void(std::int32_t t)> progress;
+    // Called with every trial's estimates (invalid ones hold 9999999), in trial order.
+    std::function<void(std::int32_t t, const EffectSizes& estimates)> trial;
+    // Worker threads for the trials; the result never depends on it. 0 = choose.
+    int threads = 1;
+};
+
+enum class AnalysisStatus { Completed, Stopped };
+
+struct AnalysisRun {
+    AnalysisStatus status = AnalysisStatus::Stopped;
+    // When stopped: the exact text of the "Analysis Error" box, e.g.
+    // "Variable 1 and Variable 2 are identical." or
+    // "Group 1 and Group 2 both have a zero variance."
+    std::string message;
+    // When completed: the observed results, the summary and the report text.
+    GroupStats stats1;
+    GroupStats stats2;
+    EffectSizes observed;
+    BootstrapSummary summary;
+    std::string report;
+};
+
+// The OK command of the bootstrap dialog after the random stream has been
+// seeded: the validations in their order, the observed pass, the zero-variance
+// stop, the trials, the intervals and the report.
+AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options, RandomStream& random,
+                                  const BootstrapHooks& hooks = {});
+
+}  // namespace velmora

@@ -1,0 +1,26 @@
+#include "data/data_set.h"
+
+namespace velmora {
+
+DataMatrix::DataMatrix(std::int32_t numCases) : m_allocated(true), m_numCases(numCases < 0 ? 0 : numCases) {}
+
+const float* DataMatrix::columnData(std::int32_t j) const {
+    const std::size_t col = static_cast<std::size_t>(j);
+    if (!m_allocated || col >= m_columns.size() || m_columns[col].empty()) return nullptr;
+    return m_columns[col].data();
+}
+
+float* DataMatrix::column(std::int32_t j) {
+    const std::size_t col = static_cast<std::size_t>(j);
+    if (col >= m_columns.size()) m_columns.resize(col + 1);
+    if (m_columns[col].empty()) m_columns[col].assign(static_cast<std::size_t>(m_numCases) + 1, 0.0f);
+    return m_columns[col].data();
+}
+
+std::size_t DataMatrix::storedColumns() const {
+    std::size_t n = 0;
+    for (const auto& c : m_columns) n += c.empty() ? 0 : 1;
+    return n;
+}
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+enum class MessageButtons { Ok, YesNoCancel };  // with YesNoCancel, Yes is the default
+enum class MessageIcon { Warning };
+// Closed: the box was closed without a choice.
+enum class MessageResult { Ok, Yes, No, Cancel, Closed };
+
+// Modal message boxes. The desktop program shows real ones; tests script the
+// answer and check what was shown.
+class MessageBoxService {
+public:
+    virtual ~MessageBoxService() = default;
+    virtual MessageResult show(const std::string& text, const std::string& title, MessageIcon icon,
+                               MessageButtons buttons) = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+// A uniform pseudo-random stream. Tests plug in their own.
+class RandomStream {
+public:
+    virtual ~RandomStream() = default;
+    // Uniform single in [0, 1): the top 24 bits of the generator times 2^-24,
+    // so it can never reach 1.
+    virtual float nextSingle() = 0;
+    // 64 uniformly random bits (for draws that need more than 24 bits).
+    virtual std::uint64_t nextBits64() = 0;
+};
+
+// The system's generator: xoshiro256** seeded through splitmix64. The same
+// seed gives the same stream on every machine.
+class DefaultRandomStream final : public RandomStream {
+public:
+    explicit DefaultRandomStream(std::uint64_t seed = 0) { reseed(seed); }
+    void reseed(std::uint64_t seed);
+    float nextSingle() override;
+    std::uint64_t nextBits64() override;
+
+private:
+    std::uint64_t m_s[4] = {};
+};
+
+}  // namespace velmora

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "runtime/message_box.h"
+
+namespace velmora::testing {
+
+// Records every box shown and answers from a script (Ok / Yes when the script is empty).
+class FakeMessageBox final : public MessageBoxService {
+public:
+    struct Shown {
+        std::string text;
+        std::string title;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+
+    void script(MessageResult answer) { m_answers.push_back(answer); }
+
+    MessageResult show(const std::string& text, const std::string& title, MessageIcon icon,
+                       MessageButtons buttons) override {
+        shown.push_back({text, title, icon, buttons});
+        if (!m_answers.empty()) {
+            const MessageResult r = m_answers.front();
+            m_answers.pop_front();
+            return r;
+        }
+        return buttons == MessageButtons::Ok ? MessageResult::Ok : MessageResult::Yes;
+    }
+
+    std::vector<Shown> shown;
+
+private:
+    std::deque<MessageResult> m_answers;
+};
+
+}  // namespace velmora::testing
