@@ -1,0 +1,3 @@
+#include "data/delimited_import.h"
+
+namespace velmora {}  // placeholder, being written

@@ -1,0 +1,3 @@
+#include "data/frm_navigate.h"
+
+namespace velmora {}  // placeholder, being written

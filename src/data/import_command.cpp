@@ -1,0 +1,3 @@
+#include "data/import_command.h"
+
+namespace velmora {}  // placeholder, being written

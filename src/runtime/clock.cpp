@@ -1,0 +1,3 @@
+#include "runtime/clock.h"
+
+namespace velmora {}  // placeholder, being written

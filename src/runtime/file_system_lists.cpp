@@ -1,0 +1,3 @@
+#include "runtime/file_system_lists.h"
+
+namespace velmora {}  // placeholder, being written

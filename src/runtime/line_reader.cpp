@@ -1,0 +1,3 @@
+#include "runtime/line_reader.h"
+
+namespace velmora {}  // placeholder, being written

@@ -1,0 +1,3 @@
+#include "runtime/number_text.h"
+
+namespace velmora {}  // placeholder, being written

@@ -1,0 +1,3 @@
+#include "runtime/random_stream.h"
+
+namespace velmora {}  // placeholder, being written

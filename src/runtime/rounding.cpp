@@ -1,0 +1,3 @@
+#include "runtime/rounding.h"
+
+namespace velmora {}  // placeholder, being written

@@ -1,0 +1,3 @@
+#include "runtime/split.h"
+
+namespace velmora {}  // placeholder, being written

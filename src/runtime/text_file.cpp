@@ -1,0 +1,3 @@
+#include "runtime/text_file.h"
+
+namespace velmora {}  // placeholder, being written

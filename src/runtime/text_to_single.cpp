@@ -1,0 +1,3 @@
+#include "runtime/text_to_single.h"
+
+namespace velmora {}  // placeholder, being written
