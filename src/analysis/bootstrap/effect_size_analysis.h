@@ -20,7 +20,10 @@ struct BootstrapHooks {
     int threads = 1;
 };
 
-enum class AnalysisStatus { Completed, Stopped };
+// Stopped: one of the dialog's messages (shown in an "Analysis Error" box).
+// Fault: an arithmetic fault such as overflow; the dialog ends silently, the
+// batch program reports `message`.
+enum class AnalysisStatus { Completed, Stopped, Fault };
 
 struct AnalysisRun {
     AnalysisStatus status = AnalysisStatus::Stopped;

@@ -1,0 +1,16 @@
+#include "analysis/bootstrap/column_rule.h"
+
+namespace velmora {
+
+std::string PadCell(std::string_view text, int width, CellAlign align) {
+    const std::size_t w = width < 0 ? 0 : static_cast<std::size_t>(width);
+    const std::size_t fill = text.size() < w ? w - text.size() : 0;
+    std::string cell;
+    cell.reserve(text.size() + fill);
+    if (align == CellAlign::Right) cell.append(fill, ' ');
+    cell.append(text);
+    if (align == CellAlign::Left) cell.append(fill, ' ');
+    return cell;
+}
+
+}  // namespace velmora
