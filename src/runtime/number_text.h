@@ -13,6 +13,8 @@ std::string integerText(std::int64_t value);
 // exponent form ("1.234568E+07", "1E-05") from 1E+07 on and below 1E-04.
 std::string singleText(float value);
 // Rule 3: as rule 2 with 15 significant digits and the large exponent form from 1E+15 on.
+// The form (plain or exponent) is chosen on the value after rounding to the
+// significant digits. A NaN prints "NaN", the infinities "Inf" and "-Inf".
 std::string doubleText(double value);
 
 }  // namespace velmora
