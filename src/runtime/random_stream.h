@@ -15,12 +15,19 @@ public:
     virtual std::uint64_t nextBits64() = 0;
 };
 
+// One splitmix64 step: advances `state` and returns its mixed output
+// (0xE220A8397B1DCDAF for state 0). Seeds the generator and mixes clock seeds.
+std::uint64_t splitMix64(std::uint64_t& state);
+
 // The system's generator: xoshiro256** seeded through splitmix64. The same
 // seed gives the same stream on every machine.
 class DefaultRandomStream final : public RandomStream {
 public:
     explicit DefaultRandomStream(std::uint64_t seed = 0) { reseed(seed); }
     void reseed(std::uint64_t seed);
+    // Sets the four state words directly (they must not all be zero), so the
+    // generator can be checked against known sequences.
+    void setState(std::uint64_t s0, std::uint64_t s1, std::uint64_t s2, std::uint64_t s3);
     float nextSingle() override;
     std::uint64_t nextBits64() override;
 
