@@ -1,3 +1,136 @@
 #include "runtime/text_file.h"
 
-namespace velmora {}  // placeholder, being written
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#include "runtime/line_reader.h"
+
+namespace velmora {
+
+namespace {
+
+void setError(std::string* error, int code) {
+    if (error != nullptr) *error = std::strerror(code);
+}
+
+}  // namespace
+
+std::optional<std::string> readFileBytes(const std::string& path, std::string* error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, errno);
+        return std::nullopt;
+    }
+    std::string bytes;
+    int failure = 0;
+    try {
+        // A regular file's size lets the buffer be sized once; whatever else
+        // there is (a pipe, a file that grew) is appended in chunks.
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+            bytes.resize(static_cast<std::size_t>(info.st_size));
+        }
+        std::size_t used = 0;
+        while (used < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                failure = errno;
+                break;
+            }
+            if (got == 0) break;
+            used += static_cast<std::size_t>(got);
+        }
+        bytes.resize(used);
+        char chunk[65536];
+        while (failure == 0) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) failure = errno;
+            if (got <= 0) break;
+            bytes.append(chunk, static_cast<std::size_t>(got));
+        }
+    } catch (const std::bad_alloc&) {
+        failure = ENOMEM;
+    } catch (const std::length_error&) {
+        failure = ENOMEM;
+    }
+    ::close(fd);
+    if (failure != 0) {
+        setError(error, failure);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool TextFileInput::open(const std::string& path, std::string* error) {
+    close();
+    std::optional<std::string> bytes = readFileBytes(path, error);
+    if (!bytes) return false;
+    m_bytes = std::move(*bytes);
+    m_pos = 0;
+    m_open = true;
+    return true;
+}
+
+bool TextFileInput::atEnd() const { return !m_open || m_pos >= m_bytes.size(); }
+
+std::string TextFileInput::nextLine() {
+    if (atEnd()) return {};
+    const LineSpan span = findLine(m_bytes, m_pos);
+    std::string line = m_bytes.substr(m_pos, span.end - m_pos);
+    m_pos = span.next;
+    return line;
+}
+
+void TextFileInput::close() {
+    m_bytes.clear();
+    m_bytes.shrink_to_fit();
+    m_pos = 0;
+    m_open = false;
+}
+
+TextFileOutput::~TextFileOutput() { close(); }
+
+bool TextFileOutput::create(const std::string& path, std::string* error) {
+    close();
+    m_failed = false;
+    m_file = std::fopen(path.c_str(), "wb");
+    if (m_file == nullptr) {
+        setError(error, errno);
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool TextFileOutput::write(std::string_view bytes) {
+    if (m_file == nullptr) {
+        m_failed = true;
+        return false;
+    }
+    if (bytes.empty()) return !m_failed;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) m_failed = true;
+    return !m_failed;
+}
+
+bool TextFileOutput::writeLine(std::string_view text) {
+    write(text);
+    return write("\r\n");
+}
+
+bool TextFileOutput::close() {
+    if (m_file == nullptr) return !m_failed;
+    if (std::fflush(m_file) != 0) m_failed = true;
+    if (std::fclose(m_file) != 0) m_failed = true;
+    m_file = nullptr;
+    return !m_failed;
+}
+
+}  // namespace velmora

@@ -1,3 +1,115 @@
 #include <gtest/gtest.h>
 
-// placeholder, being written
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "runtime/text_file.h"
+
+namespace velmora {
+namespace {
+
+class TextFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "velmora_text_file_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override {
+        for (const std::string& f : m_created) std::remove(f.c_str());
+        ::rmdir(m_dir.c_str());
+    }
+    std::string path(const std::string& name) {
+        m_created.push_back(m_dir + "/" + name);
+        return m_created.back();
+    }
+    static void writeRaw(const std::string& file, const std::string& bytes) {
+        std::ofstream out(file, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    static std::string readRaw(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    std::string m_dir;
+    std::vector<std::string> m_created;
+};
+
+TEST_F(TextFileTest, ReadFileBytesReturnsEveryByteUnchanged) {
+    const std::string bytes("1 2\r\n\0\xff\x80\n\r", 10);
+    const std::string file = path("bytes.txt");
+    writeRaw(file, bytes);
+    const std::optional<std::string> read = readFileBytes(file);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, bytes);
+
+    const std::string empty = path("empty.txt");
+    writeRaw(empty, "");
+    const std::optional<std::string> none = readFileBytes(empty);
+    ASSERT_TRUE(none.has_value());
+    EXPECT_EQ(*none, "");
+}
+
+TEST_F(TextFileTest, ReadFileBytesReportsWhyItFailed) {
+    std::string error;
+    EXPECT_FALSE(readFileBytes(m_dir + "/absent.txt", &error).has_value());
+    EXPECT_EQ(error, "No such file or directory");
+    error.clear();
+    EXPECT_FALSE(readFileBytes(m_dir, &error).has_value());
+    EXPECT_EQ(error, "Is a directory");
+}
+
+TEST_F(TextFileTest, InputReadsLinesByTheTerminatorRules) {
+    const std::string file = path("lines.txt");
+    writeRaw(file, "a\r\nb\rc\nd\r\n\r\nlast");
+    TextFileInput in;
+    EXPECT_TRUE(in.atEnd());  // nothing open yet
+    ASSERT_TRUE(in.open(file));
+    std::vector<std::string> lines;
+    while (!in.atEnd()) lines.push_back(in.nextLine());
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c\nd", "", "last"}));
+    in.close();
+    EXPECT_FALSE(in.isOpen());
+    EXPECT_TRUE(in.atEnd());
+
+    std::string error;
+    EXPECT_FALSE(in.open(m_dir + "/absent.txt", &error));
+    EXPECT_FALSE(in.isOpen());
+    EXPECT_EQ(error, "No such file or directory");
+}
+
+TEST_F(TextFileTest, OutputEmptiesTheFileAndEndsEachLineWithCrLf) {
+    const std::string file = path("out.txt");
+    writeRaw(file, "old content that must go");
+    TextFileOutput out;
+    ASSERT_TRUE(out.create(file));
+    EXPECT_TRUE(out.writeLine("first"));
+    EXPECT_TRUE(out.writeLine(""));
+    EXPECT_TRUE(out.write(std::string("\xe9\0x", 3)));
+    EXPECT_TRUE(out.close());
+    EXPECT_EQ(readRaw(file), std::string("first\r\n\r\n\xe9\0x", 12));
+}
+
+TEST_F(TextFileTest, OutputReportsFailures) {
+    std::string error;
+    TextFileOutput missingDir;
+    EXPECT_FALSE(missingDir.create(m_dir + "/no/such/dir.txt", &error));
+    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_FALSE(missingDir.writeLine("x"));
+
+    // A device that is always full accepts buffered writes but fails on flush.
+    TextFileOutput full;
+    ASSERT_TRUE(full.create("/dev/full"));
+    full.writeLine("data");
+    EXPECT_FALSE(full.close());
+}
+
+}  // namespace
+}  // namespace velmora
