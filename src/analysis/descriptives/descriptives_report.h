@@ -1,0 +1,25 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "analysis/descriptives/descriptives.h"
+
+namespace velmora {
+
+// Width of every Descriptives cell; texts are cut to one less, so that a
+// blank always separates neighbouring cells.
+inline constexpr int kDescriptivesCellWidth = 10;
+
+// The six cell texts of a row (Name, Mean, SD, Min, Max, N), each already cut
+// to its first 9 characters: integers by rule 1, Min and Max as singles,
+// Mean and SD as doubles, "." for a statistic that does not exist.
+std::array<std::string, 6> DescriptiveCellTexts(const DescriptiveRow& row);
+
+// The report for `rows` in the order given: "DESCRIPTIVES", a rule, the
+// header, a rule, one 60-character line per row, a rule and three empty
+// lines; k + 8 lines, each ending in CR LF.
+std::string BuildDescriptivesReport(const std::vector<DescriptiveRow>& rows);
+
+}  // namespace velmora

@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "analysis/descriptives/descriptives.h"
+#include "analysis/descriptives/descriptives_report.h"
+
+namespace velmora {
+namespace {
+
+// A data set holding `values` in `column`, one case per value.
+DataSet columnOf(std::int32_t column, std::initializer_list<float> values) {
+    DataSet data;
+    data.g_lngNumCases = static_cast<std::int32_t>(values.size());
+    data.g_lngNumVariables = column;
+    data.g_sngData = DataMatrix(data.g_lngNumCases);
+    std::int32_t i = 1;
+    for (float v : values) data.g_sngData.set(i++, column, v);
+    return data;
+}
+
+// The table line of one row as the report prints it (without CR LF).
+std::string rowLine(const DataSet& data, std::int32_t column) {
+    const auto row = ComputeDescriptiveRow(data, column);
+    EXPECT_TRUE(row.has_value());
+    if (!row) return {};
+    const std::string report = BuildDescriptivesReport({*row});
+    // Line 5 of a one-row report.
+    std::size_t pos = 0;
+    for (int line = 1; line < 5; ++line) pos = report.find("\r\n", pos) + 2;
+    return report.substr(pos, report.find("\r\n", pos) - pos);
+}
+
+TEST(DescriptivesRow, ValuesOneTwoFourInVariableThreeGiveTheDocumentedRow) {
+    const DataSet data = columnOf(3, {1.0f, 2.0f, 4.0f});
+    EXPECT_EQ(rowLine(data, 3),
+              "Var 3     "
+              "     2.333"
+              "     1.528"
+              "         1"
+              "         4"
+              "         3");
+    const auto row = ComputeDescriptiveRow(data, 3);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->lngN, 3);
+    EXPECT_DOUBLE_EQ(*row->dblMean, 2.333);
+    EXPECT_DOUBLE_EQ(*row->dblSD, 1.528);
+}
+
+TEST(DescriptivesRow, VariableWithoutValuesShowsDotsAndZeroCount) {
+    const DataSet data = columnOf(2, {9999999.0f, 9999999.0f});
+    EXPECT_EQ(rowLine(data, 2),
+              "Var 2     "
+              "         ."
+              "         ."
+              "         ."
+              "         ."
+              "         0");
+    // No cases at all behaves the same.
+    DataSet empty;
+    empty.g_sngData = DataMatrix(0);
+    const auto row = ComputeDescriptiveRow(empty, 1);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->lngN, 0);
+    EXPECT_FALSE(row->dblMean || row->dblSD || row->sngMin || row->sngMax);
+}
+
+TEST(DescriptivesRow, SingleValueHasMeanMinMaxButNoSd) {
+    const DataSet data = columnOf(1, {9999999.0f, 7.25f, 9999999.0f});
+    EXPECT_EQ(rowLine(data, 1),
+              "Var 1     "
+              "      7.25"
+              "         ."
+              "      7.25"
+              "      7.25"
+              "         1");
+}
+
+TEST(DescriptivesRow, MissingCodeIsSkippedButZeroFillersCount) {
+    // Three cases; column 1 holds 1, missing, 4; column 3 holds 3 and two
+    // zeros as left by short lines.
+    DataSet data;
+    data.g_lngNumCases = 3;
+    data.g_lngNumVariables = 3;
+    data.g_sngData = DataMatrix(3);
+    data.g_sngData.set(1, 1, 1.0f);
+    data.g_sngData.set(1, 2, 2.0f);
+    data.g_sngData.set(1, 3, 3.0f);
+    data.g_sngData.set(2, 1, 9999999.0f);
+    data.g_sngData.set(2, 2, 5.0f);
+    data.g_sngData.set(3, 1, 4.0f);
+
+    EXPECT_EQ(rowLine(data, 1),
+              "Var 1     "
+              "       2.5"
+              "     2.121"
+              "         1"
+              "         4"
+              "         2");
+    EXPECT_EQ(rowLine(data, 3),
+              "Var 3     "
+              "         1"
+              "     1.732"
+              "         0"
+              "         3"
+              "         3");
+}
+
+TEST(DescriptivesRow, LongTextsAreCutToNineCharactersWithoutRounding) {
+    // Mean 123456.789 (as a double text "123456.789"), Min/Max 7 digits.
+    EXPECT_EQ(rowLine(columnOf(1, {123456.789f}), 1),
+              "Var 1     "
+              " 123456.78"
+              "         ."
+              "  123456.8"
+              "  123456.8"
+              "         1");
+    // 12345678 is "1.234568E+07" as a single, but a plain 8-digit double.
+    EXPECT_EQ(rowLine(columnOf(1, {12345678.0f}), 1),
+              "Var 1     "
+              "  12345678"
+              "         ."
+              " 1.234568E"
+              " 1.234568E"
+              "         1");
+    EXPECT_EQ(rowLine(columnOf(1, {-0.1234567f}), 1),
+              "Var 1     "
+              "    -0.123"
+              "         ."
+              " -0.123456"
+              " -0.123456"
+              "         1");
+}
+
+TEST(DescriptivesRow, EqualValuesWhoseVarianceTermRoundsNegativeGiveSdZero) {
+    // With singles the one-pass term for three 0.1 is about -1.2E-09.
+    const DataSet data = columnOf(4, {0.1f, 0.1f, 0.1f});
+    const auto row = ComputeDescriptiveRow(data, 4);
+    ASSERT_TRUE(row);
+    ASSERT_TRUE(row->dblSD);
+    EXPECT_EQ(*row->dblSD, 0.0);
+    EXPECT_EQ(rowLine(data, 4),
+              "Var 4     "
+              "       0.1"
+              "         0"
+              "       0.1"
+              "       0.1"
+              "         3");
+}
+
+TEST(DescriptivesRow, RunningSumsAreSinglePrecision) {
+    // 2^24 + 1 + 1 stays 2^24 in a single accumulator: the mean is 2^24 / 3,
+    // not 16777218 / 3 = 5592406. The SD is sqrt(2^48 / 3) = 9686330.17385.
+    EXPECT_EQ(rowLine(columnOf(1, {16777216.0f, 1.0f, 1.0f}), 1),
+              "Var 1     "
+              " 5592405.3"
+              " 9686330.1"
+              "         1"
+              " 1.677722E"
+              "         3");
+}
+
+TEST(DescriptivesRow, ThirdDecimalRoundsHalfToEven) {
+    const auto quarter = ComputeDescriptiveRow(columnOf(1, {0.0625f}), 1);  // exact binary half
+    ASSERT_TRUE(quarter);
+    EXPECT_EQ(*quarter->dblMean, 0.062);
+    const auto threeSixteenths = ComputeDescriptiveRow(columnOf(1, {0.1875f}), 1);
+    ASSERT_TRUE(threeSixteenths);
+    EXPECT_EQ(*threeSixteenths->dblMean, 0.188);
+    // A tiny negative mean rounds to zero and prints without a sign.
+    EXPECT_EQ(DescriptiveCellTexts(*ComputeDescriptiveRow(columnOf(1, {-0.0004f}), 1))[1], "0");
+}
+
+TEST(DescriptivesRow, MinAndMaxAreUnroundedExtremesFromTheFirstPresentValue) {
+    const DataSet data = columnOf(2, {9999999.0f, -3.0f, 5.0f, -7.0f, 1.23456f, 9999999.0f});
+    const auto row = ComputeDescriptiveRow(data, 2);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->lngN, 4);
+    EXPECT_EQ(*row->sngMin, -7.0f);
+    EXPECT_EQ(*row->sngMax, 5.0f);
+    // A first present value that stays the maximum.
+    const auto falling = ComputeDescriptiveRow(columnOf(1, {9999999.0f, 1.23456f, 0.5f}), 1);
+    ASSERT_TRUE(falling);
+    EXPECT_EQ(*falling->sngMax, 1.23456f);
+    EXPECT_EQ(*falling->sngMin, 0.5f);
+    EXPECT_EQ(DescriptiveCellTexts(*falling)[4], "1.23456");
+}
+
+TEST(DescriptivesRow, SumsBeyondTheSingleRangeAreAnArithmeticFault) {
+    // The sum of two 3E38 leaves the range.
+    EXPECT_FALSE(ComputeDescriptiveRow(columnOf(1, {3e38f, 3e38f}), 1));
+    // 1.5E19 squared is 2.25E38; twice that leaves the range.
+    EXPECT_TRUE(ComputeDescriptiveRow(columnOf(1, {1.5e19f}), 1));
+    EXPECT_FALSE(ComputeDescriptiveRow(columnOf(1, {1.5e19f, 1.5e19f}), 1));
+    // A square that alone is beyond the range.
+    EXPECT_FALSE(ComputeDescriptiveRow(columnOf(1, {2e19f}), 1));
+}
+
+TEST(DescriptivesReport, LaysOutTitleRulesHeaderRowsAndThreeEmptyLines) {
+    DescriptiveRow a;
+    a.lngColumn = 1;
+    a.lngN = 0;
+    DescriptiveRow b;
+    b.lngColumn = 1000;
+    b.lngN = 2;
+    b.dblMean = -1.5;
+    b.dblSD = 0.25;
+    b.sngMin = -2.0f;
+    b.sngMax = 0.00001f;
+    const std::string rule(60, '-');
+    const std::string expected =
+        "DESCRIPTIVES\r\n" + rule + "\r\n" +
+        "Name            Mean        SD       Min       Max         N\r\n" + rule + "\r\n" +
+        "Var 1              .         .         .         .         0\r\n" +
+        "Var 1000        -1.5      0.25        -2     1E-05         2\r\n" + rule + "\r\n" +
+        "\r\n\r\n\r\n";
+    EXPECT_EQ(BuildDescriptivesReport({a, b}), expected);
+}
+
+TEST(DescriptivesReport, HasKPlusEightLinesOfSixtyCharacters) {
+    for (std::size_t k : {1u, 3u, 10u}) {
+        std::vector<DescriptiveRow> rows(k);
+        for (std::size_t i = 0; i < k; ++i) rows[i].lngColumn = static_cast<std::int32_t>(i + 1);
+        const std::string report = BuildDescriptivesReport(rows);
+        std::size_t lines = 0;
+        std::size_t start = 0;
+        for (std::size_t pos; (pos = report.find("\r\n", start)) != std::string::npos; start = pos + 2) {
+            const std::size_t length = pos - start;
+            const bool tableLine = lines >= 1 && lines < 5 + k;
+            if (tableLine) {
+                EXPECT_EQ(length, 60u) << "line " << lines + 1;
+            }
+            ++lines;
+        }
+        EXPECT_EQ(start, report.size());  // ends with CR LF
+        EXPECT_EQ(lines, k + 8);
+        EXPECT_EQ(report.substr(report.size() - 8), "\r\n\r\n\r\n\r\n");
+    }
+}
+
+}  // namespace
+}  // namespace velmora
