@@ -15,6 +15,8 @@ enum class ImportStatus {
     InvalidEntry,      // field `column` of line `row` is neither a number nor missing
     NumberOutOfRange,  // field `column` of line `row` is a number beyond the single range
     TooManyFields,     // line `row` has more than MAX_VARIABLES fields
+    OutOfMemory,       // the new data set could not be held (allocation failed, or
+                       // more lines than a 32-bit count holds)
 };
 
 struct ImportResult {

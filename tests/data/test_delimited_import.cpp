@@ -1,3 +1,328 @@
 #include <gtest/gtest.h>
 
-// placeholder, being written
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "data/delimited_import.h"
+
+namespace velmora {
+namespace {
+
+constexpr float M = MISSING_VALUE;
+
+struct Imported {
+    ImportResult result;
+    DataSet data;
+};
+
+Imported importText(const std::string& text, char delimiter) {
+    Imported out;
+    out.result = importDelimitedText(text, delimiter, out.data);
+    return out;
+}
+
+// The cells (i, 1..width) of rows 1..rows.
+std::vector<std::vector<float>> cells(const DataSet& data, int rows, int width) {
+    std::vector<std::vector<float>> grid;
+    for (int i = 1; i <= rows; ++i) {
+        std::vector<float> row;
+        for (int j = 1; j <= width; ++j) row.push_back(data.cell(i, j));
+        grid.push_back(row);
+    }
+    return grid;
+}
+
+using Grid = std::vector<std::vector<float>>;
+
+// An earlier, complete data set: 2 cases of 2 variables.
+DataSet earlierDataSet() {
+    DataSet data;
+    EXPECT_EQ(importDelimitedText("7 8\r\n9 10", ' ', data).status, ImportStatus::Completed);
+    return data;
+}
+
+void expectEarlierMatrixKeptAndCountsCleared(const DataSet& data) {
+    EXPECT_EQ(data.g_lngNumCases, 0);
+    EXPECT_EQ(data.g_lngNumVariables, 0);
+    ASSERT_EQ(data.g_sngData.caseCapacity(), 2);
+    EXPECT_EQ(data.g_sngData(1, 1), 7.0f);
+    EXPECT_EQ(data.g_sngData(1, 2), 8.0f);
+    EXPECT_EQ(data.g_sngData(2, 1), 9.0f);
+    EXPECT_EQ(data.g_sngData(2, 2), 10.0f);
+}
+
+TEST(DelimitedImport, SpaceDelimiterNeitherTrimsNorMergesBlanks) {
+    Imported two = importText("1  2", ' ');
+    ASSERT_EQ(two.result.status, ImportStatus::Completed);
+    EXPECT_EQ(two.data.g_lngNumCases, 1);
+    EXPECT_EQ(two.data.g_lngNumVariables, 3);
+    EXPECT_EQ(cells(two.data, 1, 3), (Grid{{1, M, 2}}));
+
+    Imported blanks = importText("   ", ' ');
+    ASSERT_EQ(blanks.result.status, ImportStatus::Completed);
+    EXPECT_EQ(blanks.data.g_lngNumVariables, 4);
+    EXPECT_EQ(cells(blanks.data, 1, 4), (Grid{{M, M, M, M}}));
+
+    // The trailing blank of line 2 makes a missing third field and a third variable.
+    Imported trailing = importText("1 2\r\n3 4 ", ' ');
+    ASSERT_EQ(trailing.result.status, ImportStatus::Completed);
+    EXPECT_EQ(trailing.data.g_lngNumVariables, 3);
+    EXPECT_EQ(cells(trailing.data, 2, 3), (Grid{{1, 2, 0}, {3, 4, M}}));
+}
+
+TEST(DelimitedImport, LeadingAndTrailingDelimitersMakeMissingFields) {
+    for (char delimiter : {',', '\t'}) {
+        std::string text = "1,2,\r\n,5";
+        for (char& c : text) if (c == ',') c = delimiter;
+        Imported r = importText(text, delimiter);
+        ASSERT_EQ(r.result.status, ImportStatus::Completed) << int(delimiter);
+        EXPECT_EQ(r.data.g_lngNumCases, 2);
+        EXPECT_EQ(r.data.g_lngNumVariables, 3);
+        EXPECT_EQ(cells(r.data, 2, 3), (Grid{{1, 2, M}, {M, 5, 0}})) << int(delimiter);
+    }
+}
+
+TEST(DelimitedImport, BlankFieldRulesWithCommaAndTab) {
+    for (char delimiter : {',', '\t'}) {
+        const std::string d(1, delimiter);
+        // One blank is missing, a number may carry blanks around it, a lone "." is missing.
+        Imported ok = importText(" " + d + " 12 " + d + "." + d + "" + d + "-3.5 ", delimiter);
+        ASSERT_EQ(ok.result.status, ImportStatus::Completed) << int(delimiter);
+        EXPECT_EQ(cells(ok.data, 1, 5), (Grid{{M, 12, M, M, -3.5f}}));
+
+        for (const std::string bad : {"  ", " . ", ". ", " .", "abc", "-", "1,5x", "1e"}) {
+            if (bad.find(delimiter) != std::string::npos) continue;
+            Imported r = importText("1" + d + bad + d + "3", delimiter);
+            EXPECT_EQ(r.result.status, ImportStatus::InvalidEntry) << '"' << bad << '"';
+            EXPECT_EQ(r.result.row, 1);
+            EXPECT_EQ(r.result.column, 2) << '"' << bad << '"';
+        }
+    }
+    // With the comma, tabs and line feeds around a number are white space too,
+    // but a tab alone is neither a number nor one of the missing forms.
+    Imported ws = importText("\t12\t,\n7", ',');
+    ASSERT_EQ(ws.result.status, ImportStatus::Completed);
+    EXPECT_EQ(cells(ws.data, 1, 2), (Grid{{12, 7}}));
+    EXPECT_EQ(importText("1,\t", ',').result.status, ImportStatus::InvalidEntry);
+}
+
+TEST(DelimitedImport, BlankLinesAreCasesOfZerosAndCountInRowNumbers) {
+    Imported r = importText("1 2\r\n\r\n3 4\r\n\r\n", ' ');
+    ASSERT_EQ(r.result.status, ImportStatus::Completed);
+    EXPECT_EQ(r.data.g_lngNumCases, 4);  // the final blank line counts, the end after it does not
+    EXPECT_EQ(r.data.g_lngNumVariables, 2);
+    EXPECT_EQ(cells(r.data, 4, 2), (Grid{{1, 2}, {0, 0}, {3, 4}, {0, 0}}));
+
+    Imported bad = importText("1\r\n\r\n2 abc", ' ');
+    EXPECT_EQ(bad.result.status, ImportStatus::InvalidEntry);
+    EXPECT_EQ(bad.result.row, 3);
+    EXPECT_EQ(bad.result.column, 2);
+}
+
+TEST(DelimitedImport, LineTerminatorsFollowTheLineRules) {
+    // A lone CR ends a line just like CR LF.
+    Imported r = importText("1 2\r3 4\r\n5 6\r", ' ');
+    ASSERT_EQ(r.result.status, ImportStatus::Completed);
+    EXPECT_EQ(r.data.g_lngNumCases, 3);
+    EXPECT_EQ(cells(r.data, 3, 2), (Grid{{1, 2}, {3, 4}, {5, 6}}));
+
+    // A line feed alone does not: it stays in the field, where it is white space
+    // at a number's end but not inside one.
+    Imported lf = importText("1 2\n", ' ');
+    ASSERT_EQ(lf.result.status, ImportStatus::Completed);
+    EXPECT_EQ(lf.data.g_lngNumCases, 1);
+    EXPECT_EQ(cells(lf.data, 1, 2), (Grid{{1, 2}}));
+    Imported unix = importText("1 2\n3 4\n", ' ');
+    EXPECT_EQ(unix.result.status, ImportStatus::InvalidEntry);
+    EXPECT_EQ(unix.result.row, 1);
+    EXPECT_EQ(unix.result.column, 2);  // "2\n3"
+
+    Imported rows = importText("1\r2\r\nx", ' ');
+    EXPECT_EQ(rows.result.row, 3);
+}
+
+TEST(DelimitedImport, ShortLinesLeaveZerosBeyondTheirLastField) {
+    Imported r = importText("1 2 3\r\n4\r\n5 6", ' ');
+    ASSERT_EQ(r.result.status, ImportStatus::Completed);
+    EXPECT_EQ(r.data.g_lngNumVariables, 3);
+    EXPECT_EQ(cells(r.data, 3, 3), (Grid{{1, 2, 3}, {4, 0, 0}, {5, 6, 0}}));
+    // Only variables that occur are stored.
+    EXPECT_EQ(r.data.g_sngData.storedColumns(), 3u);
+}
+
+TEST(DelimitedImport, NumberTextsBecomeTheirNearestSingles) {
+    Imported r = importText("1.5e3 -.5 +7 5. 007 1e-50 0.1 16777217 9999999", ' ');
+    ASSERT_EQ(r.result.status, ImportStatus::Completed);
+    EXPECT_EQ(cells(r.data, 1, 9), (Grid{{1500, -0.5f, 7, 5, 7, 0, 0.1f, 16777216, M}}));
+    EXPECT_TRUE(isMissing(r.data.cell(1, 9)));  // 9999999 in the file is the missing code
+
+    // The same texts cut by comma, where a blank after a number takes the general route.
+    Imported c = importText("1.5e3 ,-.5, +7,5.,007\t,1e-50", ',');
+    ASSERT_EQ(c.result.status, ImportStatus::Completed);
+    EXPECT_EQ(cells(c.data, 1, 6), (Grid{{1500, -0.5f, 7, 5, 7, 0}}));
+
+    // Just above the midpoint of 1 and 1 + 2^-23: the nearest single is the upper one.
+    Imported mid = importText("1.00000005960464477539062501", ' ');
+    ASSERT_EQ(mid.result.status, ImportStatus::Completed);
+    EXPECT_EQ(mid.data.cell(1, 1), 1.00000011920928955078125f);
+}
+
+TEST(DelimitedImport, DelimiterThatCanBePartOfANumberStillCutsFirst) {
+    Imported dot = importText("1.5.", '.');
+    ASSERT_EQ(dot.result.status, ImportStatus::Completed);
+    EXPECT_EQ(cells(dot.data, 1, 3), (Grid{{1, 5, M}}));  // the empty last field is missing
+    Imported minus = importText("3-4e1", '-');
+    ASSERT_EQ(minus.result.status, ImportStatus::Completed);
+    EXPECT_EQ(cells(minus.data, 1, 2), (Grid{{3, 40}}));
+}
+
+TEST(DelimitedImport, EmptyFileIsACompleteImportOfNothing) {
+    DataSet data = earlierDataSet();
+    const ImportResult r = importDelimitedText("", ' ', data);
+    EXPECT_EQ(r.status, ImportStatus::Completed);
+    EXPECT_EQ(data.g_lngNumCases, 0);
+    EXPECT_EQ(data.g_lngNumVariables, 0);
+    EXPECT_TRUE(data.g_sngData.isAllocated());
+    EXPECT_EQ(data.g_sngData.caseCapacity(), 0);  // a matrix of case index 0 only
+}
+
+std::string fieldsLine(int count, const std::string& last = "") {
+    std::string line;
+    for (int j = 1; j <= count; ++j) {
+        if (j > 1) line += ',';
+        line += (j == count && !last.empty()) ? last : std::to_string(j);
+    }
+    return line;
+}
+
+TEST(DelimitedImport, ThousandFieldsImportAndOneMoreEndsTheImport) {
+    Imported full = importText(fieldsLine(1000) + "\r\n1", ',');
+    ASSERT_EQ(full.result.status, ImportStatus::Completed);
+    EXPECT_EQ(full.data.g_lngNumVariables, 1000);
+    EXPECT_EQ(full.data.cell(1, 1000), 1000.0f);
+    EXPECT_EQ(full.data.cell(2, 1000), 0.0f);
+
+    DataSet data = earlierDataSet();
+    const ImportResult over = importDelimitedText("1,2\r\n" + fieldsLine(1001), ',', data);
+    EXPECT_EQ(over.status, ImportStatus::TooManyFields);
+    EXPECT_EQ(over.row, 2);
+    expectEarlierMatrixKeptAndCountsCleared(data);
+
+    // Field 1001 ends the import before it is examined ...
+    EXPECT_EQ(importText(fieldsLine(1001, "abc"), ',').result.status, ImportStatus::TooManyFields);
+    // ... while an invalid field 1000 is reported as such.
+    const Imported bad = importText(fieldsLine(1000, "abc"), ',');
+    EXPECT_EQ(bad.result.status, ImportStatus::InvalidEntry);
+    EXPECT_EQ(bad.result.column, 1000);
+    // An invalid field before the 1001st stops the import first.
+    const Imported early = importText("1,x," + fieldsLine(1000), ',');
+    EXPECT_EQ(early.result.status, ImportStatus::InvalidEntry);
+    EXPECT_EQ(early.result.column, 2);
+}
+
+TEST(DelimitedImport, InvalidEntryLeavesCountsClearedAndTheEarlierMatrixUntouched) {
+    DataSet data = earlierDataSet();
+    const ImportResult r = importDelimitedText("1 2\r\n3 4 5\r\n6 abc 7", ' ', data);
+    EXPECT_EQ(r.status, ImportStatus::InvalidEntry);
+    EXPECT_EQ(r.row, 3);
+    EXPECT_EQ(r.column, 2);
+    EXPECT_EQ(invalidEntryMessage(r.row, r.column),
+              "Row 3 of Column 2 has an invalid entry for analysis.");
+    // Nothing of the new file reached the data set: not 1, 2 or 6 of its first cells.
+    expectEarlierMatrixKeptAndCountsCleared(data);
+}
+
+TEST(DelimitedImport, NumberBeyondSingleRangeEndsTheImport) {
+    DataSet data = earlierDataSet();
+    const ImportResult r = importDelimitedText("1\r\n2 -4e38", ' ', data);
+    EXPECT_EQ(r.status, ImportStatus::NumberOutOfRange);
+    EXPECT_EQ(r.row, 2);
+    EXPECT_EQ(r.column, 2);
+    expectEarlierMatrixKeptAndCountsCleared(data);
+}
+
+TEST(DelimitedImport, SecondImportReplacesTheDataSetWholesale) {
+    DataSet data;
+    ASSERT_EQ(importDelimitedText("1 2 3\r\n4 5 6\r\n7 8 9", ' ', data).status,
+              ImportStatus::Completed);
+    ASSERT_EQ(importDelimitedText("42", ' ', data).status, ImportStatus::Completed);
+    EXPECT_EQ(data.g_lngNumCases, 1);
+    EXPECT_EQ(data.g_lngNumVariables, 1);
+    EXPECT_EQ(data.g_sngData.caseCapacity(), 1);
+    EXPECT_EQ(data.cell(1, 1), 42.0f);
+    EXPECT_EQ(data.g_sngData(1, 2), 0.0f);  // the old variable 2 is gone
+    EXPECT_EQ(data.g_sngData.columnData(3), nullptr);
+}
+
+TEST(DelimitedImport, SummaryBlockAndInvalidEntryMessageTexts) {
+    DataSet data;
+    data.g_lngNumCases = 1234;
+    data.g_lngNumVariables = 56;
+    EXPECT_EQ(buildImportSummary("/data//my file.txt", data),
+              "Opened the text file: /data//my file.txt\r\n"
+              "Number of Cases: 1234\r\n"
+              "Number of Variables: 56\r\n"
+              "\r\n"
+              "\r\n");
+    EXPECT_EQ(buildImportSummary("//x.dat", DataSet{}),
+              "Opened the text file: //x.dat\r\nNumber of Cases: 0\r\nNumber of Variables: 0\r\n\r\n\r\n");
+    EXPECT_EQ(invalidEntryMessage(1, 1000), "Row 1 of Column 1000 has an invalid entry for analysis.");
+}
+
+class DelimitedFileImport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "velmora_import_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override {
+        for (const std::string& f : m_files) std::remove(f.c_str());
+        ::rmdir(m_dir.c_str());
+    }
+    std::string writeFile(const std::string& name, const std::string& bytes) {
+        const std::string path = m_dir + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        m_files.push_back(path);
+        return path;
+    }
+    std::string m_dir;
+    std::vector<std::string> m_files;
+};
+
+TEST_F(DelimitedFileImport, ReadsTheNamedFileEvenThroughADoubleSlash) {
+    const std::string path = writeFile("data.txt", "1,2\r\n3,.\r\n");
+    DataSet data;
+    const ImportResult r = importDelimitedFile(m_dir + "//data.txt", ',', data);
+    ASSERT_EQ(r.status, ImportStatus::Completed);
+    EXPECT_EQ(data.g_lngNumCases, 2);
+    EXPECT_EQ(data.g_lngNumVariables, 2);
+    EXPECT_EQ(cells(data, 2, 2), (Grid{{1, 2}, {3, M}}));
+}
+
+TEST_F(DelimitedFileImport, NoFileSelectedClearsOnlyTheCounts) {
+    DataSet data = earlierDataSet();
+    const ImportResult r = importDelimitedFile("", ' ', data);
+    EXPECT_EQ(r.status, ImportStatus::NoFileSelected);
+    expectEarlierMatrixKeptAndCountsCleared(data);
+}
+
+TEST_F(DelimitedFileImport, UnreadableFileClearsTheCountsAndSaysWhy) {
+    DataSet data = earlierDataSet();
+    const ImportResult r = importDelimitedFile(m_dir + "/absent.txt", ' ', data);
+    EXPECT_EQ(r.status, ImportStatus::OpenFailed);
+    EXPECT_EQ(r.reason, "No such file or directory");
+    expectEarlierMatrixKeptAndCountsCleared(data);
+
+    const ImportResult dir = importDelimitedFile(m_dir, ' ', data);
+    EXPECT_EQ(dir.status, ImportStatus::OpenFailed);
+    EXPECT_EQ(dir.reason, "Is a directory");
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,3 +1,177 @@
 #include <gtest/gtest.h>
 
-// placeholder, being written
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "data/import_command.h"
+#include "support/fake_message_box.h"
+
+namespace velmora {
+namespace {
+
+// A window stand-in: records what the command did to the label, pane and dialogs.
+class ImportCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "velmora_cmd_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override {
+        for (const std::string& f : m_files) std::remove(f.c_str());
+        ::rmdir(m_dir.c_str());
+    }
+    std::string writeFile(const std::string& name, const std::string& bytes) {
+        const std::string path = m_dir + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        m_files.push_back(path);
+        return path;
+    }
+
+    ImportResult press(const std::string& fileName, char delimiter, const std::string& bareName) {
+        ImportCommandContext context;
+        context.fileName = fileName;
+        context.delimiter = delimiter;
+        context.selectedBareName = bareName;
+        context.data = &data;
+        context.messageBox = &boxes;
+        context.appendToPane = [this](const std::string& block) {
+            pane += block;
+            events.push_back("append");
+        };
+        context.setCurrentFile = [this](const std::string& caption) {
+            currentFile = caption;
+            events.push_back("caption");
+        };
+        context.discardAnalysisDialogs = [this] { events.push_back("discard"); };
+        return runImportCommand(context);
+    }
+
+    void expectNothingShownOrChanged() {
+        EXPECT_TRUE(boxes.shown.empty());
+        EXPECT_TRUE(events.empty());
+        EXPECT_EQ(pane, "typed");
+        EXPECT_EQ(currentFile, "old.txt");
+    }
+
+    std::string m_dir;
+    std::vector<std::string> m_files;
+    DataSet data;
+    testing::FakeMessageBox boxes;
+    std::string pane = "typed";
+    std::string currentFile = "old.txt";
+    std::vector<std::string> events;
+};
+
+TEST_F(ImportCommandTest, CompleteImportSetsCaptionAppendsSummaryThenDiscardsDialogs) {
+    const std::string path = writeFile("a.txt", "1 2 3\r\n4 5 6");
+    const std::string stored = m_dir + "//a.txt";  // as the file list joins it in a root
+    const ImportResult r = press(stored, ' ', "a.txt");
+    ASSERT_EQ(r.status, ImportStatus::Completed);
+    EXPECT_EQ(events, (std::vector<std::string>{"caption", "append", "discard"}));
+    EXPECT_EQ(currentFile, "a.txt");
+    EXPECT_EQ(pane, "typedOpened the text file: " + stored +
+                        "\r\nNumber of Cases: 2\r\nNumber of Variables: 3\r\n\r\n\r\n");
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(data.g_lngNumCases, 2);
+    EXPECT_EQ(data.g_lngNumVariables, 3);
+    EXPECT_EQ(data.cell(2, 3), 6.0f);
+}
+
+TEST_F(ImportCommandTest, SecondImportReplacesDataAndAppendsASecondSummary) {
+    const std::string first = writeFile("first.txt", "1,2\r\n3,4\r\n5,6");
+    const std::string second = writeFile("second.txt", "9");
+    ASSERT_EQ(press(first, ',', "first.txt").status, ImportStatus::Completed);
+    ASSERT_EQ(press(second, ',', "second.txt").status, ImportStatus::Completed);
+    EXPECT_EQ(pane, "typed"
+                    "Opened the text file: " + first + "\r\nNumber of Cases: 3\r\nNumber of Variables: 2\r\n\r\n\r\n"
+                    "Opened the text file: " + second + "\r\nNumber of Cases: 1\r\nNumber of Variables: 1\r\n\r\n\r\n");
+    EXPECT_EQ(currentFile, "second.txt");
+    EXPECT_EQ(events.size(), 6u);
+    EXPECT_EQ(data.g_lngNumCases, 1);
+    EXPECT_EQ(data.g_lngNumVariables, 1);
+    EXPECT_EQ(data.cell(1, 1), 9.0f);
+    EXPECT_EQ(data.g_sngData(1, 2), 0.0f);
+}
+
+TEST_F(ImportCommandTest, InvalidEntryShowsTheDataEditorBoxAndNothingElse) {
+    const std::string good = writeFile("good.txt", "7 8\r\n9 10");
+    ASSERT_EQ(press(good, ' ', "good.txt").status, ImportStatus::Completed);
+    pane = "typed";
+    currentFile = "old.txt";
+    events.clear();
+
+    const std::string bad = writeFile("bad.txt", "1 2\r\n3 4\r\n5 abc\r\n6 7");
+    const ImportResult r = press(bad, ' ', "bad.txt");
+    EXPECT_EQ(r.status, ImportStatus::InvalidEntry);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Row 3 of Column 2 has an invalid entry for analysis.");
+    EXPECT_EQ(boxes.shown[0].title, "Data Editor");
+    EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::Ok);
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(pane, "typed");
+    EXPECT_EQ(currentFile, "old.txt");
+    // Not partly loaded: counts cleared, the earlier matrix kept as it was.
+    EXPECT_EQ(data.g_lngNumCases, 0);
+    EXPECT_EQ(data.g_lngNumVariables, 0);
+    EXPECT_EQ(data.g_sngData.caseCapacity(), 2);
+    EXPECT_EQ(data.g_sngData(1, 1), 7.0f);
+    EXPECT_EQ(data.g_sngData(2, 2), 10.0f);
+    EXPECT_EQ(data.g_sngData(3 - 1, 1), 9.0f);
+}
+
+TEST_F(ImportCommandTest, OtherFailuresEndSilently) {
+    std::string wide;
+    for (int j = 1; j <= 1001; ++j) wide += (j > 1 ? " " : "") + std::to_string(j);
+    const std::string tooWide = writeFile("wide.txt", "1\r\n" + wide);
+    const std::string huge = writeFile("huge.txt", "1 1e39");
+    struct Case {
+        std::string path;
+        ImportStatus status;
+    };
+    const std::vector<Case> cases = {
+        {tooWide, ImportStatus::TooManyFields},
+        {huge, ImportStatus::NumberOutOfRange},
+        {m_dir + "/absent.txt", ImportStatus::OpenFailed},
+    };
+    for (const Case& c : cases) {
+        data.g_lngNumCases = 5;
+        data.g_lngNumVariables = 5;
+        EXPECT_EQ(press(c.path, ' ', "x.txt").status, c.status) << c.path;
+        expectNothingShownOrChanged();
+        EXPECT_EQ(data.g_lngNumCases, 0) << c.path;
+        EXPECT_EQ(data.g_lngNumVariables, 0) << c.path;
+    }
+}
+
+TEST_F(ImportCommandTest, NoFileSelectedClearsTheCountsAndShowsNothing) {
+    const std::string good = writeFile("good.txt", "7 8\r\n9 10");
+    ASSERT_EQ(press(good, ' ', "good.txt").status, ImportStatus::Completed);
+    pane = "typed";
+    currentFile = "old.txt";
+    events.clear();
+
+    EXPECT_EQ(press("", ' ', "").status, ImportStatus::NoFileSelected);
+    expectNothingShownOrChanged();
+    EXPECT_EQ(data.g_lngNumCases, 0);
+    EXPECT_EQ(data.g_lngNumVariables, 0);
+    EXPECT_EQ(data.g_sngData.caseCapacity(), 2);  // the earlier matrix stays allocated
+    EXPECT_EQ(data.g_sngData(2, 1), 9.0f);
+}
+
+TEST_F(ImportCommandTest, EmptyFileIsReportedAsZeroCasesAndZeroVariables) {
+    const std::string empty = writeFile("empty.txt", "");
+    ASSERT_EQ(press(empty, '\t', "empty.txt").status, ImportStatus::Completed);
+    EXPECT_EQ(pane, "typedOpened the text file: " + empty +
+                        "\r\nNumber of Cases: 0\r\nNumber of Variables: 0\r\n\r\n\r\n");
+    EXPECT_EQ(currentFile, "empty.txt");
+}
+
+}  // namespace
+}  // namespace velmora
