@@ -8,7 +8,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
-#include <memory>
 
 namespace velmora {
 
@@ -278,16 +277,13 @@ void FileListBox::fill() {
 // ---------------------------------------------------------------- the trio
 
 void linkFileSelection(DriveListBox* drive, DirListBox* directory, FileListBox* files) {
-    // Shared by the handler and the recovery it starts, which runs inside it.
-    auto recovering = std::make_shared<bool>(false);
-    QObject::connect(drive, &DriveListBox::changed, directory, [drive, directory, recovering] {
+    QObject::connect(drive, &DriveListBox::changed, directory, [drive, directory] {
         if (directory->setPath(drive->drive())) return;
-        // A failed recovery is not recovered again: that could go on forever
-        // between two unreadable drives.
-        if (*recovering) return;
-        *recovering = true;
+        // Back to the drive of the directory shown. That is a drive change of
+        // its own and comes back here; should it fail as well, the next
+        // setDrive finds that drive already chosen and emits nothing, so the
+        // chain ends after one recovery.
         drive->setDrive(directory->path());
-        *recovering = false;
     });
     QObject::connect(directory, &DirListBox::changed, files,
                      [directory, files] { files->setPath(directory->path()); });
