@@ -10,12 +10,12 @@ namespace velmora {
 // One result row of the Descriptives table. A statistic that does not exist
 // for the variable's count is empty and prints as ".".
 struct DescriptiveRow {
-    std::int32_t lngColumn = 0;    // 1-based column; the Name cell is "Var " + lngColumn
-    std::int32_t lngN = 0;         // non-missing values of the column
-    std::optional<double> dblMean; // N >= 1: mean, rounded to 3 decimals (half to even)
-    std::optional<double> dblSD;   // N >= 2: sample SD (N - 1), rounded to 3 decimals
-    std::optional<float> sngMin;   // N >= 1: smallest value, not rounded
-    std::optional<float> sngMax;   // N >= 1: largest value, not rounded
+    std::int32_t lngColumn = 0;     // 1-based column; the Name cell is "Var " + lngColumn
+    std::int32_t lngN = 0;          // non-missing values of the column
+    std::optional<double> dblMean;  // N >= 1: mean, rounded to 3 decimals (half to even)
+    std::optional<double> dblSD;    // N >= 2: sample SD (N - 1), rounded to 3 decimals
+    std::optional<float> sngMin;    // N >= 1: smallest value, not rounded
+    std::optional<float> sngMax;    // N >= 1: largest value, not rounded
 };
 
 // The row of column `column` (1..MAX_VARIABLES) over cases 1..g_lngNumCases,

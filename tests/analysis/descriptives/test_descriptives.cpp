@@ -227,7 +227,8 @@ TEST(DescriptivesReport, HasKPlusEightLinesOfSixtyCharacters) {
         const std::string report = BuildDescriptivesReport(rows);
         std::size_t lines = 0;
         std::size_t start = 0;
-        for (std::size_t pos; (pos = report.find("\r\n", start)) != std::string::npos; start = pos + 2) {
+        for (std::size_t pos; (pos = report.find("\r\n", start)) != std::string::npos;
+             start = pos + 2) {
             const std::size_t length = pos - start;
             const bool tableLine = lines >= 1 && lines < 5 + k;
             if (tableLine) {

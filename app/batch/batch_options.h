@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::batch {
+
+// An inclusive run of 1-based columns, first <= last.
+struct ColumnRange {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+};
+
+// Everything the command line chose for one batch run.
+struct BatchOptions {
+    std::string dataFile;
+    char delimiter = ' ';
+    // Column numbers; absent ones reach the analysis as "not selected".
+    std::optional<std::int32_t> var1;
+    std::optional<std::int32_t> var2;
+    std::int32_t trials = 600;
+    float confidenceLevel = 0.95f;  // 0.9f, 0.95f or 0.99f
+    std::int32_t sdFrom = 1;
+    std::optional<std::uint64_t> seed;
+    std::string bootstrapOut;  // empty: no CSV
+    std::string outputFile;    // empty: standard output
+    // As written; the column list is formed only after the data's width is known,
+    // so that "1-2000000000" costs nothing before it is refused.
+    std::vector<ColumnRange> descriptives;
+    int threads = 0;  // 0: as many as the machine offers
+
+    // The effect-size analysis runs when either variable was named.
+    bool wantsEffectSize() const { return var1.has_value() || var2.has_value(); }
+};
+
+enum class ParseStatus { Run, Help, Version, UsageError };
+
+struct ParseOutcome {
+    ParseStatus status = ParseStatus::Run;
+    BatchOptions options;
+    std::string error;  // UsageError: one line, no program name, no period
+};
+
+// Parses the arguments after the program name. Long options take their value
+// as the next argument or after "="; "--" ends the options. Each option may be
+// given once; --help and --version win over everything else.
+ParseOutcome parseBatchArguments(const std::vector<std::string>& args);
+
+// The descriptives column list ("1,3-5"): comma-separated columns or ranges,
+// each column a whole number from 1. Nullopt when malformed.
+std::optional<std::vector<ColumnRange>> parseColumnList(const std::string& text);
+
+// The distinct columns of `ranges` in increasing order, as ticks in a list
+// give them. The caller bounds the ranges first (highestColumn).
+std::vector<std::int32_t> expandColumns(const std::vector<ColumnRange>& ranges);
+
+// Largest column named in `ranges` (0 when empty).
+std::int32_t highestColumn(const std::vector<ColumnRange>& ranges);
+
+std::string batchUsageText();
+std::string batchVersionText();
+
+}  // namespace velmora::batch

@@ -1,0 +1,219 @@
+#include "batch_run.h"
+
+#include <optional>
+#include <variant>
+
+#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/descriptives/descriptives.h"
+#include "analysis/descriptives/descriptives_report.h"
+#include "atomic_file.h"
+#include "bootstrap_csv.h"
+#include "data/delimited_import.h"
+#include "progress_bar.h"
+#include "runtime/number_text.h"
+#include "runtime/random_stream.h"
+
+namespace velmora::batch {
+
+namespace {
+
+// A failure reported as one line on standard error.
+struct Failure {
+    int status;
+    std::string message;
+};
+
+void reportLine(BatchEnvironment& env, const std::string& line) {
+    env.writeErr(line + "\n");
+}
+
+std::optional<Failure> importFailure(const ImportResult& r, const std::string& path) {
+    switch (r.status) {
+        case ImportStatus::Completed:
+            return std::nullopt;
+        case ImportStatus::NoFileSelected:
+            return Failure{kExitUsageError, "velmora-batch: the data file name is empty"};
+        case ImportStatus::OpenFailed:
+            return Failure{kExitDataError, "Cannot open the data file '" + path + "': " +
+                                               (r.reason.empty() ? "unknown error" : r.reason)};
+        case ImportStatus::InvalidEntry:
+            return Failure{kExitDataError, invalidEntryMessage(r.row, r.column)};
+        case ImportStatus::NumberOutOfRange:
+            return Failure{kExitDataError,
+                           "Row " + integerText(r.row) + " of Column " + integerText(r.column) +
+                               " holds a number beyond the single-precision range."};
+        case ImportStatus::TooManyFields:
+            return Failure{kExitDataError, "Line " + integerText(r.row) + " has more than " +
+                                               integerText(MAX_VARIABLES) + " fields."};
+        case ImportStatus::OutOfMemory:
+            return Failure{kExitDataError,
+                           "The data file '" + path + "' is too large to be held in memory."};
+    }
+    return Failure{kExitDataError, "The data file could not be imported."};
+}
+
+std::optional<Failure> checkColumn(std::int32_t column, const DataSet& data) {
+    if (column > data.g_lngNumVariables)
+        return Failure{kExitDataError, columnBeyondMessage(column, data.g_lngNumVariables)};
+    return std::nullopt;
+}
+
+struct EffectSizeOutput {
+    std::string report;
+    std::vector<EffectSizes> trials;  // filled only for --bootstrap-out
+    std::uint64_t seed = 0;
+};
+
+std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, const DataSet& data,
+                                                      BatchEnvironment& env) {
+    AnalysisOptions options;
+    options.lngVar1 = o.var1.value_or(9999999);
+    options.lngVar2 = o.var2.value_or(9999999);
+    options.lngTrials = o.trials;
+    options.sngConfidenceLevel = o.confidenceLevel;
+    options.lngNonpooledSdVar = o.sdFrom;
+
+    std::uint64_t seed = 0;
+    if (o.seed) {
+        seed = *o.seed;
+    } else {
+        const SystemWallClock systemClock;
+        seed = seedFromClock(env.wallClock ? *env.wallClock : systemClock);
+    }
+    EffectSizeOutput out;
+    out.seed = seed;
+    DefaultRandomStream random(seed);
+
+    const bool keepTrials = !o.bootstrapOut.empty();
+    if (keepTrials) out.trials.assign(static_cast<std::size_t>(o.trials), EffectSizes{});
+
+    const SystemMonotonicClock systemMonotonic;
+    ProgressBar bar(env.writeErr, env.monotonicClock ? *env.monotonicClock : systemMonotonic,
+                    o.trials, env.errIsTerminal);
+    BootstrapHooks hooks;
+    hooks.threads = o.threads;
+    if (env.errIsTerminal) hooks.progress = [&bar](std::int32_t t) { bar.update(t); };
+    if (keepTrials) {
+        // Each trial owns its slot, so workers never touch the same element.
+        hooks.trial = [&out](std::int32_t t, const EffectSizes& e) {
+            if (t >= 1 && static_cast<std::size_t>(t) <= out.trials.size())
+                out.trials[static_cast<std::size_t>(t) - 1] = e;
+        };
+    }
+    AnalysisRun run = RunEffectSizeAnalysis(data, options, random, hooks);
+    bar.finish();
+
+    switch (run.status) {
+        case AnalysisStatus::Completed:
+            out.report = std::move(run.report);
+            return out;
+        case AnalysisStatus::Stopped:
+            return Failure{kExitDataError, run.message};
+        case AnalysisStatus::Fault:
+            return Failure{kExitDataError,
+                           run.message.empty()
+                               ? "The effect-size analysis ended with an arithmetic fault."
+                               : run.message};
+    }
+    return Failure{kExitDataError, "The effect-size analysis did not complete."};
+}
+
+std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
+    DataSet data;
+    const ImportResult imported = importDelimitedFile(o.dataFile, o.delimiter, data);
+    if (auto failure = importFailure(imported, o.dataFile)) return failure;
+
+    // Every named column must exist before any work starts.
+    if (!o.descriptives.empty())
+        if (auto failure = checkColumn(highestColumn(o.descriptives), data)) return failure;
+    if (o.var1)
+        if (auto failure = checkColumn(*o.var1, data)) return failure;
+    if (o.var2)
+        if (auto failure = checkColumn(*o.var2, data)) return failure;
+
+    std::string text = buildImportSummary(o.dataFile, data);
+
+    if (!o.descriptives.empty()) {
+        std::vector<DescriptiveRow> rows;
+        for (std::int32_t column : expandColumns(o.descriptives)) {
+            auto row = ComputeDescriptiveRow(data, column);
+            if (!row)
+                return Failure{kExitDataError,
+                               "The Descriptives of Var " + integerText(column) +
+                                   " overflow: a sum leaves the single-precision range."};
+            rows.push_back(*row);
+        }
+        text += BuildDescriptivesReport(rows);
+    }
+
+    std::vector<EffectSizes> trials;
+    std::optional<std::uint64_t> clockSeed;
+    if (o.wantsEffectSize()) {
+        auto result = runEffectSize(o, data, env);
+        if (auto* failure = std::get_if<Failure>(&result)) return std::move(*failure);
+        auto& output = std::get<EffectSizeOutput>(result);
+        text += output.report;
+        trials = std::move(output.trials);
+        if (!o.seed) clockSeed = output.seed;
+    }
+
+    // Both files are complete on disk before either replaces anything.
+    AtomicFileWriter csv;
+    AtomicFileWriter report;
+    if (!o.bootstrapOut.empty()) {
+        if (auto error = csv.prepare(o.bootstrapOut, buildBootstrapCsv(trials)))
+            return Failure{kExitDataError, "Cannot write '" + o.bootstrapOut + "': " + *error};
+    }
+    if (!o.outputFile.empty()) {
+        if (auto error = report.prepare(o.outputFile, text))
+            return Failure{kExitDataError, "Cannot write '" + o.outputFile + "': " + *error};
+    }
+    if (!o.bootstrapOut.empty())
+        if (auto error = csv.commit())
+            return Failure{kExitDataError, "Cannot write '" + o.bootstrapOut + "': " + *error};
+    if (!o.outputFile.empty()) {
+        if (auto error = report.commit())
+            return Failure{kExitDataError, "Cannot write '" + o.outputFile + "': " + *error};
+    } else if (auto error = env.writeOut(text)) {
+        return Failure{kExitDataError, "Cannot write to standard output: " + *error};
+    }
+    // A run on a clock seed can be repeated only with the seed it used. A
+    // refused run does not depend on the seed, so only a finished one shows it.
+    if (clockSeed) reportLine(env, "seed: " + std::to_string(*clockSeed));
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string columnBeyondMessage(std::int32_t column, std::int32_t numVariables) {
+    return "Column " + integerText(column) + " is beyond the data set's variables: it has " +
+           (numVariables == 0 ? std::string("none") : integerText(numVariables)) + ".";
+}
+
+int runBatch(const BatchOptions& options, BatchEnvironment& env) {
+    if (auto failure = execute(options, env)) {
+        reportLine(env, failure->message);
+        return failure->status;
+    }
+    return kExitSuccess;
+}
+
+int runBatch(const std::vector<std::string>& args, BatchEnvironment& env) {
+    const ParseOutcome parsed = parseBatchArguments(args);
+    switch (parsed.status) {
+        case ParseStatus::Help:
+            if (auto error = env.writeOut(batchUsageText())) return kExitDataError;
+            return kExitSuccess;
+        case ParseStatus::Version:
+            if (auto error = env.writeOut(batchVersionText())) return kExitDataError;
+            return kExitSuccess;
+        case ParseStatus::UsageError:
+            reportLine(env, "velmora-batch: " + parsed.error + " (see velmora-batch --help)");
+            return kExitUsageError;
+        case ParseStatus::Run:
+            break;
+    }
+    return runBatch(parsed.options, env);
+}
+
+}  // namespace velmora::batch

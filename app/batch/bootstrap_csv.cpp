@@ -1,0 +1,33 @@
+#include "bootstrap_csv.h"
+
+#include <cstdio>
+
+#include "data/data_set.h"
+
+namespace velmora::batch {
+
+std::string csvCell(float value) {
+    if (isMissing(value)) return {};
+    // 9 significant digits always identify a single uniquely. The program
+    // never leaves the "C" locale, so the decimal point is always ".".
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    return text;
+}
+
+std::string buildBootstrapCsv(const std::vector<EffectSizes>& trials) {
+    std::string out = "trial,pooled_d,pooled_robust_d,nonpooled_d,nonpooled_robust_d\r\n";
+    out.reserve(out.size() + trials.size() * 64);
+    for (std::size_t t = 0; t < trials.size(); ++t) {
+        const EffectSizes& e = trials[t];
+        out += std::to_string(t + 1);
+        for (float v : {e.sngPooledD, e.sngPooledRobustD, e.sngNonpooledD, e.sngNonpooledRobustD}) {
+            out += ',';
+            out += csvCell(v);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace velmora::batch
