@@ -1,24 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "analysis/bootstrap/analysis_records.h"
+#include "analysis/bootstrap/bootstrap_engine.h"  // BootstrapHooks
 #include "data/data_set.h"
 #include "runtime/random_stream.h"
 
 namespace velmora {
-
-// Observers of a run. Both are optional.
-struct BootstrapHooks {
-    // Called with t before the draws of trial t (1..T); the dialog repaints its trial box.
-    std::function<void(std::int32_t t)> progress;
-    // Called with every trial's estimates (invalid ones hold 9999999), in trial order.
-    std::function<void(std::int32_t t, const EffectSizes& estimates)> trial;
-    // Worker threads for the trials; the result never depends on it. 0 = choose.
-    int threads = 1;
-};
 
 // Stopped: one of the dialog's messages (shown in an "Analysis Error" box).
 // Fault: an arithmetic fault such as overflow; the dialog ends silently, the
@@ -42,7 +32,7 @@ struct AnalysisRun {
 // The OK command of the bootstrap dialog after the random stream has been
 // seeded: the validations in their order, the observed pass, the zero-variance
 // stop, the trials, the intervals and the report.
-AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options, RandomStream& random,
-                                  const BootstrapHooks& hooks = {});
+AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
+                                  RandomStream& random, const BootstrapHooks& hooks = {});
 
 }  // namespace velmora

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "analysis/bootstrap/analysis_records.h"
+
+namespace velmora {
+
+// The fixed-width report of one completed run: exactly 41 lines, each ending
+// in CR LF, beginning with "GROUP-LEVEL STATISTICS" and ending in six CR LF in
+// a row. Reals are rounded to 3 decimals (halves to even) and printed as
+// singles; counts and column numbers as integers; the group table uses
+// 15-character cells. A pure function of its arguments.
+std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
+                                  const GroupStats& stats2, const EffectSizes& estimates,
+                                  const BootstrapSummary& summary);
+
+}  // namespace velmora

@@ -1,0 +1,45 @@
+#include "analysis/bootstrap/percentile_interval.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "data/data_set.h"
+
+namespace velmora {
+
+namespace {
+
+double roundToEvenInteger(double x) {
+    const double floorX = std::floor(x);
+    const double fraction = x - floorX;
+    if (fraction > 0.5) return floorX + 1.0;
+    if (fraction < 0.5) return floorX;
+    return std::fmod(floorX, 2.0) == 0.0 ? floorX : floorX + 1.0;
+}
+
+}  // namespace
+
+PercentilePositions PercentilePositionsFor(std::int32_t count, float sngConfidenceLevel,
+                                           PositionRule rule) {
+    const double a = (1.0 - static_cast<double>(sngConfidenceLevel)) / 2.0;
+    const double aL = a * static_cast<double>(count);
+    const double q = rule == PositionRule::Truncate ? std::trunc(aL) : roundToEvenInteger(aL);
+    const auto cut = static_cast<std::int32_t>(q);
+    return PercentilePositions{cut + 1, count - cut};
+}
+
+PercentileInterval ReadPercentileInterval(std::span<float> values, float sngConfidenceLevel,
+                                          PositionRule rule) {
+    if (values.empty()) return PercentileInterval{MISSING_VALUE, MISSING_VALUE};
+    std::stable_sort(values.begin(), values.end());
+    const auto count = static_cast<std::int32_t>(values.size());
+    const PercentilePositions at = PercentilePositionsFor(count, sngConfidenceLevel, rule);
+    // The three levels always give positions inside the list; the clamp only
+    // keeps a level outside (0, 1) from reading beyond it.
+    const auto element = [&](std::int32_t position) {
+        return values[static_cast<std::size_t>(std::clamp(position, 1, count) - 1)];
+    };
+    return PercentileInterval{element(at.lower), element(at.upper)};
+}
+
+}  // namespace velmora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "analysis/bootstrap/analysis_records.h"
+
+namespace velmora {
+
+// How a * L becomes the count q cut from each end: the pooled estimators
+// truncate, the nonpooled ones round to nearest with halves to even.
+enum class PositionRule { Truncate, RoundHalfEven };
+
+// 1-based positions in the ascending list of L values.
+struct PercentilePositions {
+    std::int32_t lower = 0;
+    std::int32_t upper = 0;
+};
+
+// a = (1 - level) / 2 in double from the single level; q from a * L by the
+// rule; positions q + 1 and L - q. For L >= 1 both lie in 1..L, lower <= upper.
+PercentilePositions PercentilePositionsFor(std::int32_t count, float sngConfidenceLevel,
+                                           PositionRule rule);
+
+// Sorts `values` (one estimator's valid trial values) ascending in place and
+// reads the two limits. An empty list has no interval: both limits are
+// 9999999, the mark of a value that cannot be computed.
+PercentileInterval ReadPercentileInterval(std::span<float> values, float sngConfidenceLevel,
+                                          PositionRule rule);
+
+}  // namespace velmora

@@ -1,0 +1,107 @@
+#include "literal_bootstrap.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/bootstrap/effect_sizes.h"
+#include "analysis/bootstrap/group_stats.h"
+
+namespace velmora::testing {
+
+namespace {
+
+bool finite(const GroupStats& s) {
+    return std::isfinite(s.sngMean) && std::isfinite(s.sngTrimmedMean) &&
+           std::isfinite(s.sngVariance) && std::isfinite(s.sngWinsMean) &&
+           std::isfinite(s.sngWinsVariance);
+}
+
+bool finite(const EffectSizes& e) {
+    return std::isfinite(e.sngPooledVar) && std::isfinite(e.sngPooledWinsVar) &&
+           std::isfinite(e.sngPooledD) && std::isfinite(e.sngPooledRobustD) &&
+           std::isfinite(e.sngNonpooledD) && std::isfinite(e.sngNonpooledRobustD);
+}
+
+PercentileInterval interval(std::vector<float> list, float level, bool pooled) {
+    const auto L = static_cast<long>(list.size());
+    if (L == 0) return {9999999.0f, 9999999.0f};
+    std::stable_sort(list.begin(), list.end());
+    const double a = (1.0 - static_cast<double>(level)) / 2.0;
+    const double aL = a * static_cast<double>(L);
+    const long q = pooled ? static_cast<long>(aL) : static_cast<long>(std::nearbyint(aL));
+    return {list[static_cast<std::size_t>(q)], list[static_cast<std::size_t>(L - q - 1)]};
+}
+
+}  // namespace
+
+LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions& options,
+                               RandomStream& random) {
+    LiteralRun run;
+    BootstrapResult& r = run.result;
+    std::vector<float> column1, column2;
+    for (std::size_t i = 0; i < sample.sngVar1.size(); ++i) {
+        if (sample.sngVar1[i] != 9999999.0f) column1.push_back(sample.sngVar1[i]);
+        if (sample.sngVar2[i] != 9999999.0f) column2.push_back(sample.sngVar2[i]);
+    }
+    r.stats1 = ComputeGroupStats(column1);
+    r.stats2 = ComputeGroupStats(column2);
+    r.observed = ComputeEffectSizes(r.stats1, r.stats2, options.lngNonpooledSdVar);
+    if (!finite(r.stats1) || !finite(r.stats2) || !finite(r.observed)) {
+        r.outcome = BootstrapOutcome::Overflow;
+        r.lngFaultPass = 0;
+        return run;
+    }
+    if (!(r.stats1.sngVariance > 0) && !(r.stats2.sngVariance > 0)) {
+        r.outcome = BootstrapOutcome::ZeroVariance;
+        return run;
+    }
+
+    // The complete pairs in case order: the p-th of them is row p - 1 here.
+    std::vector<float> pool1, pool2;
+    for (std::size_t i = 0; i < sample.sngVar1.size(); ++i) {
+        if (sample.sngVar1[i] == 9999999.0f || sample.sngVar2[i] == 9999999.0f) continue;
+        pool1.push_back(sample.sngVar1[i]);
+        pool2.push_back(sample.sngVar2[i]);
+    }
+    const int nPairs = static_cast<int>(pool1.size());
+    std::vector<float> trial1(pool1.size()), trial2(pool2.size());
+    std::vector<float> lists[4];
+    for (int t = 1; t <= options.lngTrials; ++t) {
+        for (int m = 0; m < nPairs; ++m) {
+            long p = 0;
+            while (p == 0) {
+                const float u = random.nextSingle();
+                p = static_cast<long>(-std::floor(-static_cast<double>(u) * nPairs));
+            }
+            trial1[static_cast<std::size_t>(m)] = pool1[static_cast<std::size_t>(p - 1)];
+            trial2[static_cast<std::size_t>(m)] = pool2[static_cast<std::size_t>(p - 1)];
+        }
+        const GroupStats s1 = ComputeGroupStats(trial1);
+        const GroupStats s2 = ComputeGroupStats(trial2);
+        const EffectSizes es = ComputeEffectSizes(s1, s2, options.lngNonpooledSdVar);
+        if (!finite(s1) || !finite(s2) || !finite(es)) {
+            r.outcome = BootstrapOutcome::Overflow;
+            r.lngFaultPass = t;
+            return run;
+        }
+        run.trials.push_back(es);
+        const float d[4] = {es.sngPooledD, es.sngPooledRobustD, es.sngNonpooledD,
+                            es.sngNonpooledRobustD};
+        for (int k = 0; k < 4; ++k)
+            if (d[k] != 9999999.0f) lists[k].push_back(d[k]);
+    }
+    r.summary.lngTrials = options.lngTrials;
+    r.summary.lngValidPooledD = static_cast<std::int32_t>(lists[0].size());
+    r.summary.lngValidPooledRobustD = static_cast<std::int32_t>(lists[1].size());
+    r.summary.lngValidNonpooledD = static_cast<std::int32_t>(lists[2].size());
+    r.summary.lngValidNonpooledRobustD = static_cast<std::int32_t>(lists[3].size());
+    const float level = options.sngConfidenceLevel;
+    r.summary.ciPooledD = interval(lists[0], level, true);
+    r.summary.ciPooledRobustD = interval(lists[1], level, true);
+    r.summary.ciNonpooledD = interval(lists[2], level, false);
+    r.summary.ciNonpooledRobustD = interval(lists[3], level, false);
+    r.outcome = BootstrapOutcome::Completed;
+    return run;
+}
+
+}  // namespace velmora::testing

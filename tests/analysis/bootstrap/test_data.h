@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "data/data_set.h"
+
+namespace velmora::testing {
+
+inline constexpr float M = 9999999.0f;  // the missing code, short for tables
+
+// A data set whose columns are given as lists of equal length (cases 1..N).
+inline DataSet makeDataSet(const std::vector<std::vector<float>>& columns) {
+    DataSet data;
+    const auto cases =
+        columns.empty() ? std::int32_t{0} : static_cast<std::int32_t>(columns.front().size());
+    data.g_lngNumCases = cases;
+    data.g_lngNumVariables = static_cast<std::int32_t>(columns.size());
+    data.g_sngData = DataMatrix(cases);
+    for (std::size_t j = 0; j < columns.size(); ++j)
+        for (std::size_t i = 0; i < columns[j].size(); ++i)
+            data.g_sngData.set(static_cast<std::int32_t>(i + 1), static_cast<std::int32_t>(j + 1),
+                               columns[j][i]);
+    return data;
+}
+
+}  // namespace velmora::testing

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "analysis/bootstrap/bootstrap_engine.h"
+#include "literal_bootstrap.h"
+#include "test_data.h"
+#include "test_random.h"
+
+// The engine lays each trial out from draw counts over presorted columns; the
+// literal engine copies and sorts every trial. On the same stream they must
+// agree bit for bit (a zero's sign aside, which == ignores): every trial's
+// estimates, the observed results and the summary.
+
+namespace velmora {
+namespace {
+
+using testing::M;
+using testing::SeededRandom;
+
+void expectSame(const GroupStats& a, const GroupStats& b, const std::string& where) {
+    EXPECT_EQ(a.lngN, b.lngN) << where;
+    EXPECT_EQ(a.sngMean, b.sngMean) << where;
+    EXPECT_EQ(a.sngTrimmedMean, b.sngTrimmedMean) << where;
+    EXPECT_EQ(a.sngVariance, b.sngVariance) << where;
+    EXPECT_EQ(a.sngWinsMean, b.sngWinsMean) << where;
+    EXPECT_EQ(a.sngWinsVariance, b.sngWinsVariance) << where;
+}
+
+bool same(const EffectSizes& a, const EffectSizes& b) {
+    return a.sngPooledVar == b.sngPooledVar && a.sngPooledWinsVar == b.sngPooledWinsVar &&
+           a.sngPooledD == b.sngPooledD && a.sngPooledRobustD == b.sngPooledRobustD &&
+           a.sngNonpooledD == b.sngNonpooledD && a.sngNonpooledRobustD == b.sngNonpooledRobustD;
+}
+
+void expectSame(const BootstrapSummary& a, const BootstrapSummary& b, const std::string& where) {
+    EXPECT_EQ(a.lngTrials, b.lngTrials) << where;
+    EXPECT_EQ(a.lngValidPooledD, b.lngValidPooledD) << where;
+    EXPECT_EQ(a.lngValidPooledRobustD, b.lngValidPooledRobustD) << where;
+    EXPECT_EQ(a.lngValidNonpooledD, b.lngValidNonpooledD) << where;
+    EXPECT_EQ(a.lngValidNonpooledRobustD, b.lngValidNonpooledRobustD) << where;
+    const PercentileInterval* x[] = {&a.ciPooledD, &a.ciPooledRobustD, &a.ciNonpooledD,
+                                     &a.ciNonpooledRobustD};
+    const PercentileInterval* y[] = {&b.ciPooledD, &b.ciPooledRobustD, &b.ciNonpooledD,
+                                     &b.ciNonpooledRobustD};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(x[k]->sngLower, y[k]->sngLower) << where << " interval " << k;
+        EXPECT_EQ(x[k]->sngUpper, y[k]->sngUpper) << where << " interval " << k;
+    }
+}
+
+// Values for one generated column: a seeded source and a rule turning its
+// draws into data.
+using Generator = std::function<float(SeededRandom&, int row)>;
+
+struct Family {
+    const char* name;
+    int cases;
+    Generator var1;
+    Generator var2;
+};
+
+float uniform(SeededRandom& r, float lo, float hi) {
+    return lo + (hi - lo) * r.nextSingle();
+}
+float wholeIn(SeededRandom& r, int lo, int hi) {
+    return static_cast<float>(lo +
+                              static_cast<int>(r.nextSingle() * static_cast<float>(hi - lo + 1)));
+}
+Generator withMissing(Generator g, float share) {
+    return [g, share](SeededRandom& r, int row) { return r.nextSingle() < share ? M : g(r, row); };
+}
+
+const std::vector<Family>& families() {
+    static const std::vector<Family> all = {
+        {"continuous", 57, [](SeededRandom& r, int) { return uniform(r, -3.0f, 11.0f); },
+         [](SeededRandom& r, int) { return uniform(r, 0.0f, 20.0f); }},
+        {"ties", 40, [](SeededRandom& r, int) { return wholeIn(r, 1, 3); },
+         [](SeededRandom& r, int) { return wholeIn(r, 0, 4); }},
+        {"heavy ties", 45,
+         [](SeededRandom& r, int) { return r.nextSingle() < 0.9f ? 4.0f : wholeIn(r, 0, 9); },
+         [](SeededRandom& r, int) {
+             return r.nextSingle() < 0.85f ? -2.5f : uniform(r, -5.0f, 5.0f);
+         }},
+        {"missing in either column", 64,
+         withMissing([](SeededRandom& r, int) { return uniform(r, 0, 1); }, 0.2f),
+         withMissing([](SeededRandom& r, int) { return wholeIn(r, 0, 6); }, 0.3f)},
+        {"two pairs", 2, [](SeededRandom& r, int) { return wholeIn(r, 1, 9); },
+         [](SeededRandom& r, int) { return wholeIn(r, 10, 19); }},
+        {"two pairs among missing", 6,
+         [](SeededRandom& r, int row) { return row % 3 == 0 ? wholeIn(r, 0, 5) : M; },
+         [](SeededRandom& r, int) { return uniform(r, -1, 1); }},
+        {"constant column", 30, [](SeededRandom&, int) { return 5.0f; },
+         [](SeededRandom& r, int) { return uniform(r, 2.0f, 3.0f); }},
+        {"equal whole numbers against ties", 25, [](SeededRandom&, int) { return 7.0f; },
+         [](SeededRandom& r, int) { return wholeIn(r, 6, 8); }},
+        {"large values small spread", 50,
+         [](SeededRandom& r, int) { return 1.0e6f + wholeIn(r, 0, 3) * 0.125f; },
+         [](SeededRandom& r, int) { return 16777216.0f + 2.0f * wholeIn(r, 0, 5); }},
+        {"negative values", 33, [](SeededRandom& r, int) { return uniform(r, -1.0e4f, -1.0f); },
+         [](SeededRandom& r, int) { return -wholeIn(r, 1, 40) * 0.1f; }},
+        {"mixed magnitudes", 48,
+         [](SeededRandom& r, int) {
+             return r.nextSingle() < 0.1f ? uniform(r, 1e7f, 1e8f) : uniform(r, -1, 1);
+         },
+         [](SeededRandom& r, int) {
+             return r.nextSingle() < 0.5f ? 3.0e-5f * wholeIn(r, 1, 9) : 2.0e4f;
+         }},
+        {"zeros of both signs", 20,
+         [](SeededRandom& r, int) { return r.nextSingle() < 0.5f ? -0.0f : 0.0f; },
+         [](SeededRandom& r, int) { return r.nextSingle() < 0.5f ? -0.0f : wholeIn(r, 0, 2); }},
+        {"longer ties", 211, [](SeededRandom& r, int) { return wholeIn(r, 0, 12) * 0.5f; },
+         withMissing([](SeededRandom& r, int) { return wholeIn(r, -20, 20) * 0.1f; }, 0.05f)},
+    };
+    return all;
+}
+
+TEST(EngineEquivalence, FastAndLiteralEnginesAgreeBitForBit) {
+    const float levels[] = {0.9f, 0.95f, 0.99f};
+    const std::int32_t trials[] = {600, 200, 77};
+    int runs = 0;
+    for (const Family& family : families()) {
+        for (int variant = 0; variant < 6; ++variant) {
+            SeededRandom dataSource(1000 + 17 * static_cast<std::uint64_t>(variant));
+            std::vector<float> a(static_cast<std::size_t>(family.cases)), b(a.size());
+            for (int i = 0; i < family.cases; ++i) {
+                a[static_cast<std::size_t>(i)] = family.var1(dataSource, i);
+                b[static_cast<std::size_t>(i)] = family.var2(dataSource, i);
+            }
+            const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
+            if (sample.n1 < 2 || sample.n2 < 2 || sample.nPairs < 2) continue;
+
+            AnalysisOptions options;
+            options.lngVar1 = 1;
+            options.lngVar2 = 2;
+            options.lngTrials = trials[variant % 3];
+            options.sngConfidenceLevel = levels[variant % 3];
+            options.lngNonpooledSdVar = variant % 2 == 0 ? 1 : 2;
+            const std::string where =
+                std::string(family.name) + " variant " + std::to_string(variant);
+
+            const std::uint64_t seed = 77 + static_cast<std::uint64_t>(variant);
+            SeededRandom fastStream(seed, variant == 5 ? 97 : 0);
+            SeededRandom literalStream(seed, variant == 5 ? 97 : 0);
+            std::vector<EffectSizes> fastTrials;
+            BootstrapHooks hooks;
+            hooks.trial = [&](std::int32_t, const EffectSizes& es) { fastTrials.push_back(es); };
+            const BootstrapResult fast = RunBootstrap(sample, options, fastStream, hooks);
+            const testing::LiteralRun literal =
+                testing::RunLiteralBootstrap(sample, options, literalStream);
+
+            ASSERT_EQ(fast.outcome, literal.result.outcome) << where;
+            EXPECT_EQ(fastStream.calls(), literalStream.calls()) << where;
+            if (fast.outcome != BootstrapOutcome::Completed) continue;
+            ++runs;
+            expectSame(fast.stats1, literal.result.stats1, where + " stats1");
+            expectSame(fast.stats2, literal.result.stats2, where + " stats2");
+            EXPECT_TRUE(same(fast.observed, literal.result.observed)) << where;
+            ASSERT_EQ(fastTrials.size(), literal.trials.size()) << where;
+            for (std::size_t t = 0; t < fastTrials.size(); ++t)
+                ASSERT_TRUE(same(fastTrials[t], literal.trials[t])) << where << " trial " << t + 1;
+            expectSame(fast.summary, literal.result.summary, where);
+        }
+    }
+    // Most families complete; the constant-against-constant ones stop early.
+    EXPECT_GT(runs, 60);
+}
+
+TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
+    // Random draws almost never repeat a pair more than a few times; scripted
+    // trials draw one pair 9, 10, 12, 16 and all 20 times.
+    std::vector<float> a, b;
+    for (int i = 0; i < 20; ++i) {
+        a.push_back(static_cast<float>((i * 7) % 20) * 0.3f);
+        b.push_back(static_cast<float>((i * 11) % 20) - 4.5f);
+    }
+    const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
+    std::vector<float> script;
+    const auto draw = [&](int pair) {
+        script.push_back((static_cast<float>(pair) - 0.5f) / 20.0f);
+    };
+    for (int m = 0; m < 20; ++m) draw(m < 9 ? 13 : m - 8);       // pair 13 nine times, 1..11 once
+    for (int m = 0; m < 20; ++m) draw(m % 5 == 0 ? 2 + m : 20);  // pair 20 sixteen times
+    for (int m = 0; m < 20; ++m) draw(1);                        // pair 1 throughout
+    for (int m = 0; m < 20; ++m) draw(m < 12 ? 7 : 8);           // 12 and 8 copies
+    for (int m = 0; m < 20; ++m) draw(m % 2 == 0 ? 5 : 16);      // 10 and 10 copies
+    AnalysisOptions options;
+    options.lngTrials = 5;
+    options.sngConfidenceLevel = 0.9f;
+    testing::ScriptedRandom s1(script), s2(script);
+    std::vector<EffectSizes> fastTrials;
+    BootstrapHooks hooks;
+    hooks.trial = [&](std::int32_t, const EffectSizes& es) { fastTrials.push_back(es); };
+    const BootstrapResult fast = RunBootstrap(sample, options, s1, hooks);
+    const testing::LiteralRun literal = testing::RunLiteralBootstrap(sample, options, s2);
+    ASSERT_EQ(fast.outcome, BootstrapOutcome::Completed);
+    ASSERT_EQ(fastTrials.size(), 5u);
+    for (std::size_t t = 0; t < 5; ++t)
+        EXPECT_TRUE(same(fastTrials[t], literal.trials[t])) << "trial " << t + 1;
+    expectSame(fast.summary, literal.result.summary, "repeated draws");
+    EXPECT_EQ(fast.summary.lngValidPooledD, 4);  // the trial of pair 1 alone is invalid
+}
+
+TEST(EngineEquivalence, EqualWholeNumbersInBothColumnsStopInBothEngines) {
+    const PairedSample sample =
+        BuildPairedSample(testing::makeDataSet({{3, 3, 3, 3}, {8, 8, M, 8}}), 1, 2);
+    AnalysisOptions options;
+    options.lngTrials = 600;
+    SeededRandom s1(5), s2(5);
+    EXPECT_EQ(RunBootstrap(sample, options, s1).outcome, BootstrapOutcome::ZeroVariance);
+    EXPECT_EQ(testing::RunLiteralBootstrap(sample, options, s2).result.outcome,
+              BootstrapOutcome::ZeroVariance);
+}
+
+}  // namespace
+}  // namespace velmora
