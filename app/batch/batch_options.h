@@ -29,7 +29,7 @@ struct BatchOptions {
     // As written; the column list is formed only after the data's width is known,
     // so that "1-2000000000" costs nothing before it is refused.
     std::vector<ColumnRange> descriptives;
-    int threads = 0;  // 0: as many as the machine offers
+    int threads = 0;  // 0: the engine chooses
 
     // The effect-size analysis runs when either variable was named.
     bool wantsEffectSize() const { return var1.has_value() || var2.has_value(); }
