@@ -1,7 +1,6 @@
 #include "data/delimited_import.h"
 
 #include <array>
-#include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -34,96 +33,171 @@ ImportResult failure(ImportStatus status, std::int32_t row, std::int32_t column)
     return r;
 }
 
-// The second pass: every field of every line into `data`, whose counts and
-// matrix the first pass has set. Stops at the first fault.
-ImportResult storeFields(std::string_view bytes, char delimiter, DataSet& data) {
-    // Writable cells of each variable, fetched once when the variable first appears.
-    std::array<float*, MAX_VARIABLES + 1> columns{};
-    std::int32_t numVariables = 0;
+// The end of the field starting at p: the first delimiter or CR, or the end.
+const char* findFieldEnd(const char* p, const char* end, char delimiter) {
+    while (p != end && *p != '\r' && *p != delimiter) ++p;
+    return p;
+}
+
+// The second pass: stores every field of whole lines into a data set whose
+// counts and matrix the first pass has set, block after block, and stops at
+// the first fault. Lines and fields are found in one walk over the bytes: a
+// field ends at the delimiter, and a CR (with an LF right after it) ends the
+// line as well.
+class FieldStore {
+public:
+    FieldStore(DataSet& data, char delimiter)
+        : m_data(data), m_delimiter(delimiter), m_scanInPlace(!isNumberChar(delimiter)) {}
+
+    // Stores the lines of [p, end), which must end with a line end or with the text.
+    ImportResult storeLines(const char* p, const char* end);
+
+    std::int32_t rowsStored() const { return m_row; }
+    std::int32_t numVariables() const { return m_numVariables; }
+
+private:
+    DataSet& m_data;
+    const char m_delimiter;
     // Most fields are plain numbers that end at the delimiter: scanning the
     // number in place finds the field's end and its value in one go. Anything
     // else is cut at the delimiter and classified by the general rules.
-    const bool scanInPlace = !isNumberChar(delimiter);
+    const bool m_scanInPlace;
+    // Writable cells of each variable, fetched once when the variable first appears.
+    std::array<float*, MAX_VARIABLES + 1> m_columns{};
+    std::int32_t m_numVariables = 0;
+    std::int32_t m_row = 0;
+};
 
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    std::int32_t row = 0;
+ImportResult FieldStore::storeLines(const char* p, const char* const end) {
+    const char delimiter = m_delimiter;
     while (p != end) {
-        ++row;
-        const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(end - p));
-        const char* const lineEnd = cr != nullptr ? static_cast<const char*>(cr) : end;
-        const char* next = end;
-        if (cr != nullptr) next = (lineEnd + 1 != end && lineEnd[1] == '\n') ? lineEnd + 2 : lineEnd + 1;
-
-        if (lineEnd != p) {  // an empty line has no fields
-            const char* field = p;
-            std::int32_t column = 0;
-            for (;;) {
-                ++column;
-                if (column > MAX_VARIABLES) return failure(ImportStatus::TooManyFields, row, 0);
-                if (column > numVariables) {
-                    numVariables = column;
-                    columns[static_cast<std::size_t>(column)] = data.g_sngData.column(column);
-                }
-
-                const char* fieldEnd = nullptr;
-                float value = 0.0f;
-                NumberParse kind = NumberParse::NotNumber;
-                bool classified = false;
-                if (scanInPlace) {
-                    const detail::DecimalScan scan = detail::scanDecimal(field, lineEnd);
-                    if (scan.complete && (scan.stop == lineEnd || *scan.stop == delimiter)) {
-                        fieldEnd = scan.stop;
-                        kind = detail::scannedToSingle(scan, fieldEnd, value);
-                        classified = true;
-                    }
-                }
-                if (!classified) {
-                    const void* d =
-                        std::memchr(field, delimiter, static_cast<std::size_t>(lineEnd - field));
-                    fieldEnd = d != nullptr ? static_cast<const char*>(d) : lineEnd;
-                    const std::string_view text(field, static_cast<std::size_t>(fieldEnd - field));
-                    kind = textToSingle(text, value);
-                    if (kind == NumberParse::NotNumber) {
-                        if (!isMissingField(text)) {
-                            return failure(ImportStatus::InvalidEntry, row, column);
-                        }
-                        value = MISSING_VALUE;
-                        kind = NumberParse::Number;
-                    }
-                }
-                if (kind == NumberParse::OutOfRange) {
-                    return failure(ImportStatus::NumberOutOfRange, row, column);
-                }
-                columns[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)] = value;
-
-                if (fieldEnd == lineEnd) break;
-                field = fieldEnd + 1;  // a delimiter right before the line end leaves one empty field
-            }
+        if (m_row == m_data.g_lngNumCases) {
+            // More lines than the first pass counted: the file changed between
+            // the passes, and the matrix has no room for them.
+            ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
+            r.reason = "The file changed while it was being read";
+            return r;
         }
-        p = next;
+        const std::int32_t row = ++m_row;
+        if (*p == '\r') {  // an empty line has no fields
+            ++p;
+            if (p != end && *p == '\n') ++p;
+            continue;
+        }
+        const char* field = p;
+        std::int32_t column = 0;
+        for (;;) {
+            ++column;
+            if (column > MAX_VARIABLES) return failure(ImportStatus::TooManyFields, row, 0);
+            if (column > m_numVariables) {
+                m_numVariables = column;
+                m_columns[static_cast<std::size_t>(column)] = m_data.g_sngData.column(column);
+            }
+
+            const char* fieldEnd = nullptr;
+            float value = 0.0f;
+            NumberParse kind = NumberParse::NotNumber;
+            bool classified = false;
+            if (m_scanInPlace) {
+                const detail::DecimalScan scan = detail::scanDecimal(field, end);
+                if (scan.complete &&
+                    (scan.stop == end || *scan.stop == delimiter || *scan.stop == '\r')) {
+                    fieldEnd = scan.stop;
+                    kind = detail::scannedToSingle(scan, fieldEnd, value);
+                    classified = true;
+                }
+            }
+            if (!classified) {
+                fieldEnd = findFieldEnd(field, end, delimiter);
+                const std::string_view text(field, static_cast<std::size_t>(fieldEnd - field));
+                kind = textToSingle(text, value);
+                if (kind == NumberParse::NotNumber) {
+                    if (!isMissingField(text)) {
+                        return failure(ImportStatus::InvalidEntry, row, column);
+                    }
+                    value = MISSING_VALUE;
+                    kind = NumberParse::Number;
+                }
+            }
+            if (kind == NumberParse::OutOfRange) {
+                return failure(ImportStatus::NumberOutOfRange, row, column);
+            }
+            m_columns[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)] = value;
+
+            if (fieldEnd == end) {
+                p = end;
+                break;
+            }
+            if (*fieldEnd == '\r') {  // checked first: a CR always ends the line
+                p = fieldEnd + 1;
+                if (p != end && *p == '\n') ++p;
+                break;
+            }
+            field = fieldEnd + 1;  // a delimiter right before the line end leaves one empty field
+        }
     }
-    data.g_lngNumVariables = numVariables;
     return {};
 }
 
-}  // namespace
+// The new data set with its counts and a zero matrix for `lines` cases, or
+// OutOfMemory when the count cannot be held.
+ImportResult allocateFor(std::size_t lines, DataSet& fresh) {
+    if (lines > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        return failure(ImportStatus::OutOfMemory, 0, 0);
+    }
+    fresh.g_lngNumCases = static_cast<std::int32_t>(lines);
+    fresh.g_sngData = DataMatrix(fresh.g_lngNumCases);
+    return {};
+}
 
-ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet& target) {
+ImportResult readFailure(const std::string& reason) {
+    ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
+    r.reason = reason;
+    return r;
+}
+
+// Both passes over the file, each reading it from the start in blocks of whole
+// lines, so that only the matrix, never the whole file, has to fit in memory.
+ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fresh) {
+    std::string error;
+    LineBlockInput input;
+    std::string_view block;
+
+    // First pass: count the lines.
+    if (!input.open(path, &error)) return readFailure(error);
+    std::size_t lines = 0;
+    while (input.nextBlock(block)) lines += countLines(block);
+    if (input.failed()) return readFailure(input.error());
+    input.close();
+
+    ImportResult result = allocateFor(lines, fresh);
+    if (result.status != ImportStatus::Completed) return result;
+
+    // Second pass: store the fields.
+    if (!input.open(path, &error)) return readFailure(error);
+    FieldStore store(fresh, delimiter);
+    while (input.nextBlock(block)) {
+        result = store.storeLines(block.data(), block.data() + block.size());
+        if (result.status != ImportStatus::Completed) return result;
+    }
+    if (input.failed()) return readFailure(input.error());
+    if (store.rowsStored() != fresh.g_lngNumCases) {
+        return readFailure("The file changed while it was being read");
+    }
+    fresh.g_lngNumVariables = store.numVariables();
+    return {};
+}
+
+// The new data set is always built aside and replaces `target` only once it is
+// complete, so a fault part way leaves no mixture of new lines and zero rows
+// behind under the counts of a failed import.
+template <class Build>
+ImportResult buildAndInstall(DataSet& target, Build&& build) {
     target.g_lngNumCases = 0;
     target.g_lngNumVariables = 0;
     try {
-        // First pass: the line count sizes the new matrix before any value is stored.
-        const std::size_t lines = countLines(bytes);
-        if (lines > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-            return failure(ImportStatus::OutOfMemory, 0, 0);
-        }
-        // The new data set is built aside, so a fault part way leaves no
-        // mixture of old counts, new lines and zero rows behind.
         DataSet fresh;
-        fresh.g_lngNumCases = static_cast<std::int32_t>(lines);
-        fresh.g_sngData = DataMatrix(fresh.g_lngNumCases);
-        ImportResult result = storeFields(bytes, delimiter, fresh);
+        ImportResult result = build(fresh);
         if (result.status == ImportStatus::Completed) target = std::move(fresh);
         return result;
     } catch (const std::bad_alloc&) {
@@ -133,19 +207,28 @@ ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet
     }
 }
 
+}  // namespace
+
+ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet& target) {
+    return buildAndInstall(target, [&](DataSet& fresh) {
+        // First pass: the line count sizes the matrix before any value is stored.
+        ImportResult result = allocateFor(countLines(bytes), fresh);
+        if (result.status != ImportStatus::Completed) return result;
+        FieldStore store(fresh, delimiter);
+        result = store.storeLines(bytes.data(), bytes.data() + bytes.size());
+        if (result.status == ImportStatus::Completed) fresh.g_lngNumVariables = store.numVariables();
+        return result;
+    });
+}
+
 ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSet& target) {
-    target.g_lngNumCases = 0;
-    target.g_lngNumVariables = 0;
-    if (path.empty()) return failure(ImportStatus::NoFileSelected, 0, 0);
-    // Both passes read this one copy of the file.
-    std::string error;
-    const std::optional<std::string> bytes = readFileBytes(path, &error);
-    if (!bytes) {
-        ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
-        r.reason = error;
-        return r;
+    if (path.empty()) {
+        target.g_lngNumCases = 0;
+        target.g_lngNumVariables = 0;
+        return failure(ImportStatus::NoFileSelected, 0, 0);
     }
-    return importDelimitedText(*bytes, delimiter, target);
+    return buildAndInstall(target,
+                           [&](DataSet& fresh) { return importFromFile(path, delimiter, fresh); });
 }
 
 std::string buildImportSummary(const std::string& fileName, const DataSet& data) {

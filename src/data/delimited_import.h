@@ -11,7 +11,8 @@ namespace velmora {
 enum class ImportStatus {
     Completed,         // the data set now holds the file
     NoFileSelected,    // the file name was empty; only the counts were cleared
-    OpenFailed,        // the file could not be opened or read (reason in `reason`)
+    OpenFailed,        // the file could not be opened or read, or changed between the
+                       // two passes (reason in `reason`)
     InvalidEntry,      // field `column` of line `row` is neither a number nor missing
     NumberOutOfRange,  // field `column` of line `row` is a number beyond the single range
     TooManyFields,     // line `row` has more than MAX_VARIABLES fields
@@ -32,7 +33,9 @@ struct ImportResult {
 // not complete leaves both counts 0 and the earlier matrix kept, unread.
 ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet& target);
 
-// The same for a file named by path; an empty path is NoFileSelected.
+// The same for a file named by path; an empty path is NoFileSelected. The file
+// is read twice from the start, once to count its lines and once to store the
+// fields, in blocks, so only the new matrix has to fit in memory.
 ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSet& target);
 
 // The summary block appended after a complete import: the three lines and two

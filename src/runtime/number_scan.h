@@ -3,8 +3,10 @@
 // The one implementation of the number grammar, shared by textToSingle and
 // the import's in-place field scanner so that both always agree.
 
+#include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <system_error>
 
 #include "runtime/text_to_single.h"
@@ -22,13 +24,62 @@ struct DecimalScan {
     bool fastExact = false;
     std::uint64_t mantissa = 0;
     std::int64_t exp10 = 0;
-    // Decimal exponent of the leading nonzero digit (value in [10^e, 10^(e+1))),
-    // meaningful when nonZero.
-    std::int64_t leadExp = 0;
-    bool nonZero = false;
+    std::int64_t intDigits = 0;    // digits before the point
+    std::int64_t fracDigits = 0;   // digits after it
+    std::int64_t explicitExp = 0;  // the exponent part's value (saturated), 0 when absent
 };
 
-inline bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool isAsciiDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// Eight characters at a time, first character in the lowest byte.
+inline std::uint64_t loadEight(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// How many of the eight characters in v, from the first, are ASCII digits.
+// Digits neither borrow nor carry, so the first non-digit is always flagged
+// correctly; what follows it does not matter.
+inline int leadingDigitCount(std::uint64_t v) {
+    const std::uint64_t nonDigit =
+        ((v + 0x4646464646464646ULL) | (v - 0x3030303030303030ULL)) & 0x8080808080808080ULL;
+    return nonDigit == 0 ? 8 : std::countr_zero(nonDigit) / 8;
+}
+
+// The value of the first k (1..8) characters of v, all digits.
+inline std::uint64_t eightDigitValue(std::uint64_t v, int k) {
+    // Shift the k digits to the top: the bytes below become leading zeros and
+    // whatever followed the digits falls off the end.
+    v = (v - 0x3030303030303030ULL) << (8 * (8 - k));
+    v = (v * 10) + (v >> 8);  // pairs of digits
+    v = (((v & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+        32;
+    return v & 0xFFFFFFFFULL;
+}
+
+// Takes the digits starting at p into mant (mant * 10 + digit each; it wraps
+// when more than 19 digits are gathered, which callers check by count) and
+// returns the first character that is not a digit.
+inline const char* takeDigits(const char* p, const char* end, std::uint64_t& mant) {
+    static constexpr std::uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    if constexpr (std::endian::native == std::endian::little) {
+        while (end - p >= 8) {
+            const std::uint64_t v = loadEight(p);
+            const int k = leadingDigitCount(v);
+            if (k == 0) return p;
+            mant = mant * kScale[k] + eightDigitValue(v, k);
+            p += k;
+            if (k < 8) return p;
+        }
+    }
+    while (p != end && isAsciiDigit(*p)) {
+        mant = mant * 10 + static_cast<unsigned>(*p - '0');
+        ++p;
+    }
+    return p;
+}
 
 // Takes, from [p, end), the longest run of the form: optional sign, digits with
 // at most one ".", then an exponent "E"/"e" with optional sign and digits. The
@@ -42,56 +93,26 @@ inline DecimalScan scanDecimal(const char* p, const char* end) {
     }
     s.digits = p;
 
-    constexpr int kMaxGathered = 19;  // a uint64 holds any 19 decimal digits
+    // Up to 19 digits, leading zeros included, fit a uint64; longer digit runs
+    // are rare and go to the general conversion.
+    constexpr std::int64_t kMaxGathered = 19;
     std::uint64_t mant = 0;
-    int gathered = 0;
-    bool dropped = false;  // significant digits beyond kMaxGathered
-    std::int64_t intDigits = 0;
-    std::int64_t fracDigits = 0;
-    std::int64_t leadPos = 0;
-    bool nonZero = false;
-
-    std::int64_t firstNonZeroInt = -1;
-    while (p != end && isAsciiDigit(*p)) {
-        const unsigned d = static_cast<unsigned>(*p - '0');
-        if (nonZero || d != 0) {
-            if (!nonZero) firstNonZeroInt = intDigits;
-            nonZero = true;
-            if (gathered < kMaxGathered) {
-                mant = mant * 10 + d;
-                ++gathered;
-            } else {
-                dropped = true;
-            }
-        }
-        ++intDigits;
-        ++p;
-    }
-    if (nonZero) leadPos = intDigits - 1 - firstNonZeroInt;
-
+    const char* const intStart = p;
+    p = takeDigits(p, end, mant);
+    s.intDigits = p - intStart;
     if (p != end && *p == '.') {
         ++p;
-        while (p != end && isAsciiDigit(*p)) {
-            const unsigned d = static_cast<unsigned>(*p - '0');
-            ++fracDigits;
-            if (nonZero || d != 0) {
-                if (!nonZero) leadPos = -fracDigits;
-                nonZero = true;
-                if (gathered < kMaxGathered) {
-                    mant = mant * 10 + d;
-                    ++gathered;
-                } else {
-                    dropped = true;
-                }
-            }
-            ++p;
-        }
+        const char* const fracStart = p;
+        p = takeDigits(p, end, mant);
+        s.fracDigits = p - fracStart;
+    }
+    const std::int64_t allDigits = s.intDigits + s.fracDigits;
+    if (allDigits == 0) {
+        s.stop = p;
+        return s;
     }
 
-    const bool haveDigits = intDigits + fracDigits > 0;
-    std::int64_t explicitExp = 0;
-    bool exponentOk = true;
-    if (haveDigits && p != end && (*p == 'e' || *p == 'E')) {
+    if (p != end && (*p == 'e' || *p == 'E')) {
         ++p;
         bool expNegative = false;
         if (p != end && (*p == '+' || *p == '-')) {
@@ -99,31 +120,44 @@ inline DecimalScan scanDecimal(const char* p, const char* end) {
             ++p;
         }
         if (p == end || !isAsciiDigit(*p)) {
-            exponentOk = false;
-        } else {
-            // Saturate: far beyond any single magnitude, and no overflow.
-            constexpr std::int64_t kCap = 1'000'000'000'000LL;
-            while (p != end && isAsciiDigit(*p)) {
-                if (explicitExp < kCap) explicitExp = explicitExp * 10 + (*p - '0');
-                ++p;
-            }
-            if (expNegative) explicitExp = -explicitExp;
+            s.stop = p;
+            return s;  // an exponent letter without exponent digits
         }
+        // Saturate: far beyond any single magnitude, and no overflow.
+        constexpr std::int64_t kCap = 1'000'000'000'000LL;
+        std::int64_t e = 0;
+        while (p != end && isAsciiDigit(*p)) {
+            if (e < kCap) e = e * 10 + (*p - '0');
+            ++p;
+        }
+        s.explicitExp = expNegative ? -e : e;
     }
 
     s.stop = p;
-    s.complete = haveDigits && exponentOk;
-    s.nonZero = nonZero;
-    if (!s.complete) return s;
-    if (!nonZero) {
+    s.complete = true;
+    if (allDigits > kMaxGathered) return s;  // mantissa wrapped: general conversion
+    s.mantissa = mant;
+    if (mant == 0) {
         s.fastExact = true;  // zero, whatever the exponent
         return s;
     }
-    s.leadExp = leadPos + explicitExp;
-    s.mantissa = mant;
-    s.exp10 = explicitExp - fracDigits;
-    s.fastExact = !dropped && mant <= (std::uint64_t{1} << 24) && s.exp10 >= -10 && s.exp10 <= 10;
+    s.exp10 = s.explicitExp - s.fracDigits;
+    s.fastExact = mant <= (std::uint64_t{1} << 24) && s.exp10 >= -10 && s.exp10 <= 10;
     return s;
+}
+
+// Decimal exponent e of the leading nonzero digit of a complete scan, so that
+// the magnitude lies in [10^e, 10^(e+1)); the scan must hold a nonzero digit.
+inline std::int64_t leadingExponent(const DecimalScan& s) {
+    const char* p = s.digits;
+    for (std::int64_t k = 0; k < s.intDigits; ++k, ++p) {
+        if (*p != '0') return s.intDigits - 1 - k + s.explicitExp;
+    }
+    if (s.fracDigits > 0) ++p;  // the point
+    for (std::int64_t k = 1; k <= s.fracDigits; ++k, ++p) {
+        if (*p != '0') return -k + s.explicitExp;
+    }
+    return 0;
 }
 
 // The nearest single of a complete scan whose number text ends at numberEnd.
@@ -145,7 +179,7 @@ inline NumberParse scannedToSingle(const DecimalScan& s, const char* numberEnd, 
         if (r.ec == std::errc::result_out_of_range) {
             // Reported both for overflow and for underflow to zero; only the
             // magnitude tells them apart, and a tiny value is simply 0.
-            if (s.leadExp >= 0) return NumberParse::OutOfRange;
+            if (leadingExponent(s) >= 0) return NumberParse::OutOfRange;
             v = 0.0f;
         } else if (r.ec != std::errc{} || r.ptr != numberEnd) {
             return NumberParse::NotNumber;  // cannot happen for a complete scan

@@ -96,6 +96,74 @@ void TextFileInput::close() {
     m_open = false;
 }
 
+LineBlockInput::~LineBlockInput() { close(); }
+
+bool LineBlockInput::open(const std::string& path, std::string* error) {
+    close();
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) {
+        setError(error, errno);
+        return false;
+    }
+    if (m_buffer.size() < m_initialBuffer) m_buffer.resize(m_initialBuffer);
+    return true;
+}
+
+bool LineBlockInput::nextBlock(std::string_view& block) {
+    if (m_fd < 0 || failed()) return false;
+    for (;;) {
+        if (m_eof) {
+            if (m_begin == m_end) return false;
+            block = std::string_view(m_buffer.data() + m_begin, m_end - m_begin);
+            m_begin = m_end;
+            return true;
+        }
+        // Cut after the last CR whose next byte is already here, so that a
+        // CR LF is never split between two blocks.
+        if (m_end - m_begin >= 2) {
+            const char* base = m_buffer.data() + m_begin;
+            const void* cr = ::memrchr(base, '\r', m_end - m_begin - 1);
+            if (cr != nullptr) {
+                std::size_t cut = static_cast<std::size_t>(static_cast<const char*>(cr) - m_buffer.data()) + 1;
+                if (m_buffer[cut] == '\n') ++cut;
+                block = std::string_view(base, cut - m_begin);
+                m_begin = cut;
+                return true;
+            }
+        }
+        if (m_begin > 0) {
+            std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+            m_end -= m_begin;
+            m_begin = 0;
+        }
+        try {
+            if (m_end == m_buffer.size()) m_buffer.resize(m_buffer.size() * 2);
+        } catch (const std::bad_alloc&) {
+            m_error = std::strerror(ENOMEM);
+            return false;
+        }
+        const ssize_t got = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            m_error = std::strerror(errno);
+            return false;
+        }
+        if (got == 0) {
+            m_eof = true;
+        } else {
+            m_end += static_cast<std::size_t>(got);
+        }
+    }
+}
+
+void LineBlockInput::close() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    m_begin = m_end = 0;
+    m_eof = false;
+    m_error.clear();
+}
+
 TextFileOutput::~TextFileOutput() { close(); }
 
 bool TextFileOutput::create(const std::string& path, std::string* error) {

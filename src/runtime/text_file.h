@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -25,6 +26,38 @@ private:
     std::string m_bytes;
     std::size_t m_pos = 0;
     bool m_open = false;
+};
+
+// A file read front to back in blocks that each hold whole lines only, by the
+// line rules of LineReader: a block ends right after a CR (and the LF that
+// follows it), except the last, which ends at the end of the file. Lets a file
+// of any size be scanned with a small buffer; a line longer than the buffer
+// grows it.
+class LineBlockInput {
+public:
+    // The buffer starts at initialBuffer bytes (at least 2).
+    explicit LineBlockInput(std::size_t initialBuffer = std::size_t{1} << 20)
+        : m_initialBuffer(initialBuffer < 2 ? 2 : initialBuffer) {}
+    LineBlockInput(const LineBlockInput&) = delete;
+    LineBlockInput& operator=(const LineBlockInput&) = delete;
+    ~LineBlockInput();
+
+    bool open(const std::string& path, std::string* error = nullptr);
+    // The next block, valid until the next call. False at the end of the file
+    // and on a read error, which failed() and error() then tell.
+    bool nextBlock(std::string_view& block);
+    bool failed() const { return !m_error.empty(); }
+    const std::string& error() const { return m_error; }
+    void close();
+
+private:
+    std::size_t m_initialBuffer;
+    int m_fd = -1;
+    std::vector<char> m_buffer;
+    std::size_t m_begin = 0;  // unconsumed bytes are [m_begin, m_end)
+    std::size_t m_end = 0;
+    bool m_eof = false;
+    std::string m_error;
 };
 
 // Sequential text output: create or empty the file, write a text followed by CR LF.

@@ -172,6 +172,34 @@ TEST(DelimitedImport, NumberTextsBecomeTheirNearestSingles) {
     EXPECT_EQ(mid.data.cell(1, 1), 1.00000011920928955078125f);
 }
 
+// Fields of every length side by side on long lines, and a number whose
+// eight-character window reaches into the next line.
+TEST(DelimitedImport, FieldsOfEveryLengthOnLongLines) {
+    Imported r = importText(
+        "1 22 333 4444 55555 666666 7777777 88888888 999999999 1.5 0.0625 4096.0625\r\n"
+        "1\r\n23456789 8\r\n"
+        "16777215,0.00390625\r12345678.", ' ');
+    ASSERT_EQ(r.result.status, ImportStatus::InvalidEntry);  // the comma is no delimiter here
+    EXPECT_EQ(r.result.row, 4);
+    EXPECT_EQ(r.result.column, 1);
+
+    Imported ok = importText(
+        "1 22 333 4444 55555 666666 7777777 88888888 999999999 1.5 0.0625 4096.0625\r\n"
+        "1\r\n23456789 8\r\n"
+        "16777215 0.00390625\r12345678.", ' ');
+    ASSERT_EQ(ok.result.status, ImportStatus::Completed);
+    EXPECT_EQ(ok.data.g_lngNumCases, 5);
+    EXPECT_EQ(ok.data.g_lngNumVariables, 12);
+    // Singles between 2^26 and 2^27 are 8 apart and 88888888 = 8 * 11111111 is
+    // one; between 2^29 and 2^30 they are 64 apart, and 999999999 = 64 *
+    // 15624999.98 rounds to 1000000000. Between 2^24 and 2^25 they are 2 apart:
+    // 23456789 is a tie between 23456788 and 23456790, and the even 23456788 wins.
+    EXPECT_EQ(cells(ok.data, 1, 12), (Grid{{1, 22, 333, 4444, 55555, 666666, 7777777, 88888888.0f,
+                                            1000000000.0f, 1.5f, 0.0625f, 4096.0625f}}));
+    EXPECT_EQ(cells(ok.data, 5, 2), (Grid{{1, 22}, {1, 0}, {23456788.0f, 8}, {16777215.0f, 0.00390625f},
+                                         {12345678.0f, 0}}));
+}
+
 TEST(DelimitedImport, DelimiterThatCanBePartOfANumberStillCutsFirst) {
     Imported dot = importText("1.5.", '.');
     ASSERT_EQ(dot.result.status, ImportStatus::Completed);
@@ -303,6 +331,33 @@ TEST_F(DelimitedFileImport, ReadsTheNamedFileEvenThroughADoubleSlash) {
     EXPECT_EQ(data.g_lngNumCases, 2);
     EXPECT_EQ(data.g_lngNumVariables, 2);
     EXPECT_EQ(cells(data, 2, 2), (Grid{{1, 2}, {3, M}}));
+}
+
+// Larger than one read block, so lines are carried across block ends.
+TEST_F(DelimitedFileImport, FileLargerThanAReadBlockImportsEveryLine) {
+    std::string text;
+    for (int i = 1; i <= 200000; ++i) {
+        text += std::to_string(i) + "\t-" + std::to_string(i) + ".5";
+        text += (i % 3 == 0) ? "\r" : "\r\n";
+    }
+    const std::string path = writeFile("large.txt", text);
+    DataSet data;
+    const ImportResult r = importDelimitedFile(path, '\t', data);
+    ASSERT_EQ(r.status, ImportStatus::Completed);
+    EXPECT_EQ(data.g_lngNumCases, 200000);
+    EXPECT_EQ(data.g_lngNumVariables, 2);
+    int wrong = 0;
+    for (int i = 1; i <= 200000; ++i) {
+        if (data.cell(i, 1) != static_cast<float>(i) || data.cell(i, 2) != -(i + 0.5f)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // An invalid entry far into the file is found with its line number.
+    const std::string bad = writeFile("large_bad.txt", text + "1\t2\r\n3\t4 x");
+    const ImportResult b = importDelimitedFile(bad, '\t', data);
+    EXPECT_EQ(b.status, ImportStatus::InvalidEntry);
+    EXPECT_EQ(b.row, 200002);
+    EXPECT_EQ(b.column, 2);
 }
 
 TEST_F(DelimitedFileImport, NoFileSelectedClearsOnlyTheCounts) {

@@ -85,6 +85,66 @@ TEST_F(TextFileTest, InputReadsLinesByTheTerminatorRules) {
     EXPECT_EQ(error, "No such file or directory");
 }
 
+std::vector<std::string> blocksOf(const std::string& file, std::size_t buffer, bool* failed) {
+    LineBlockInput in(buffer);
+    std::vector<std::string> blocks;
+    if (!in.open(file)) {
+        *failed = true;
+        return blocks;
+    }
+    std::string_view block;
+    while (in.nextBlock(block)) blocks.emplace_back(block);
+    *failed = in.failed();
+    return blocks;
+}
+
+// Whatever the buffer size, the blocks put together give the file back, and
+// every block but the last ends right after a whole line terminator.
+TEST_F(TextFileTest, LineBlocksHoldWholeLinesOnly) {
+    const std::vector<std::string> texts = {
+        "", "a", "\r", "\r\n", "ab\r\ncd\r\n", "a\rb\rc", "x\r\n\r\n\r\ny", "1\n2\r\n3\n",
+        "long line without any end of line at all", "\r\r\n\n\r", "12 34\r\n56 78\r\n9 10"};
+    for (std::size_t t = 0; t < texts.size(); ++t) {
+        const std::string file = path("block" + std::to_string(t) + ".txt");
+        writeRaw(file, texts[t]);
+        for (std::size_t buffer = 1; buffer <= 12; ++buffer) {
+            bool failed = false;
+            const std::vector<std::string> blocks = blocksOf(file, buffer, &failed);
+            EXPECT_FALSE(failed);
+            std::string joined;
+            for (std::size_t b = 0; b < blocks.size(); ++b) {
+                const std::string& block = blocks[b];
+                EXPECT_FALSE(block.empty());
+                joined += block;
+                if (b + 1 == blocks.size()) continue;
+                // Not the last block: it ends with CR, or with CR LF, and the
+                // next block does not start with an LF that belonged to that CR.
+                const bool endsWithCr = block.back() == '\r';
+                const bool endsWithCrLf = block.size() >= 2 && block.substr(block.size() - 2) == "\r\n";
+                EXPECT_TRUE(endsWithCr || endsWithCrLf) << t << " buffer " << buffer;
+                if (endsWithCr) {
+                    EXPECT_NE(blocks[b + 1].front(), '\n') << t << " buffer " << buffer;
+                }
+            }
+            EXPECT_EQ(joined, texts[t]) << t << " buffer " << buffer;
+        }
+    }
+}
+
+TEST_F(TextFileTest, LineBlocksReportUnopenableAndUnreadableFiles) {
+    LineBlockInput in;
+    std::string error;
+    EXPECT_FALSE(in.open(m_dir + "/absent.txt", &error));
+    EXPECT_EQ(error, "No such file or directory");
+    std::string_view block;
+    EXPECT_FALSE(in.nextBlock(block));
+
+    ASSERT_TRUE(in.open(m_dir));  // a directory opens but cannot be read
+    EXPECT_FALSE(in.nextBlock(block));
+    EXPECT_TRUE(in.failed());
+    EXPECT_EQ(in.error(), "Is a directory");
+}
+
 TEST_F(TextFileTest, OutputEmptiesTheFileAndEndsEachLineWithCrLf) {
     const std::string file = path("out.txt");
     writeRaw(file, "old content that must go");

@@ -62,6 +62,7 @@ TEST(TextToSingle, RejectsEverythingOutsideTheGrammarAndLeavesTheValue) {
         "1,5", "$3", "2 4", "1e", "-", ".", "", " ", "  ", " . ", "\t", "abc", "+", "1e+", "1e-",
         "e5", ".e5", "-.e1", "1.2.3", "1e5.5", "1e5e5", "--1", "+-1", "1-", "0x10", "inf", "nan",
         "1\r", "\r1", "5%", "1 e5", "1e 5", "1d5", "1.5f", "1..5", "- 1", "1\v", "\f1",
+        "1:5", "1234567:", "12:45678", "1234567/", "/1234567", "123456789012:", "0.1234567:",
         "\xA0" "1"};
     for (std::string_view text : kNotNumbers) {
         float value = 42.0f;
@@ -72,6 +73,52 @@ TEST(TextToSingle, RejectsEverythingOutsideTheGrammarAndLeavesTheValue) {
     float value = 42.0f;
     EXPECT_EQ(textToSingle(std::string_view("1\0", 2), value), NumberParse::NotNumber);
     EXPECT_EQ(textToSingle(std::string_view("\0" "1", 2), value), NumberParse::NotNumber);
+}
+
+// Digit runs of every length, so that runs shorter than, equal to and longer
+// than eight characters are all read, with and without a point between them.
+TEST(TextToSingle, ReadsDigitRunsOfEveryLength) {
+    struct Case {
+        std::string_view text;
+        float value;  // exact in single unless noted
+    };
+    constexpr Case kCases[] = {
+        {"7", 7.0f},
+        {"12", 12.0f},
+        {"123", 123.0f},
+        {"1234", 1234.0f},
+        {"12345", 12345.0f},
+        {"123456", 123456.0f},
+        {"1234567", 1234567.0f},
+        {"12345678", 12345678.0f},
+        {"123456789", 123456792.0f},  // singles here are 8 apart: 15432098.625 steps round up
+        {"000000000000000016777215", 16777215.0f},
+        {"0.5", 0.5f},
+        {"0.25", 0.25f},
+        {"0.125", 0.125f},
+        {"0.0625", 0.0625f},
+        {"0.03125", 0.03125f},
+        {"0.015625", 0.015625f},
+        {"0.0078125", 0.0078125f},
+        {"0.00390625", 0.00390625f},  // 2^-8
+        {"4096.0625", 4096.0625f},    // 2^12 + 2^-4
+        {"1048576.5", 1048576.5f},    // 2^20 + 2^-1
+        {"65535.99609375", 65535.99609375f},  // 2^16 - 2^-8: all 24 bits in use
+        {"-65535.99609375e0", -65535.99609375f},
+        {"6553599609375e-8", 65535.99609375f},
+        {"1099511627776", 1099511627776.0f},  // 2^40, thirteen digits
+        // 10^11 is not a single, so these need more than one multiplication's
+        // rounding; the literals are the nearest singles.
+        {"17e11", 1.7e12f},
+        {"19e11", 1.9e12f},
+        {"0.0000031e17", 3.1e11f},
+        {"0.0000000000000000000000000000000000000000000000000000000000000000000000000001e76", 1.0f},
+    };
+    for (const Case& c : kCases) {
+        float value = 0.0f;
+        ASSERT_EQ(textToSingle(c.text, value), NumberParse::Number) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
 }
 
 // Singles next to 1 are 1 and 1 + 2^-23; their midpoint is 1 + 2^-24 =

@@ -1,0 +1,50 @@
+#pragma once
+
+// Deterministic data files for the import benchmarks: every field a random
+// value with 6 significant digits, lines ending in CR LF. Generated on demand
+// so that no large data file ever needs to be kept in the repository.
+
+#include <cstdint>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+
+namespace velmora::bench {
+
+struct ImportDataShape {
+    std::int64_t lines = 0;
+    int columns = 0;
+    char delimiter = ' ';
+    std::uint64_t seed = 20240601;
+};
+
+// Appends one line of the shape to `out`.
+inline void appendImportLine(std::mt19937_64& rng, const ImportDataShape& shape, std::string& out) {
+    std::uniform_int_distribution<int> mantissa(100000, 999999);  // 6 significant digits
+    std::uniform_int_distribution<int> scale(-7, -2);             // values from 0.01 to 9999.99
+    std::uniform_int_distribution<int> sign(0, 1);
+    char buffer[32];
+    for (int j = 0; j < shape.columns; ++j) {
+        if (j > 0) out += shape.delimiter;
+        const double value = (sign(rng) != 0 ? -1.0 : 1.0) * mantissa(rng) *
+                             std::pow(10.0, static_cast<double>(scale(rng)));
+        const int n = std::snprintf(buffer, sizeof buffer, "%.6g", value);
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    out += "\r\n";
+}
+
+inline std::string generateImportText(const ImportDataShape& shape) {
+    std::mt19937_64 rng(shape.seed);
+    std::string text;
+    text.reserve(static_cast<std::size_t>(shape.lines) * static_cast<std::size_t>(shape.columns) * 10);
+    for (std::int64_t i = 0; i < shape.lines; ++i) appendImportLine(rng, shape, text);
+    return text;
+}
+
+// The two files the throughput goal is stated for.
+inline ImportDataShape spaceTwoColumnsMillionLines() { return {1'000'000, 2, ' ', 20240601}; }
+inline ImportDataShape commaFiftyColumnsHundredThousandLines() { return {100'000, 50, ',', 20240602}; }
+
+}  // namespace velmora::bench
