@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     shape.columns = std::atoi(argv[2]);
     const std::string kind = argv[3];
     shape.delimiter = kind == "comma" ? ',' : kind == "tab" ? '\t' : ' ';
-    if (shape.lines < 0 || shape.columns < 1 || (kind != "space" && kind != "comma" && kind != "tab")) {
+    if (shape.lines < 0 || shape.columns < 1 ||
+        (kind != "space" && kind != "comma" && kind != "tab")) {
         std::fprintf(stderr, "bad arguments\n");
         return 2;
     }

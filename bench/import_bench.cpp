@@ -18,7 +18,8 @@ struct BenchFile {
     std::string path;
     ImportDataShape shape;
 
-    explicit BenchFile(const ImportDataShape& s) : text(velmora::bench::generateImportText(s)), shape(s) {
+    explicit BenchFile(const ImportDataShape& s)
+        : text(velmora::bench::generateImportText(s)), shape(s) {
         char pattern[] = "/tmp/velmora_import_bench_XXXXXX";
         const int fd = ::mkstemp(pattern);
         if (fd < 0) return;
@@ -44,8 +45,8 @@ const BenchFile& commaFile() {
     return file;
 }
 
-void checkImported(benchmark::State& state, const velmora::ImportResult& r, const velmora::DataSet& data,
-                   const BenchFile& file) {
+void checkImported(benchmark::State& state, const velmora::ImportResult& r,
+                   const velmora::DataSet& data, const BenchFile& file) {
     if (r.status != velmora::ImportStatus::Completed || data.g_lngNumCases != file.shape.lines ||
         data.g_lngNumVariables != file.shape.columns) {
         state.SkipWithError("import did not complete as expected");
@@ -62,7 +63,8 @@ void finish(benchmark::State& state, const BenchFile& file) {
 void importFromMemory(benchmark::State& state, const BenchFile& file) {
     velmora::DataSet data;
     for (auto _ : state) {
-        const velmora::ImportResult r = velmora::importDelimitedText(file.text, file.shape.delimiter, data);
+        const velmora::ImportResult r =
+            velmora::importDelimitedText(file.text, file.shape.delimiter, data);
         checkImported(state, r, data, file);
         benchmark::DoNotOptimize(data.g_sngData.columnData(1));
     }
@@ -77,17 +79,26 @@ void importFromFile(benchmark::State& state, const BenchFile& file) {
     }
     velmora::DataSet data;
     for (auto _ : state) {
-        const velmora::ImportResult r = velmora::importDelimitedFile(file.path, file.shape.delimiter, data);
+        const velmora::ImportResult r =
+            velmora::importDelimitedFile(file.path, file.shape.delimiter, data);
         checkImported(state, r, data, file);
         benchmark::DoNotOptimize(data.g_sngData.columnData(1));
     }
     finish(state, file);
 }
 
-void BM_ImportText_Space2Columns1MLines(benchmark::State& state) { importFromMemory(state, spaceFile()); }
-void BM_ImportFile_Space2Columns1MLines(benchmark::State& state) { importFromFile(state, spaceFile()); }
-void BM_ImportText_Comma50Columns100kLines(benchmark::State& state) { importFromMemory(state, commaFile()); }
-void BM_ImportFile_Comma50Columns100kLines(benchmark::State& state) { importFromFile(state, commaFile()); }
+void BM_ImportText_Space2Columns1MLines(benchmark::State& state) {
+    importFromMemory(state, spaceFile());
+}
+void BM_ImportFile_Space2Columns1MLines(benchmark::State& state) {
+    importFromFile(state, spaceFile());
+}
+void BM_ImportText_Comma50Columns100kLines(benchmark::State& state) {
+    importFromMemory(state, commaFile());
+}
+void BM_ImportFile_Comma50Columns100kLines(benchmark::State& state) {
+    importFromFile(state, commaFile());
+}
 
 // The first pass alone, to show its share.
 void BM_CountLines_Space2Columns1MLines(benchmark::State& state) {

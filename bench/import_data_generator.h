@@ -4,8 +4,8 @@
 // value with 6 significant digits, lines ending in CR LF. Generated on demand
 // so that no large data file ever needs to be kept in the repository.
 
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -38,13 +38,18 @@ inline void appendImportLine(std::mt19937_64& rng, const ImportDataShape& shape,
 inline std::string generateImportText(const ImportDataShape& shape) {
     std::mt19937_64 rng(shape.seed);
     std::string text;
-    text.reserve(static_cast<std::size_t>(shape.lines) * static_cast<std::size_t>(shape.columns) * 10);
+    text.reserve(static_cast<std::size_t>(shape.lines) * static_cast<std::size_t>(shape.columns) *
+                 10);
     for (std::int64_t i = 0; i < shape.lines; ++i) appendImportLine(rng, shape, text);
     return text;
 }
 
 // The two files the throughput goal is stated for.
-inline ImportDataShape spaceTwoColumnsMillionLines() { return {1'000'000, 2, ' ', 20240601}; }
-inline ImportDataShape commaFiftyColumnsHundredThousandLines() { return {100'000, 50, ',', 20240602}; }
+inline ImportDataShape spaceTwoColumnsMillionLines() {
+    return {1'000'000, 2, ' ', 20240601};
+}
+inline ImportDataShape commaFiftyColumnsHundredThousandLines() {
+    return {100'000, 50, ',', 20240602};
+}
 
 }  // namespace velmora::bench

@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     velmora::DataSet data;
     const auto start = std::chrono::steady_clock::now();
     const velmora::ImportResult r = velmora::importDelimitedFile(argv[1], delimiter, data);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -216,7 +216,8 @@ ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet
         if (result.status != ImportStatus::Completed) return result;
         FieldStore store(fresh, delimiter);
         result = store.storeLines(bytes.data(), bytes.data() + bytes.size());
-        if (result.status == ImportStatus::Completed) fresh.g_lngNumVariables = store.numVariables();
+        if (result.status == ImportStatus::Completed)
+            fresh.g_lngNumVariables = store.numVariables();
         return result;
     });
 }

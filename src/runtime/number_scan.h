@@ -29,7 +29,9 @@ struct DecimalScan {
     std::int64_t explicitExp = 0;  // the exponent part's value (saturated), 0 when absent
 };
 
-inline bool isAsciiDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+inline bool isAsciiDigit(char c) {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
 
 // Eight characters at a time, first character in the lowest byte.
 inline std::uint64_t loadEight(const char* p) {
@@ -63,7 +65,8 @@ inline std::uint64_t eightDigitValue(std::uint64_t v, int k) {
 // when more than 19 digits are gathered, which callers check by count) and
 // returns the first character that is not a digit.
 inline const char* takeDigits(const char* p, const char* end, std::uint64_t& mant) {
-    static constexpr std::uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    static constexpr std::uint64_t kScale[] = {1,      10,      100,      1000,     10000,
+                                               100000, 1000000, 10000000, 100000000};
     if constexpr (std::endian::native == std::endian::little) {
         while (end - p >= 8) {
             const std::uint64_t v = loadEight(p);

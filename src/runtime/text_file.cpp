@@ -79,7 +79,9 @@ bool TextFileInput::open(const std::string& path, std::string* error) {
     return true;
 }
 
-bool TextFileInput::atEnd() const { return !m_open || m_pos >= m_bytes.size(); }
+bool TextFileInput::atEnd() const {
+    return !m_open || m_pos >= m_bytes.size();
+}
 
 std::string TextFileInput::nextLine() {
     if (atEnd()) return {};
@@ -96,7 +98,9 @@ void TextFileInput::close() {
     m_open = false;
 }
 
-LineBlockInput::~LineBlockInput() { close(); }
+LineBlockInput::~LineBlockInput() {
+    close();
+}
 
 bool LineBlockInput::open(const std::string& path, std::string* error) {
     close();
@@ -124,7 +128,8 @@ bool LineBlockInput::nextBlock(std::string_view& block) {
             const char* base = m_buffer.data() + m_begin;
             const void* cr = ::memrchr(base, '\r', m_end - m_begin - 1);
             if (cr != nullptr) {
-                std::size_t cut = static_cast<std::size_t>(static_cast<const char*>(cr) - m_buffer.data()) + 1;
+                std::size_t cut =
+                    static_cast<std::size_t>(static_cast<const char*>(cr) - m_buffer.data()) + 1;
                 if (m_buffer[cut] == '\n') ++cut;
                 block = std::string_view(base, cut - m_begin);
                 m_begin = cut;
@@ -164,7 +169,9 @@ void LineBlockInput::close() {
     m_error.clear();
 }
 
-TextFileOutput::~TextFileOutput() { close(); }
+TextFileOutput::~TextFileOutput() {
+    close();
+}
 
 bool TextFileOutput::create(const std::string& path, std::string* error) {
     close();

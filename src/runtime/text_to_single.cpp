@@ -8,7 +8,9 @@ namespace {
 
 // Only these three count as white space around a number; a CR or any other
 // control character makes the field something else.
-bool isTrimmed(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool isTrimmed(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 }  // namespace
 

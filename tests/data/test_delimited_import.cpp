@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -78,7 +77,8 @@ TEST(DelimitedImport, SpaceDelimiterNeitherTrimsNorMergesBlanks) {
 TEST(DelimitedImport, LeadingAndTrailingDelimitersMakeMissingFields) {
     for (char delimiter : {',', '\t'}) {
         std::string text = "1,2,\r\n,5";
-        for (char& c : text) if (c == ',') c = delimiter;
+        for (char& c : text)
+            if (c == ',') c = delimiter;
         Imported r = importText(text, delimiter);
         ASSERT_EQ(r.result.status, ImportStatus::Completed) << int(delimiter);
         EXPECT_EQ(r.data.g_lngNumCases, 2);
@@ -178,7 +178,8 @@ TEST(DelimitedImport, FieldsOfEveryLengthOnLongLines) {
     Imported r = importText(
         "1 22 333 4444 55555 666666 7777777 88888888 999999999 1.5 0.0625 4096.0625\r\n"
         "1\r\n23456789 8\r\n"
-        "16777215,0.00390625\r12345678.", ' ');
+        "16777215,0.00390625\r12345678.",
+        ' ');
     ASSERT_EQ(r.result.status, ImportStatus::InvalidEntry);  // the comma is no delimiter here
     EXPECT_EQ(r.result.row, 4);
     EXPECT_EQ(r.result.column, 1);
@@ -186,7 +187,8 @@ TEST(DelimitedImport, FieldsOfEveryLengthOnLongLines) {
     Imported ok = importText(
         "1 22 333 4444 55555 666666 7777777 88888888 999999999 1.5 0.0625 4096.0625\r\n"
         "1\r\n23456789 8\r\n"
-        "16777215 0.00390625\r12345678.", ' ');
+        "16777215 0.00390625\r12345678.",
+        ' ');
     ASSERT_EQ(ok.result.status, ImportStatus::Completed);
     EXPECT_EQ(ok.data.g_lngNumCases, 5);
     EXPECT_EQ(ok.data.g_lngNumVariables, 12);
@@ -196,8 +198,9 @@ TEST(DelimitedImport, FieldsOfEveryLengthOnLongLines) {
     // 23456789 is a tie between 23456788 and 23456790, and the even 23456788 wins.
     EXPECT_EQ(cells(ok.data, 1, 12), (Grid{{1, 22, 333, 4444, 55555, 666666, 7777777, 88888888.0f,
                                             1000000000.0f, 1.5f, 0.0625f, 4096.0625f}}));
-    EXPECT_EQ(cells(ok.data, 5, 2), (Grid{{1, 22}, {1, 0}, {23456788.0f, 8}, {16777215.0f, 0.00390625f},
-                                         {12345678.0f, 0}}));
+    EXPECT_EQ(
+        cells(ok.data, 5, 2),
+        (Grid{{1, 22}, {1, 0}, {23456788.0f, 8}, {16777215.0f, 0.00390625f}, {12345678.0f, 0}}));
 }
 
 TEST(DelimitedImport, DelimiterThatCanBePartOfANumberStillCutsFirst) {
@@ -298,8 +301,10 @@ TEST(DelimitedImport, SummaryBlockAndInvalidEntryMessageTexts) {
               "\r\n"
               "\r\n");
     EXPECT_EQ(buildImportSummary("//x.dat", DataSet{}),
-              "Opened the text file: //x.dat\r\nNumber of Cases: 0\r\nNumber of Variables: 0\r\n\r\n\r\n");
-    EXPECT_EQ(invalidEntryMessage(1, 1000), "Row 1 of Column 1000 has an invalid entry for analysis.");
+              "Opened the text file: //x.dat\r\nNumber of Cases: 0\r\nNumber of Variables: "
+              "0\r\n\r\n\r\n");
+    EXPECT_EQ(invalidEntryMessage(1, 1000),
+              "Row 1 of Column 1000 has an invalid entry for analysis.");
 }
 
 class DelimitedFileImport : public ::testing::Test {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -88,9 +87,13 @@ TEST_F(ImportCommandTest, SecondImportReplacesDataAndAppendsASecondSummary) {
     const std::string second = writeFile("second.txt", "9");
     ASSERT_EQ(press(first, ',', "first.txt").status, ImportStatus::Completed);
     ASSERT_EQ(press(second, ',', "second.txt").status, ImportStatus::Completed);
-    EXPECT_EQ(pane, "typed"
-                    "Opened the text file: " + first + "\r\nNumber of Cases: 3\r\nNumber of Variables: 2\r\n\r\n\r\n"
-                    "Opened the text file: " + second + "\r\nNumber of Cases: 1\r\nNumber of Variables: 1\r\n\r\n\r\n");
+    EXPECT_EQ(pane,
+              "typed"
+              "Opened the text file: " +
+                  first +
+                  "\r\nNumber of Cases: 3\r\nNumber of Variables: 2\r\n\r\n\r\n"
+                  "Opened the text file: " +
+                  second + "\r\nNumber of Cases: 1\r\nNumber of Variables: 1\r\n\r\n\r\n");
     EXPECT_EQ(currentFile, "second.txt");
     EXPECT_EQ(events.size(), 6u);
     EXPECT_EQ(data.g_lngNumCases, 1);

@@ -72,7 +72,8 @@ TEST(LineReader, FindLineGivesEndAndStartOfNext) {
 
 TEST(LineReader, CountsManyLinesLikeTheReader) {
     std::string text;
-    for (int i = 0; i < 1000; ++i) text += (i % 3 == 0) ? "1 2\r\n" : (i % 3 == 1 ? "\r" : "x\ny\r");
+    for (int i = 0; i < 1000; ++i)
+        text += (i % 3 == 0) ? "1 2\r\n" : (i % 3 == 1 ? "\r" : "x\ny\r");
     text += "tail";
     EXPECT_EQ(countLines(text), 1001u);
     EXPECT_EQ(readAll(text).size(), 1001u);

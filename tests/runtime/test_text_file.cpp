@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -101,9 +100,17 @@ std::vector<std::string> blocksOf(const std::string& file, std::size_t buffer, b
 // Whatever the buffer size, the blocks put together give the file back, and
 // every block but the last ends right after a whole line terminator.
 TEST_F(TextFileTest, LineBlocksHoldWholeLinesOnly) {
-    const std::vector<std::string> texts = {
-        "", "a", "\r", "\r\n", "ab\r\ncd\r\n", "a\rb\rc", "x\r\n\r\n\r\ny", "1\n2\r\n3\n",
-        "long line without any end of line at all", "\r\r\n\n\r", "12 34\r\n56 78\r\n9 10"};
+    const std::vector<std::string> texts = {"",
+                                            "a",
+                                            "\r",
+                                            "\r\n",
+                                            "ab\r\ncd\r\n",
+                                            "a\rb\rc",
+                                            "x\r\n\r\n\r\ny",
+                                            "1\n2\r\n3\n",
+                                            "long line without any end of line at all",
+                                            "\r\r\n\n\r",
+                                            "12 34\r\n56 78\r\n9 10"};
     for (std::size_t t = 0; t < texts.size(); ++t) {
         const std::string file = path("block" + std::to_string(t) + ".txt");
         writeRaw(file, texts[t]);
@@ -120,7 +127,8 @@ TEST_F(TextFileTest, LineBlocksHoldWholeLinesOnly) {
                 // Not the last block: it ends with CR, or with CR LF, and the
                 // next block does not start with an LF that belonged to that CR.
                 const bool endsWithCr = block.back() == '\r';
-                const bool endsWithCrLf = block.size() >= 2 && block.substr(block.size() - 2) == "\r\n";
+                const bool endsWithCrLf =
+                    block.size() >= 2 && block.substr(block.size() - 2) == "\r\n";
                 EXPECT_TRUE(endsWithCr || endsWithCrLf) << t << " buffer " << buffer;
                 if (endsWithCr) {
                     EXPECT_NE(blocks[b + 1].front(), '\n') << t << " buffer " << buffer;

@@ -12,7 +12,9 @@
 namespace velmora {
 namespace {
 
-std::uint32_t bitsOf(float v) { return std::bit_cast<std::uint32_t>(v); }
+std::uint32_t bitsOf(float v) {
+    return std::bit_cast<std::uint32_t>(v);
+}
 
 struct NumberCase {
     std::string_view text;
@@ -21,29 +23,29 @@ struct NumberCase {
 
 // Bit patterns written out by hand: sign | 8-bit exponent (bias 127) | 23-bit fraction.
 constexpr NumberCase kNumbers[] = {
-    {"5", 0x40A00000},           // 1.25 * 2^2
-    {"+5", 0x40A00000},          // a leading "+" is allowed
+    {"5", 0x40A00000},   // 1.25 * 2^2
+    {"+5", 0x40A00000},  // a leading "+" is allowed
     {"-5", 0xC0A00000},
-    {"5.", 0x40A00000},          // point without fraction digits
-    {".5", 0x3F000000},          // fraction digits without integer digits
-    {"007", 0x40E00000},         // leading zeros
+    {"5.", 0x40A00000},   // point without fraction digits
+    {".5", 0x3F000000},   // fraction digits without integer digits
+    {"007", 0x40E00000},  // leading zeros
     {"-.25", 0xBE800000},
     {"0", 0x00000000},
-    {"1e3", 0x447A0000},         // 1000 = 1.953125 * 2^9
+    {"1e3", 0x447A0000},  // 1000 = 1.953125 * 2^9
     {"1E3", 0x447A0000},
     {"1e+3", 0x447A0000},
-    {"2.5e-1", 0x3E800000},      // 0.25
-    {"1.e2", 0x42C80000},        // 100
+    {"2.5e-1", 0x3E800000},  // 0.25
+    {"1.e2", 0x42C80000},    // 100
     {".5E1", 0x40A00000},
     {"12", 0x41400000},
-    {" 12 ", 0x41400000},        // blanks at both ends are removed
-    {"\t3\n", 0x40400000},       // so are tabs and line feeds
+    {" 12 ", 0x41400000},   // blanks at both ends are removed
+    {"\t3\n", 0x40400000},  // so are tabs and line feeds
     {"\n -7.5\t ", 0xC0F00000},
-    {"0.1", 0x3DCCCCCD},         // 0x1.99999Ap-4, rounded up
-    {"9999999", 0x4B18967F},     // the missing code is exact
-    {"16777216", 0x4B800000},    // 2^24
-    {"16777217", 0x4B800000},    // tie between 2^24 and 2^24+2: even wins
-    {"16777219", 0x4B800002},    // tie between 2^24+2 and 2^24+4: even (2^24+4) wins
+    {"0.1", 0x3DCCCCCD},       // 0x1.99999Ap-4, rounded up
+    {"9999999", 0x4B18967F},   // the missing code is exact
+    {"16777216", 0x4B800000},  // 2^24
+    {"16777217", 0x4B800000},  // tie between 2^24 and 2^24+2: even wins
+    {"16777219", 0x4B800002},  // tie between 2^24+2 and 2^24+4: even (2^24+4) wins
     {"1.5000000000000000000000000", 0x3FC00000},  // more digits than a 64-bit mantissa
     {"0000000000000000000000001.5", 0x3FC00000},  // leading zeros never count
     {"0.0000000000000000000000000000000000000000000000000001e61", 0x4E6E6B28},  // 1e9
@@ -59,11 +61,18 @@ TEST(TextToSingle, AcceptsEveryNumberFormAndGivesTheNearestSingle) {
 
 TEST(TextToSingle, RejectsEverythingOutsideTheGrammarAndLeavesTheValue) {
     constexpr std::string_view kNotNumbers[] = {
-        "1,5", "$3", "2 4", "1e", "-", ".", "", " ", "  ", " . ", "\t", "abc", "+", "1e+", "1e-",
-        "e5", ".e5", "-.e1", "1.2.3", "1e5.5", "1e5e5", "--1", "+-1", "1-", "0x10", "inf", "nan",
-        "1\r", "\r1", "5%", "1 e5", "1e 5", "1d5", "1.5f", "1..5", "- 1", "1\v", "\f1",
-        "1:5", "1234567:", "12:45678", "1234567/", "/1234567", "123456789012:", "0.1234567:",
-        "\xA0" "1"};
+        "1,5",        "$3",       "2 4",      "1e",
+        "-",          ".",        "",         " ",
+        "  ",         " . ",      "\t",       "abc",
+        "+",          "1e+",      "1e-",      "e5",
+        ".e5",        "-.e1",     "1.2.3",    "1e5.5",
+        "1e5e5",      "--1",      "+-1",      "1-",
+        "0x10",       "inf",      "nan",      "1\r",
+        "\r1",        "5%",       "1 e5",     "1e 5",
+        "1d5",        "1.5f",     "1..5",     "- 1",
+        "1\v",        "\f1",      "1:5",      "1234567:",
+        "12:45678",   "1234567/", "/1234567", "123456789012:",
+        "0.1234567:", "\2401"};  // a no-break blank (octal 240) is not white space here
     for (std::string_view text : kNotNumbers) {
         float value = 42.0f;
         EXPECT_EQ(textToSingle(text, value), NumberParse::NotNumber) << '"' << text << '"';
@@ -72,7 +81,11 @@ TEST(TextToSingle, RejectsEverythingOutsideTheGrammarAndLeavesTheValue) {
     // A NUL inside the text is just another character, not an end.
     float value = 42.0f;
     EXPECT_EQ(textToSingle(std::string_view("1\0", 2), value), NumberParse::NotNumber);
-    EXPECT_EQ(textToSingle(std::string_view("\0" "1", 2), value), NumberParse::NotNumber);
+    EXPECT_EQ(textToSingle(std::string_view("\0"
+                                            "1",
+                                            2),
+                           value),
+              NumberParse::NotNumber);
 }
 
 // Digit runs of every length, so that runs shorter than, equal to and longer
@@ -100,9 +113,9 @@ TEST(TextToSingle, ReadsDigitRunsOfEveryLength) {
         {"0.03125", 0.03125f},
         {"0.015625", 0.015625f},
         {"0.0078125", 0.0078125f},
-        {"0.00390625", 0.00390625f},  // 2^-8
-        {"4096.0625", 4096.0625f},    // 2^12 + 2^-4
-        {"1048576.5", 1048576.5f},    // 2^20 + 2^-1
+        {"0.00390625", 0.00390625f},          // 2^-8
+        {"4096.0625", 4096.0625f},            // 2^12 + 2^-4
+        {"1048576.5", 1048576.5f},            // 2^20 + 2^-1
         {"65535.99609375", 65535.99609375f},  // 2^16 - 2^-8: all 24 bits in use
         {"-65535.99609375e0", -65535.99609375f},
         {"6553599609375e-8", 65535.99609375f},
@@ -155,9 +168,12 @@ TEST(TextToSingle, MagnitudeBeyondTheSingleRangeIsOutOfRange) {
     ASSERT_EQ(textToSingle("-3.40282356e38", value), NumberParse::Number);
     EXPECT_EQ(bitsOf(value), 0xFF7FFFFFu);
 
-    constexpr std::string_view kTooLarge[] = {"3.4028236e38", "-3.4028236e38", "1e39",
+    constexpr std::string_view kTooLarge[] = {"3.4028236e38",
+                                              "-3.4028236e38",
+                                              "1e39",
                                               "340282360000000000000000000000000000000",
-                                              "1e999999999999999999999", "0.001e42"};
+                                              "1e999999999999999999999",
+                                              "0.001e42"};
     for (std::string_view text : kTooLarge) {
         value = 42.0f;
         EXPECT_EQ(textToSingle(text, value), NumberParse::OutOfRange) << text;
@@ -173,14 +189,14 @@ TEST(TextToSingle, TinyMagnitudesGiveTheNearestSubnormalOrZero) {
         std::uint32_t bits;
     };
     constexpr Tiny kTiny[] = {
-        {"1e-45", 0x00000001},            // nearest is 2^-149
-        {"7.1e-46", 0x00000001},          // just above half of 2^-149
-        {"7e-46", 0x00000000},            // just below half of 2^-149
+        {"1e-45", 0x00000001},    // nearest is 2^-149
+        {"7.1e-46", 0x00000001},  // just above half of 2^-149
+        {"7e-46", 0x00000000},    // just below half of 2^-149
         {"1e-50", 0x00000000},
-        {"-1e-50", 0x80000000},           // the sign survives on zero
+        {"-1e-50", 0x80000000},  // the sign survives on zero
         {"1e-99999999999999", 0x00000000},
-        {"1.1754942e-38", 0x007FFFFF},    // largest subnormal, (2^23 - 1) * 2^-149
-        {"1.17549435e-38", 0x00800000},   // smallest normal, 2^-126
+        {"1.1754942e-38", 0x007FFFFF},        // largest subnormal, (2^23 - 1) * 2^-149
+        {"1.17549435e-38", 0x00800000},       // smallest normal, 2^-126
         {"0e99999999999999999", 0x00000000},  // zero with any exponent
         {"-0", 0x80000000},
     };
