@@ -41,11 +41,13 @@ constexpr NumberCase kNumbers[] = {
     {" 12 ", 0x41400000},   // blanks at both ends are removed
     {"\t3\n", 0x40400000},  // so are tabs and line feeds
     {"\n -7.5\t ", 0xC0F00000},
-    {"0.1", 0x3DCCCCCD},       // 0x1.99999Ap-4, rounded up
-    {"9999999", 0x4B18967F},   // the missing code is exact
-    {"16777216", 0x4B800000},  // 2^24
-    {"16777217", 0x4B800000},  // tie between 2^24 and 2^24+2: even wins
-    {"16777219", 0x4B800002},  // tie between 2^24+2 and 2^24+4: even (2^24+4) wins
+    {"0.1", 0x3DCCCCCD},          // 0x1.99999Ap-4, rounded up
+    {"9999999", 0x4B18967F},      // the missing code is exact
+    {"16777216", 0x4B800000},     // 2^24
+    {"16777217", 0x4B800000},     // tie between 2^24 and 2^24+2: even wins
+    {"16777219", 0x4B800002},     // tie between 2^24+2 and 2^24+4: even (2^24+4) wins
+    {"16777217.e0", 0x4B800000},  // the same ties with a bare point and an exponent
+    {".16777219E8", 0x4B800002},
     {"1.5000000000000000000000000", 0x3FC00000},  // more digits than a 64-bit mantissa
     {"0000000000000000000000001.5", 0x3FC00000},  // leading zeros never count
     {"0.0000000000000000000000000000000000000000000000000001e61", 0x4E6E6B28},  // 1e9
