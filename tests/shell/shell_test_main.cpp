@@ -7,5 +7,8 @@ int main(int argc, char** argv) {
     int failures = 0;
     failures += runMainLayoutTests(argc, argv);
     failures += runStartupWaitTests(argc, argv);
+    failures += runOutputPaneTests(argc, argv);
+    failures += runDialogHostTests(argc, argv);
+    failures += runSplashTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

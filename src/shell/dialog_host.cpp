@@ -1,0 +1,111 @@
+#include "shell/dialog_host.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+
+namespace velmora {
+
+DialogHost::DialogHost(QObject* parent) : QObject(parent) {}
+
+DialogHost::~DialogHost() {
+    for (Entry& entry : m_entries) {
+        delete entry.dialog.data();
+    }
+}
+
+void DialogHost::registerDialog(const QString& name, Factory factory, DialogLifetime lifetime) {
+    Entry& entry = m_entries[name];
+    entry.factory = std::move(factory);
+    entry.lifetime = lifetime;
+}
+
+void DialogHost::open(const QString& name) {
+    auto it = m_entries.find(name);
+    if (it == m_entries.end() || !it->factory) {
+        return;
+    }
+    if (it->running) {
+        return;  // already on screen; a modal dialog cannot be opened twice
+    }
+    if (it->dialog.isNull()) {
+        QDialog* created = nullptr;
+        try {
+            created = it->factory();
+        } catch (...) {
+            // A dialog whose loading fails is not opened; the program goes on.
+            return;
+        }
+        if (created == nullptr) {
+            return;
+        }
+        created->setParent(nullptr);
+        created->setAttribute(Qt::WA_DeleteOnClose, false);
+        created->installEventFilter(this);
+        it->dialog = created;
+    }
+    QPointer<QDialog> dialog = it->dialog;
+    it->closed = false;
+    it->discardOnReturn = false;
+    it->running = true;
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->exec();
+
+    // The dialog's own code may have discarded or re-registered entries meanwhile.
+    it = m_entries.find(name);
+    if (it == m_entries.end()) {
+        return;
+    }
+    it->running = false;
+    if (it->closed || it->discardOnReturn || it->lifetime == DialogLifetime::DiscardAfterEachOpening) {
+        destroy(*it);
+    }
+}
+
+QDialog* DialogHost::existing(const QString& name) const {
+    const auto it = m_entries.constFind(name);
+    return it == m_entries.constEnd() ? nullptr : it->dialog.data();
+}
+
+void DialogHost::discard(const QString& name) {
+    auto it = m_entries.find(name);
+    if (it == m_entries.end() || it->dialog.isNull()) {
+        return;
+    }
+    if (it->running) {
+        // Deleting it inside its own modal loop would pull the widget from under
+        // the handler that is running; end the loop and delete it afterwards.
+        it->discardOnReturn = true;
+        it->dialog->hide();
+        return;
+    }
+    destroy(*it);
+}
+
+bool DialogHost::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Close) {
+        return QObject::eventFilter(watched, event);
+    }
+    for (Entry& entry : m_entries) {
+        if (entry.dialog.data() != watched) {
+            continue;
+        }
+        // Let the dialog decide first (it may refuse the close); only a close it
+        // accepts discards it, a mere hide by its own buttons never comes here.
+        static_cast<QObject*>(entry.dialog.data())->event(event);
+        if (event->isAccepted()) {
+            entry.closed = true;
+        }
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void DialogHost::destroy(Entry& entry) {
+    QDialog* dialog = entry.dialog.data();
+    entry.dialog.clear();
+    entry.closed = false;
+    entry.discardOnReturn = false;
+    delete dialog;
+}
+
+}  // namespace velmora
