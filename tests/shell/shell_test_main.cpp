@@ -10,5 +10,6 @@ int main(int argc, char** argv) {
     failures += runOutputPaneTests(argc, argv);
     failures += runDialogHostTests(argc, argv);
     failures += runSplashTests(argc, argv);
+    failures += runMainWindowTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

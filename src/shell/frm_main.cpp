@@ -1,0 +1,424 @@
+#include "shell/frm_main.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QThread>
+#include <memory>
+
+#include "data/data_set.h"
+#include "data/frm_navigate.h"
+#include "data/import_command.h"
+#include "runtime/clipboard.h"
+#include "runtime/clock.h"
+#include "runtime/file_system_lists.h"
+#include "runtime/message_box.h"
+#include "runtime/twips.h"
+#include "shell/edit_commands.h"
+#include "shell/frm_splash.h"
+#include "shell/main_layout.h"
+#include "shell/startup_wait.h"
+
+namespace velmora {
+
+namespace {
+
+QFont controlFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    // Where the face itself is missing, an Arial-like one keeps the captions
+    // inside their design rectangles better than the wider default sans.
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("Nimbus Sans")});
+    font.setPointSizeF(8.25);
+    // Set explicitly, or the weight would still come from a bold frame above.
+    font.setBold(false);
+    return font;
+}
+
+QFont frameCaptionFont() {
+    QFont font = controlFont();
+    font.setBold(true);
+    return font;
+}
+
+QFont paneFont() {
+    QFont font(QStringLiteral("Courier"));
+    font.setPointSizeF(9.75);
+    font.setBold(false);  // regular, whatever the frame around it uses
+    // The reports align columns with blanks: whatever face stands in for
+    // Courier must be fixed-pitch.
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    return font;
+}
+
+// A frame's font would otherwise reach every control inside it; only the
+// caption is bold, so each direct child gets the regular face explicitly.
+void setCaptionFont(QGroupBox* frame) {
+    frame->setFont(frameCaptionFont());
+    for (QObject* child : frame->children()) {
+        if (auto* widget = qobject_cast<QWidget*>(child)) {
+            widget->setFont(controlFont());
+        }
+    }
+}
+
+}  // namespace
+
+std::string storedPath(const QString& path) {
+    const QByteArray bytes = path.toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService& clipboard,
+                 const MonotonicClock& clock, QWidget* parent)
+    : QMainWindow(parent),
+      m_data(data),
+      m_messageBox(messageBox),
+      m_clipboard(clipboard),
+      m_clock(clock) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Velmora: Correlated Groups"));
+    buildControls();
+    buildMenus();
+    setTabOrderChain();
+    m_pane = OutputPane(m_txtOutput);
+
+    m_dialogs.registerDialog(
+        QString::fromLatin1(DLG_NAVIGATE), [this] { return new frmNavigate(m_data, nullptr); },
+        DialogLifetime::DiscardAfterEachOpening);
+
+    // Design client area; the layout rule sizes the panels from here on.
+    resize(twipsToPixels(11880, logicalDpiX()),
+           twipsToPixels(8610, logicalDpiY()) + menuBar()->sizeHint().height());
+    m_dirDirectory->setFocus();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls() {
+    const double dpiX = logicalDpiX();
+    const double dpiY = logicalDpiY();
+    const auto place = [&](QWidget* widget, int left, int top, int width, int height) {
+        widget->setGeometry(twipsToPixels(left, dpiX), twipsToPixels(top, dpiY),
+                            twipsToPixels(width, dpiX), twipsToPixels(height, dpiY));
+    };
+    const auto name = [](QObject* object, const char* objectName) {
+        object->setObjectName(QString::fromLatin1(objectName));
+    };
+    const auto displayLabel = [](QLabel* label) {
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setLineWidth(1);
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        label->setPalette(palette);
+    };
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("clientArea"));
+    client->setFont(controlFont());
+    setCentralWidget(client);
+
+    m_fraSelectData = new QGroupBox(QStringLiteral("Select Data"), client);
+    name(m_fraSelectData, "fraSelectData");
+    place(m_fraSelectData, 120, 0, 10695, 2295);
+
+    m_fraTypeOfDelimiter = new QGroupBox(QStringLiteral("Type of Delimiter"), m_fraSelectData);
+    name(m_fraTypeOfDelimiter, "fraTypeOfDelimiter");
+    m_fraTypeOfDelimiter->setToolTip(QStringLiteral("Specify the delimiter used"));
+    place(m_fraTypeOfDelimiter, 240, 360, 1815, 1695);
+
+    m_optSpace = new QRadioButton(QStringLiteral("Space Delimited"), m_fraTypeOfDelimiter);
+    name(m_optSpace, "optSpace");
+    place(m_optSpace, 120, 240, 1455, 255);
+    m_optSpace->setChecked(true);
+    m_optComma = new QRadioButton(QStringLiteral("Comma Delimited"), m_fraTypeOfDelimiter);
+    name(m_optComma, "optComma");
+    place(m_optComma, 120, 720, 1575, 255);
+    m_optTab = new QRadioButton(QStringLiteral("Tab Delimited"), m_fraTypeOfDelimiter);
+    name(m_optTab, "optTab");
+    place(m_optTab, 120, 1200, 1335, 255);
+
+    m_drvDrive = new DriveListBox(m_fraSelectData);
+    name(m_drvDrive, "drvDrive");
+    m_drvDrive->setToolTip(QStringLiteral("Specify drive of file"));
+    place(m_drvDrive, 2280, 480, 2415, 315);
+
+    m_dirDirectory = new DirListBox(m_fraSelectData);
+    name(m_dirDirectory, "dirDirectory");
+    m_dirDirectory->setToolTip(QStringLiteral("Specify directory of file"));
+    place(m_dirDirectory, 2280, 840, 2415, 1215);
+
+    m_cmbFileType = new QComboBox(m_fraSelectData);
+    name(m_cmbFileType, "cmbFileType");
+    m_cmbFileType->setEditable(true);
+    // Typed text is never added as an item: only the two items change the pattern.
+    m_cmbFileType->setInsertPolicy(QComboBox::NoInsert);
+    // Nor may typed text pick an item: no completion, and Enter in the text
+    // field (which would choose an item of the same text) is swallowed.
+    m_cmbFileType->setCompleter(nullptr);
+    m_cmbFileType->lineEdit()->installEventFilter(this);
+    m_cmbFileType->setEditText(QStringLiteral("File type"));
+    m_cmbFileType->setToolTip(QStringLiteral("Specify file extension (*.txt or *.dat)"));
+    place(m_cmbFileType, 4920, 480, 2295, 315);
+
+    m_filFile = new FileListBox(m_fraSelectData);
+    name(m_filFile, "filFile");
+    m_filFile->setToolTip(QStringLiteral("Specify file"));
+    place(m_filFile, 4920, 840, 2295, 1065);
+
+    m_lblSelectedFileLabel = new QLabel(QStringLiteral("Selected File:"), m_fraSelectData);
+    name(m_lblSelectedFileLabel, "lblSelectedFileLabel");
+    place(m_lblSelectedFileLabel, 7440, 360, 1332, 240);
+
+    m_lblSelectedFile = new QLabel(m_fraSelectData);
+    name(m_lblSelectedFile, "lblSelectedFile");
+    m_lblSelectedFile->setToolTip(QStringLiteral("The file selected for import"));
+    displayLabel(m_lblSelectedFile);
+    place(m_lblSelectedFile, 7440, 600, 2055, 255);
+
+    m_lblCurrentFileLabel = new QLabel(QStringLiteral("File Currently in Processor:"), m_fraSelectData);
+    name(m_lblCurrentFileLabel, "lblCurrentFileLabel");
+    place(m_lblCurrentFileLabel, 7440, 960, 2055, 255);
+
+    m_lblCurrentFile = new QLabel(m_fraSelectData);
+    name(m_lblCurrentFile, "lblCurrentFile");
+    m_lblCurrentFile->setToolTip(QStringLiteral("File currently contained in KORVA processor"));
+    displayLabel(m_lblCurrentFile);
+    place(m_lblCurrentFile, 7440, 1200, 2055, 255);
+
+    m_cmdImportData = new QPushButton(QStringLiteral("Import Selected Data File"), m_fraSelectData);
+    name(m_cmdImportData, "cmdImportData");
+    m_cmdImportData->setToolTip(QStringLiteral("Click to import selected file"));
+    m_cmdImportData->setAutoDefault(false);
+    place(m_cmdImportData, 7440, 1560, 2055, 495);
+
+    m_fraOutput = new QGroupBox(QStringLiteral("Output"), client);
+    name(m_fraOutput, "fraOutput");
+    place(m_fraOutput, 120, 4320, 9375, 3735);
+
+    m_txtOutput = new QPlainTextEdit(m_fraOutput);
+    name(m_txtOutput, "txtOutput");
+    m_txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_txtOutput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to the next control, as in every other text box of the program.
+    m_txtOutput->setTabChangesFocus(true);
+    place(m_txtOutput, 480, 720, 7095, 2295);
+
+    setCaptionFont(m_fraSelectData);
+    setCaptionFont(m_fraOutput);
+    m_txtOutput->setFont(paneFont());
+
+    linkFileSelection(m_drvDrive, m_dirDirectory, m_filFile);
+    connect(m_cmbFileType, &QComboBox::activated, this, [this](int) { cmbFileType_Click(); });
+    connect(m_filFile, &FileListBox::clicked, this, &frmMain::filFile_Click);
+    connect(m_cmdImportData, &QPushButton::clicked, this, [this] { cmdImportData_Click(); });
+}
+
+void frmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("menuBar"));
+    const auto menu = [bar](const char* objectName, const char* title) {
+        QMenu* m = bar->addMenu(QString::fromLatin1(title));
+        m->setObjectName(QString::fromLatin1(objectName));
+        return m;
+    };
+    const auto item = [this](QMenu* m, const char* objectName, const char* text, void (frmMain::*handler)()) {
+        QAction* action = m->addAction(QString::fromLatin1(text));
+        action->setObjectName(QString::fromLatin1(objectName));
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        return action;
+    };
+
+    QMenu* file = menu("mnuFile", "File");
+    item(file, "mnuOpenOutput", "Open Output", &frmMain::mnuOpenOutput_Click);
+    item(file, "mnuSaveOutput", "Save Output", &frmMain::mnuSaveOutput_Click);
+    item(file, "mnuExit", "Exit", &frmMain::mnuExit_Click);
+
+    QMenu* edit = menu("mnuEdit", "Edit");
+    item(edit, "mnuCut", "Cut", &frmMain::mnuCut_Click);
+    item(edit, "mnuCopy", "Copy", &frmMain::mnuCopy_Click);
+    item(edit, "mnuPaste", "Paste", &frmMain::mnuPaste_Click);
+    item(edit, "mnuClearOutput", "Clear Output", &frmMain::mnuClearOutput_Click);
+
+    QMenu* dataMenu = menu("mnuData", "Data");
+    item(dataMenu, "mnuNavigateDataFile", "Navigate Data File", &frmMain::mnuNavigateDataFile_Click);
+
+    QMenu* analyses = menu("mnuAnalyses", "Analyses");
+    item(analyses, "mnuDescriptives", "Descriptives", &frmMain::mnuDescriptives_Click);
+    item(analyses, "mnuVelmora", "Velmora", &frmMain::mnuVelmora_Click);
+}
+
+void frmMain::setTabOrderChain() {
+    // The option group sits between the pane and the combo box; within the
+    // group the arrow keys move between the three buttons.
+    QWidget* order[] = {m_dirDirectory, m_filFile, m_drvDrive, m_cmdImportData, m_txtOutput,
+                        m_optSpace,     m_optComma, m_optTab,  m_cmbFileType};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+}
+
+void frmMain::Form_Load() {
+    m_filFile->setPattern(QStringLiteral("*.txt"));
+
+    auto splash = std::make_unique<frmSplash>();
+    splash->show();
+    waitHandlingEvents(m_clock, SPLASH_WAIT_SECONDS, [] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // Only the splash is on screen; a short pause keeps the wait from
+        // spinning a core at full speed for two seconds.
+        QThread::msleep(5);
+    });
+    splash->close();  // closing it again when the user already did is harmless
+    splash.reset();
+
+    fillFileTypes();
+}
+
+void frmMain::fillFileTypes() {
+    m_cmbFileType->addItem(QStringLiteral("Text (*.txt)"));
+    m_cmbFileType->addItem(QStringLiteral("Data (*.dat)"));
+    m_cmbFileType->setCurrentIndex(0);
+    // Selecting an item from code raises the combo's Click as a choice by the user would.
+    cmbFileType_Click();
+}
+
+void frmMain::cmbFileType_Click() {
+    switch (m_cmbFileType->currentIndex()) {
+        case 0: m_filFile->setPattern(QStringLiteral("*.txt")); break;
+        case 1: m_filFile->setPattern(QStringLiteral("*.dat")); break;
+        default: break;  // no item selected: the pattern stays
+    }
+}
+
+void frmMain::filFile_Click() {
+    const QString bare = m_filFile->fileName();
+    if (bare.isEmpty()) {
+        return;  // no file selected: keep the earlier choice rather than store a bare directory
+    }
+    // Joined as they stand: a root path already ends in "/", giving "//".
+    m_strFileName = storedPath(m_filFile->path() + QLatin1Char('/') + bare);
+    m_lblSelectedFile->setText(bare);
+}
+
+char frmMain::selectedDelimiter() const {
+    if (m_optSpace->isChecked()) {
+        return ' ';
+    }
+    if (m_optComma->isChecked()) {
+        return ',';
+    }
+    if (m_optTab->isChecked()) {
+        return '\t';
+    }
+    return ' ';
+}
+
+void frmMain::cmdImportData_Click() {
+    ImportCommandContext context;
+    context.fileName = m_strFileName;
+    context.delimiter = selectedDelimiter();
+    context.selectedBareName = storedPath(m_filFile->fileName());
+    context.data = &m_data;
+    context.messageBox = &m_messageBox;
+    context.appendToPane = [this](const std::string& block) { appendToPane(block); };
+    context.setCurrentFile = [this](const std::string& caption) {
+        m_lblCurrentFile->setText(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+    };
+    context.discardAnalysisDialogs = [this] {
+        m_dialogs.discard(QString::fromLatin1(DLG_DESCRIPTIVES));
+        m_dialogs.discard(QString::fromLatin1(DLG_VELMORA));
+    };
+    runImportCommand(context);
+}
+
+void frmMain::mnuOpenOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_OPEN_OUTPUT)); }
+
+void frmMain::mnuSaveOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)); }
+
+void frmMain::mnuExit_Click() {
+    // The exit dialogue (asking to leave and to save) belongs here; until it
+    // exists, Exit closes the window, which ends the program.
+    close();
+}
+
+void frmMain::mnuCut_Click() { editCut(QApplication::focusWidget(), m_clipboard); }
+
+void frmMain::mnuCopy_Click() { editCopy(QApplication::focusWidget(), m_clipboard); }
+
+void frmMain::mnuPaste_Click() { editPaste(QApplication::focusWidget(), m_clipboard); }
+
+void frmMain::mnuClearOutput_Click() { m_pane.clear(); }
+
+void frmMain::mnuNavigateDataFile_Click() { m_dialogs.open(QString::fromLatin1(DLG_NAVIGATE)); }
+
+void frmMain::mnuDescriptives_Click() { m_dialogs.open(QString::fromLatin1(DLG_DESCRIPTIVES)); }
+
+void frmMain::mnuVelmora_Click() { m_dialogs.open(QString::fromLatin1(DLG_VELMORA)); }
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_cmbFileType->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Restoring from the taskbar need not resize the window, yet the rule runs.
+    if (event->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+    }
+}
+
+void frmMain::Form_Resize() {
+    const double dpiX = logicalDpiX();
+    const double dpiY = logicalDpiY();
+    const QRect outer = frameGeometry();
+    const std::optional<MainLayout> layout =
+        computeMainLayout(pixelsToTwips(outer.width(), dpiX), pixelsToTwips(outer.height(), dpiY),
+                          (windowState() & Qt::WindowMinimized) != 0);
+    if (!layout) {
+        return;
+    }
+    const auto place = [&](QWidget* widget, const TwipsRect& r) {
+        widget->setGeometry(twipsToPixels(r.left, dpiX), twipsToPixels(r.top, dpiY),
+                            std::max(0, twipsToPixels(r.width, dpiX)),
+                            std::max(0, twipsToPixels(r.height, dpiY)));
+    };
+    place(m_fraSelectData, layout->fraSelectData);
+    place(m_fraOutput, layout->fraOutput);
+    place(m_txtOutput, layout->txtOutput);
+
+    // The height the window may not go below, as a size of the window itself
+    // (title bar and borders are outside it, the menu bar inside).
+    const int decoration = outer.height() - height();
+    const int minimumInner = twipsToPixels(MAIN_MIN_WINDOW_HEIGHT, dpiY) - decoration;
+    if (minimumHeight() != minimumInner) {
+        setMinimumHeight(minimumInner);
+    }
+    if (layout->raiseHeight) {
+        resize(width(), twipsToPixels(layout->windowHeight, dpiY) - decoration);
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "shell/dialog_host.h"
+#include "shell/output_pane.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace velmora {
+
+struct DataSet;
+class MessageBoxService;
+class ClipboardService;
+class MonotonicClock;
+class DriveListBox;
+class DirListBox;
+class FileListBox;
+
+// Names under which the main window's dialogs are kept in its DialogHost.
+inline constexpr const char* DLG_OPEN_OUTPUT = "frmOpenOutput";
+inline constexpr const char* DLG_SAVE_OUTPUT = "frmSaveOutput";
+inline constexpr const char* DLG_NAVIGATE = "frmNavigate";
+inline constexpr const char* DLG_DESCRIPTIVES = "frmDescriptives";
+inline constexpr const char* DLG_VELMORA = "frmVelmora";
+
+// The main window: the data-selection panel, the output pane, the menu bar and
+// the dialogs opened from it. It lives for the whole run. The services and the
+// data set are owned by the caller and must outlive the window.
+//
+// Usage: construct, Form_Load() (splash and two-second wait), show().
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService& clipboard,
+            const MonotonicClock& clock, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The data file selected for import, as stored: the file list's path, "/",
+    // the bare name, as 8-bit text (a root path gives "//").
+    std::string m_strFileName;
+    // 0 until the user confirms the exit, then 1.
+    std::int32_t m_lngUnloadProgram = 0;
+
+    // The start-up sequence, run once before the window is first shown.
+    void Form_Load();
+
+    // The output pane's contract; every writer of results calls this.
+    void appendToPane(std::string_view block) { m_pane.append(block); }
+    OutputPane& outputPane() { return m_pane; }
+    DialogHost& dialogs() { return m_dialogs; }
+
+    // Event handlers, public so that the commands can be driven directly.
+    void cmbFileType_Click();
+    void filFile_Click();
+    void cmdImportData_Click();
+    void mnuOpenOutput_Click();
+    void mnuSaveOutput_Click();
+    void mnuExit_Click();
+    void mnuCut_Click();
+    void mnuCopy_Click();
+    void mnuPaste_Click();
+    void mnuClearOutput_Click();
+    void mnuNavigateDataFile_Click();
+    void mnuDescriptives_Click();
+    void mnuVelmora_Click();
+
+    QGroupBox* fraSelectData() const { return m_fraSelectData; }
+    QGroupBox* fraOutput() const { return m_fraOutput; }
+    QGroupBox* fraTypeOfDelimiter() const { return m_fraTypeOfDelimiter; }
+    QRadioButton* optSpace() const { return m_optSpace; }
+    QRadioButton* optComma() const { return m_optComma; }
+    QRadioButton* optTab() const { return m_optTab; }
+    DriveListBox* drvDrive() const { return m_drvDrive; }
+    DirListBox* dirDirectory() const { return m_dirDirectory; }
+    FileListBox* filFile() const { return m_filFile; }
+    QComboBox* cmbFileType() const { return m_cmbFileType; }
+    QLabel* lblSelectedFile() const { return m_lblSelectedFile; }
+    QLabel* lblCurrentFile() const { return m_lblCurrentFile; }
+    QPushButton* cmdImportData() const { return m_cmdImportData; }
+    QPlainTextEdit* txtOutput() const { return m_txtOutput; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void setTabOrderChain();
+    // The layout rule for the current outer size; nothing while minimized.
+    void Form_Resize();
+    // The file-type list's items, the last start-up step before showing.
+    void fillFileTypes();
+    char selectedDelimiter() const;
+
+    DataSet& m_data;
+    MessageBoxService& m_messageBox;
+    ClipboardService& m_clipboard;
+    const MonotonicClock& m_clock;
+
+    QGroupBox* m_fraSelectData = nullptr;
+    QGroupBox* m_fraTypeOfDelimiter = nullptr;
+    QRadioButton* m_optSpace = nullptr;
+    QRadioButton* m_optComma = nullptr;
+    QRadioButton* m_optTab = nullptr;
+    DriveListBox* m_drvDrive = nullptr;
+    DirListBox* m_dirDirectory = nullptr;
+    QComboBox* m_cmbFileType = nullptr;
+    FileListBox* m_filFile = nullptr;
+    QLabel* m_lblSelectedFileLabel = nullptr;
+    QLabel* m_lblSelectedFile = nullptr;
+    QLabel* m_lblCurrentFileLabel = nullptr;
+    QLabel* m_lblCurrentFile = nullptr;
+    QPushButton* m_cmdImportData = nullptr;
+    QGroupBox* m_fraOutput = nullptr;
+    QPlainTextEdit* m_txtOutput = nullptr;
+
+    OutputPane m_pane{nullptr};
+    DialogHost m_dialogs;
+};
+
+// The 8-bit form of a path from a list control, as m_strFileName stores it.
+std::string storedPath(const QString& path);
+
+}  // namespace velmora

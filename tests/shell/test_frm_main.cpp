@@ -1,0 +1,631 @@
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "data/data_set.h"
+#include "runtime/file_system_lists.h"
+#include "shell/frm_main.h"
+#include "shell/frm_splash.h"
+#include "shell/shell_tests.h"
+#include "support/fake_clipboard.h"
+#include "support/fake_clock.h"
+#include "support/fake_message_box.h"
+
+using velmora::frmMain;
+using velmora::testing::FakeClipboard;
+using velmora::testing::FakeMessageBox;
+using velmora::testing::FakeMonotonicClock;
+
+namespace {
+
+// Everything the window needs, owned together; the clock runs in steps of one
+// second so that the start-up wait takes three readings.
+struct Fixture {
+    velmora::DataSet data;
+    FakeMessageBox messageBox;
+    FakeClipboard clipboard;
+    FakeMonotonicClock clock{0.0, 1.0};
+    frmMain window{data, messageBox, clipboard, clock};
+};
+
+bool at96Dpi(const QWidget& widget) { return widget.logicalDpiX() == 96 && widget.logicalDpiY() == 96; }
+
+QString captionOf(QWidget* widget) {
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) return edit->toPlainText();
+    if (qobject_cast<velmora::DriveListBox*>(widget) != nullptr) return QString();
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) return combo->currentText();
+    return QString();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void selectFile(velmora::FileListBox* list, const QString& name) {
+    const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    list->setCurrentItem(found.first());
+}
+
+std::string bytes(const QString& text) { return text.toLatin1().toStdString(); }
+
+// Resizes the window so that its outer size, frame included, is `outer`.
+void resizeOuter(QWidget& window, QSize outer) {
+    const QSize frame = window.frameGeometry().size() - window.size();
+    window.resize(outer - frame);
+}
+
+void showActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsCarryNamesCaptionsTooltips_data();
+    void controlsCarryNamesCaptionsTooltips();
+    void windowStartsEmpty();
+    void framesUseBoldCaptionsAndPaneAFixedPitchFace();
+    void menuTreeHasEveryItemWithoutShortcuts();
+    void focusStartsOnDirectoryListAndFollowsTabOrder();
+    void startupWaitsTwoSecondsAfterSplashClosedAtOnce();
+    void startupFillsFileTypesAndSetsPattern();
+    void fileTypeChoiceSetsPatternButTypingDoesNot();
+    void fileClickStoresPathAndShowsName();
+    void importReadsSelectedFileWithChosenDelimiter();
+    void importRefusalIsReportedAndLeavesPane();
+    void importDiscardsBothAnalysisDialogs();
+    void editCommandsFollowTheFocusedControl();
+    void clearOutputEmptiesOnlyThePane();
+    void layoutFollowsWindowSize();
+    void heightIsRaisedToTheMinimum();
+    void minimizedWindowKeepsItsLayout();
+    void navigateOpensNavigatorAnewEachTime();
+    void laterDialogsOpenNothingYet();
+    void exitClosesTheWindow();
+};
+
+void MainWindowTest::controlsCarryNamesCaptionsTooltips_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("toolTip");
+    // Design rectangle at 96 dpi (15 twips a pixel); empty where the layout rule places it.
+    QTest::addColumn<QRect>("rect");
+
+    const QString select = QStringLiteral("fraSelectData");
+    QTest::newRow("fraSelectData") << select << "QGroupBox" << "clientArea" << "Select Data" << ""
+                                   << QRect();
+    QTest::newRow("fraTypeOfDelimiter")
+        << "fraTypeOfDelimiter" << "QGroupBox" << select << "Type of Delimiter"
+        << "Specify the delimiter used" << QRect(16, 24, 121, 113);
+    QTest::newRow("optSpace") << "optSpace" << "QRadioButton" << "fraTypeOfDelimiter"
+                              << "Space Delimited" << "" << QRect(8, 16, 97, 17);
+    QTest::newRow("optComma") << "optComma" << "QRadioButton" << "fraTypeOfDelimiter"
+                              << "Comma Delimited" << "" << QRect(8, 48, 105, 17);
+    QTest::newRow("optTab") << "optTab" << "QRadioButton" << "fraTypeOfDelimiter" << "Tab Delimited"
+                            << "" << QRect(8, 80, 89, 17);
+    QTest::newRow("drvDrive") << "drvDrive" << "velmora::DriveListBox" << select << ""
+                              << "Specify drive of file" << QRect(152, 32, 161, 21);
+    QTest::newRow("dirDirectory") << "dirDirectory" << "velmora::DirListBox" << select << ""
+                                  << "Specify directory of file" << QRect(152, 56, 161, 81);
+    QTest::newRow("cmbFileType") << "cmbFileType" << "QComboBox" << select << "File type"
+                                 << "Specify file extension (*.txt or *.dat)" << QRect(328, 32, 153, 21);
+    QTest::newRow("filFile") << "filFile" << "velmora::FileListBox" << select << ""
+                             << "Specify file" << QRect(328, 56, 153, 71);
+    QTest::newRow("lblSelectedFileLabel") << "lblSelectedFileLabel" << "QLabel" << select
+                                          << "Selected File:" << "" << QRect(496, 24, 89, 16);
+    QTest::newRow("lblSelectedFile") << "lblSelectedFile" << "QLabel" << select << ""
+                                     << "The file selected for import" << QRect(496, 40, 137, 17);
+    QTest::newRow("lblCurrentFileLabel") << "lblCurrentFileLabel" << "QLabel" << select
+                                         << "File Currently in Processor:" << ""
+                                         << QRect(496, 64, 137, 17);
+    QTest::newRow("lblCurrentFile") << "lblCurrentFile" << "QLabel" << select << ""
+                                    << "File currently contained in KORVA processor"
+                                    << QRect(496, 80, 137, 17);
+    QTest::newRow("cmdImportData") << "cmdImportData" << "QPushButton" << select
+                                   << "Import Selected Data File" << "Click to import selected file"
+                                   << QRect(496, 104, 137, 33);
+    QTest::newRow("fraOutput") << "fraOutput" << "QGroupBox" << "clientArea" << "Output" << ""
+                               << QRect();
+    QTest::newRow("txtOutput") << "txtOutput" << "QPlainTextEdit" << "fraOutput" << "" << ""
+                               << QRect();
+}
+
+void MainWindowTest::controlsCarryNamesCaptionsTooltips() {
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    QFETCH(QString, container);
+    QFETCH(QString, caption);
+    QFETCH(QString, toolTip);
+    QFETCH(QRect, rect);
+
+    Fixture f;
+    QCOMPARE(f.window.objectName(), QStringLiteral("frmMain"));
+    QCOMPARE(f.window.windowTitle(), QStringLiteral("Velmora: Correlated Groups"));
+    auto* widget = f.window.findChild<QWidget*>(name);
+    QVERIFY2(widget != nullptr, qPrintable(name));
+    QVERIFY2(widget->inherits(className.toLatin1().constData()), widget->metaObject()->className());
+    QCOMPARE(widget->parentWidget()->objectName(), container);
+    QCOMPARE(captionOf(widget), caption);
+    QCOMPARE(widget->toolTip(), toolTip);
+    if (!rect.isNull()) {
+        if (!at96Dpi(f.window)) {
+            QSKIP("pixel rectangles are written out for 96 dpi");
+        }
+        QCOMPARE(widget->geometry(), rect);
+    }
+}
+
+void MainWindowTest::windowStartsEmpty() {
+    Fixture f;
+    QCOMPARE(f.window.m_lngUnloadProgram, 0);
+    QCOMPARE(f.window.m_strFileName, std::string());
+    QCOMPARE(f.window.outputPane().text(), std::string());
+    QVERIFY(f.window.optSpace()->isChecked());
+    QVERIFY(!f.window.optComma()->isChecked());
+    QVERIFY(!f.window.optTab()->isChecked());
+    QVERIFY(f.window.cmbFileType()->isEditable());
+    QCOMPARE(f.window.cmbFileType()->count(), 0);
+    for (QLabel* label : {f.window.lblSelectedFile(), f.window.lblCurrentFile()}) {
+        QCOMPARE(label->text(), QString());
+        QVERIFY(label->autoFillBackground());
+        QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(label->frameShape(), QFrame::Box);
+    }
+    QPlainTextEdit* pane = f.window.txtOutput();
+    QVERIFY(!pane->isReadOnly());
+    QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(pane->maximumBlockCount(), 0);  // no limit on its length
+}
+
+void MainWindowTest::framesUseBoldCaptionsAndPaneAFixedPitchFace() {
+    Fixture f;
+    for (QGroupBox* frame : {f.window.fraSelectData(), f.window.fraOutput()}) {
+        QCOMPARE(frame->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(frame->font().pointSizeF(), 8.25);
+        QVERIFY(frame->font().bold());
+    }
+    // Only the captions are bold, not the controls inside the frames.
+    QVERIFY(!f.window.fraTypeOfDelimiter()->font().bold());
+    QVERIFY(!f.window.optSpace()->font().bold());
+    QVERIFY(!f.window.cmdImportData()->font().bold());
+    QVERIFY(!f.window.lblSelectedFile()->font().bold());
+
+    const QFont paneFont = f.window.txtOutput()->font();
+    QCOMPARE(paneFont.family(), QStringLiteral("Courier"));
+    QCOMPARE(paneFont.pointSizeF(), 9.75);
+    QVERIFY(!paneFont.bold());
+    QVERIFY2(QFontInfo(paneFont).fixedPitch(), qPrintable(QFontInfo(paneFont).family()));
+    const QFontMetrics metrics(paneFont);
+    QCOMPARE(metrics.horizontalAdvance(QStringLiteral("iiiii")),
+             metrics.horizontalAdvance(QStringLiteral("WWWWW")));
+}
+
+void MainWindowTest::menuTreeHasEveryItemWithoutShortcuts() {
+    Fixture f;
+    struct Expected {
+        const char* name;
+        const char* title;
+        QStringList items;  // "objectName=Text"
+    };
+    const Expected expected[] = {
+        {"mnuFile", "File", {"mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output", "mnuExit=Exit"}},
+        {"mnuEdit", "Edit", {"mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste", "mnuClearOutput=Clear Output"}},
+        {"mnuData", "Data", {"mnuNavigateDataFile=Navigate Data File"}},
+        {"mnuAnalyses", "Analyses", {"mnuDescriptives=Descriptives", "mnuVelmora=Velmora"}},
+    };
+    const QList<QAction*> top = f.window.menuBar()->actions();
+    QCOMPARE(top.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QMenu* menu = top[i]->menu();
+        QVERIFY(menu != nullptr);
+        QCOMPARE(menu->objectName(), QString::fromLatin1(expected[i].name));
+        QCOMPARE(menu->title(), QString::fromLatin1(expected[i].title));
+        QVERIFY(top[i]->shortcut().isEmpty());
+        QStringList items;
+        for (QAction* action : menu->actions()) {
+            QVERIFY(!action->isSeparator());
+            QVERIFY(action->shortcut().isEmpty());
+            QVERIFY(!action->isCheckable());
+            QVERIFY(action->isEnabled());
+            QVERIFY(action->isVisible());
+            QVERIFY(action->menu() == nullptr);
+            items << action->objectName() + QLatin1Char('=') + action->text();
+        }
+        QCOMPARE(items, expected[i].items);
+    }
+}
+
+void MainWindowTest::focusStartsOnDirectoryListAndFollowsTabOrder() {
+    Fixture f;
+    f.window.Form_Load();
+    showActive(f.window);
+    QCOMPARE(QApplication::focusWidget(), f.window.dirDirectory());
+
+    // One full round of Tab from the directory list; the option group is
+    // entered on its selected button.
+    QStringList visited;
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* now = QApplication::focusWidget();
+        QVERIFY(now != nullptr);
+        const QString name = now->objectName();
+        if (visited.isEmpty() || visited.last() != name) visited << name;
+        if (name == QStringLiteral("dirDirectory")) break;
+    }
+    visited.removeAll(QStringLiteral("optComma"));
+    visited.removeAll(QStringLiteral("optTab"));
+    QCOMPARE(visited, QStringList({"filFile", "drvDrive", "cmdImportData", "txtOutput", "optSpace",
+                                   "cmbFileType", "dirDirectory"}));
+}
+
+void MainWindowTest::startupWaitsTwoSecondsAfterSplashClosedAtOnce() {
+    velmora::DataSet data;
+    FakeMessageBox messageBox;
+    FakeClipboard clipboard;
+    // One second before midnight, readings every quarter second.
+    FakeMonotonicClock clock(86399.0, 0.25);
+    frmMain window(data, messageBox, clipboard, clock);
+
+    int readsWhenClosed = -1;
+    bool mainVisibleDuringWait = true;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* splash = qobject_cast<velmora::frmSplash*>(top); splash && splash->isVisible()) {
+                mainVisibleDuringWait = window.isVisible();
+                QTest::keyClick(splash, Qt::Key_Escape);
+                if (!splash->isVisible()) readsWhenClosed = clock.reads;
+            }
+        }
+    });
+    window.Form_Load();
+
+    QVERIFY(readsWhenClosed > 0);
+    QVERIFY(readsWhenClosed < 9);
+    QVERIFY(!mainVisibleDuringWait);
+    // The start reading and eight more, up to 86401: the full two seconds.
+    QCOMPARE(clock.reads, 9);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        QVERIFY(qobject_cast<velmora::frmSplash*>(top) == nullptr);
+    }
+    QVERIFY(!window.isVisible());
+}
+
+void MainWindowTest::startupFillsFileTypesAndSetsPattern() {
+    Fixture f;
+    QCOMPARE(f.window.cmbFileType()->currentText(), QStringLiteral("File type"));
+    f.window.Form_Load();
+    QCOMPARE(f.clock.reads, 3);  // start 0, then 1 and 2
+    QCOMPARE(f.window.filFile()->pattern(), QStringLiteral("*.txt"));
+    QCOMPARE(f.window.cmbFileType()->count(), 2);
+    QCOMPARE(f.window.cmbFileType()->itemText(0), QStringLiteral("Text (*.txt)"));
+    QCOMPARE(f.window.cmbFileType()->itemText(1), QStringLiteral("Data (*.dat)"));
+    QCOMPARE(f.window.cmbFileType()->currentIndex(), 0);
+    QCOMPARE(f.window.cmbFileType()->currentText(), QStringLiteral("Text (*.txt)"));
+}
+
+void MainWindowTest::fileTypeChoiceSetsPatternButTypingDoesNot() {
+    Fixture f;
+    f.window.Form_Load();
+    QComboBox* combo = f.window.cmbFileType();
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    QCOMPARE(f.window.filFile()->pattern(), QStringLiteral("*.dat"));
+    combo->setCurrentIndex(0);
+    emit combo->activated(0);
+    QCOMPARE(f.window.filFile()->pattern(), QStringLiteral("*.txt"));
+
+    // Typing into the text field changes neither the pattern nor the items,
+    // not even the text of the other item, or its first letter, and Enter.
+    for (const QString& typed : {QStringLiteral("*.csv"), QStringLiteral("Data (*.dat)"), QStringLiteral("D")}) {
+        combo->lineEdit()->clear();
+        QTest::keyClicks(combo->lineEdit(), typed);
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        QCOMPARE(f.window.filFile()->pattern(), QStringLiteral("*.txt"));
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->currentIndex(), 0);
+        QCOMPARE(combo->currentText(), typed);
+    }
+}
+
+void MainWindowTest::fileClickStoresPathAndShowsName() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("a.txt")), "1\r\n");
+    writeFile(dir.filePath(QStringLiteral("b.txt")), "2\r\n");
+    writeFile(dir.filePath(QStringLiteral("c.dat")), "3\r\n");
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    QCOMPARE(f.window.filFile()->path(), dir.path());
+    selectFile(f.window.filFile(), QStringLiteral("b.txt"));
+    QCOMPARE(f.window.m_strFileName, bytes(dir.path() + QStringLiteral("/b.txt")));
+    QCOMPARE(f.window.lblSelectedFile()->text(), QStringLiteral("b.txt"));
+
+    // Another file type or directory leaves the choice as it was.
+    f.window.cmbFileType()->setCurrentIndex(1);
+    emit f.window.cmbFileType()->activated(1);
+    QCOMPARE(f.window.filFile()->count(), 1);
+    QVERIFY(f.window.dirDirectory()->setPath(dir.filePath(QStringLiteral("sub"))));
+    QCOMPARE(f.window.m_strFileName, bytes(dir.path() + QStringLiteral("/b.txt")));
+    QCOMPARE(f.window.lblSelectedFile()->text(), QStringLiteral("b.txt"));
+}
+
+void MainWindowTest::importReadsSelectedFileWithChosenDelimiter() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("pairs.txt")), "1,2\r\n3,4\r\n5,.\r\n");
+    writeFile(dir.filePath(QStringLiteral("tabs.txt")), "1\t2\t3\r\n");
+
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    QTest::keyClicks(f.window.txtOutput(), "abc");
+
+    selectFile(f.window.filFile(), QStringLiteral("pairs.txt"));
+    f.window.optComma()->setChecked(true);
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.data.g_lngNumCases, 3);
+    QCOMPARE(f.data.g_lngNumVariables, 2);
+    QCOMPARE(f.window.lblCurrentFile()->text(), QStringLiteral("pairs.txt"));
+    const std::string first = "abcOpened the text file: " + bytes(dir.path()) +
+                              "/pairs.txt\r\nNumber of Cases: 3\r\nNumber of Variables: 2\r\n\r\n\r\n";
+    QCOMPARE(f.window.outputPane().text(), first);
+
+    selectFile(f.window.filFile(), QStringLiteral("tabs.txt"));
+    f.window.optTab()->setChecked(true);
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.data.g_lngNumCases, 1);
+    QCOMPARE(f.data.g_lngNumVariables, 3);
+    QCOMPARE(f.window.lblCurrentFile()->text(), QStringLiteral("tabs.txt"));
+    QCOMPARE(f.window.outputPane().text(),
+             first + "Opened the text file: " + bytes(dir.path()) +
+                 "/tabs.txt\r\nNumber of Cases: 1\r\nNumber of Variables: 3\r\n\r\n\r\n");
+    QVERIFY(f.messageBox.shown.empty());
+}
+
+void MainWindowTest::importRefusalIsReportedAndLeavesPane() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("pairs.txt")), "1 2\r\n3,4\r\n");
+
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    selectFile(f.window.filFile(), QStringLiteral("pairs.txt"));
+    f.window.cmdImportData()->click();  // blanks chosen: "3,4" is no number
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(1));
+    QCOMPARE(f.messageBox.shown[0].text, std::string("Row 2 of Column 1 has an invalid entry for analysis."));
+    QCOMPARE(f.messageBox.shown[0].title, std::string("Data Editor"));
+    QCOMPARE(f.window.outputPane().text(), std::string());
+    QCOMPARE(f.window.lblCurrentFile()->text(), QString());
+}
+
+void MainWindowTest::importDiscardsBothAnalysisDialogs() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("one.txt")), "7\r\n");
+
+    Fixture f;
+    f.window.Form_Load();
+    velmora::DialogHost& host = f.window.dialogs();
+    for (const char* name : {velmora::DLG_DESCRIPTIVES, velmora::DLG_VELMORA}) {
+        host.registerDialog(QString::fromLatin1(name), [] { return new QDialog; });
+        QTimer::singleShot(0, [&host, name] { host.existing(QString::fromLatin1(name))->hide(); });
+        host.open(QString::fromLatin1(name));
+        QVERIFY(host.existing(QString::fromLatin1(name)) != nullptr);
+    }
+    // Nothing selected yet: the import ends without a result and keeps the dialogs.
+    f.window.cmdImportData_Click();
+    QVERIFY(host.existing(QString::fromLatin1(velmora::DLG_VELMORA)) != nullptr);
+
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    selectFile(f.window.filFile(), QStringLiteral("one.txt"));
+    f.window.cmdImportData_Click();
+    QCOMPARE(f.data.g_lngNumCases, 1);
+    QCOMPARE(host.existing(QString::fromLatin1(velmora::DLG_DESCRIPTIVES)), nullptr);
+    QCOMPARE(host.existing(QString::fromLatin1(velmora::DLG_VELMORA)), nullptr);
+}
+
+void MainWindowTest::editCommandsFollowTheFocusedControl() {
+    Fixture f;
+    f.window.Form_Load();
+    showActive(f.window);
+    f.window.appendToPane("abcd\r\n");
+    QTextCursor cursor = f.window.txtOutput()->textCursor();
+    cursor.setPosition(1);
+    cursor.setPosition(3, QTextCursor::KeepAnchor);
+    f.window.txtOutput()->setTextCursor(cursor);
+
+    // On the directory list: the clipboard is emptied, the pane keeps its text.
+    f.clipboard.content = QStringLiteral("earlier");
+    f.window.dirDirectory()->setFocus();
+    QCOMPARE(QApplication::focusWidget(), f.window.dirDirectory());
+    f.window.findChild<QAction*>(QStringLiteral("mnuCut"))->trigger();
+    QVERIFY(!f.clipboard.content.has_value());
+    QCOMPARE(f.window.outputPane().text(), std::string("abcd\r\n"));
+
+    // On the editable combo box, which holds a text field but is no text box.
+    f.clipboard.content = QStringLiteral("earlier");
+    f.window.cmbFileType()->setFocus();
+    f.window.mnuCopy_Click();
+    QVERIFY(!f.clipboard.content.has_value());
+    f.clipboard.content = QStringLiteral("XY");
+    f.window.mnuPaste_Click();
+    QCOMPARE(f.window.outputPane().text(), std::string("abcd\r\n"));
+    QCOMPARE(f.window.cmbFileType()->currentText(), QStringLiteral("Text (*.txt)"));
+
+    // On the pane itself.
+    f.window.txtOutput()->setFocus();
+    f.window.findChild<QAction*>(QStringLiteral("mnuCopy"))->trigger();
+    QCOMPARE(f.clipboard.content, std::optional<QString>(QStringLiteral("bc")));
+    f.window.mnuCut_Click();
+    QCOMPARE(f.window.outputPane().text(), std::string("ad\r\n"));
+    f.clipboard.content.reset();
+    cursor = f.window.txtOutput()->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(2, QTextCursor::KeepAnchor);
+    f.window.txtOutput()->setTextCursor(cursor);
+    f.window.findChild<QAction*>(QStringLiteral("mnuPaste"))->trigger();
+    QCOMPARE(f.window.outputPane().text(), std::string("\r\n"));
+}
+
+void MainWindowTest::clearOutputEmptiesOnlyThePane() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("one.txt")), "7\r\n");
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    selectFile(f.window.filFile(), QStringLiteral("one.txt"));
+    f.window.cmdImportData_Click();
+    QVERIFY(!f.window.outputPane().text().empty());
+
+    f.window.findChild<QAction*>(QStringLiteral("mnuClearOutput"))->trigger();
+    QCOMPARE(f.window.outputPane().text(), std::string());
+    QCOMPARE(f.window.lblCurrentFile()->text(), QStringLiteral("one.txt"));
+    QCOMPARE(f.window.lblSelectedFile()->text(), QStringLiteral("one.txt"));
+    QCOMPARE(f.data.g_lngNumCases, 1);
+    QVERIFY(!f.window.m_strFileName.empty());
+    // Again on the empty pane: nothing is asked.
+    f.window.mnuClearOutput_Click();
+    QCOMPARE(f.window.outputPane().text(), std::string());
+    QVERIFY(f.messageBox.shown.empty());
+}
+
+void MainWindowTest::layoutFollowsWindowSize() {
+    Fixture f;
+    if (!at96Dpi(f.window)) {
+        QSKIP("pixel rectangles are written out for 96 dpi");
+    }
+    f.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    // 800 x 600 px = 12000 x 9000 twips: panels 11700 wide, output 5380 high,
+    // pane 11300 x 5080 at 200, 300.
+    resizeOuter(f.window, QSize(800, 600));
+    QTRY_COMPARE(f.window.frameGeometry().size(), QSize(800, 600));
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 148));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 359));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 339));
+
+    // 540 px = 8100 twips: both panels stay 9000 (600 px), the pane 8600.
+    resizeOuter(f.window, QSize(540, 600));
+    QTRY_COMPARE(f.window.frameGeometry().width(), 540);
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 600, 148));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 600, 359));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 573, 339));
+}
+
+void MainWindowTest::heightIsRaisedToTheMinimum() {
+    Fixture f;
+    if (!at96Dpi(f.window)) {
+        QSKIP("pixel rectangles are written out for 96 dpi");
+    }
+    f.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    // 400 px = 6000 twips. 7000 twips are 466.7 px, so the window becomes 467 px outside
+    // (7005 twips): output 7005-2420-1200 = 3385 twips = 226 px, pane 3085 = 206 px.
+    resizeOuter(f.window, QSize(800, 400));
+    QTRY_COMPARE(f.window.frameGeometry().height(), 467);
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 226));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 206));
+}
+
+void MainWindowTest::minimizedWindowKeepsItsLayout() {
+    Fixture f;
+    if (!at96Dpi(f.window)) {
+        QSKIP("pixel rectangles are written out for 96 dpi");
+    }
+    f.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    resizeOuter(f.window, QSize(800, 600));
+    QTRY_COMPARE(f.window.frameGeometry().size(), QSize(800, 600));
+    f.window.setWindowState(Qt::WindowMinimized);
+    resizeOuter(f.window, QSize(1000, 700));
+    QTRY_COMPARE(f.window.frameGeometry().width(), 1000);
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 148));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 359));
+
+    // Restoring runs the rule for 15000 x 10500 twips: panels 14700, output 6880.
+    f.window.setWindowState(Qt::WindowNoState);
+    QTRY_COMPARE(f.window.fraSelectData()->width(), 980);
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 980, 459));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 953, 439));
+}
+
+void MainWindowTest::navigateOpensNavigatorAnewEachTime() {
+    Fixture f;
+    f.data.g_lngNumCases = 1;
+    f.data.g_lngNumVariables = 1;
+    f.data.g_sngData = velmora::DataMatrix(1);
+    f.data.g_sngData.set(1, 1, 2.5f);
+    f.window.Form_Load();
+
+    for (int opening = 0; opening < 2; ++opening) {
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr) return;
+            seen = QString::fromLatin1(modal->metaObject()->className());
+            QCOMPARE(modal->windowModality(), Qt::ApplicationModal);
+            modal->close();
+        });
+        f.window.findChild<QAction*>(QStringLiteral("mnuNavigateDataFile"))->trigger();
+        QCOMPARE(seen, QStringLiteral("velmora::frmNavigate"));
+        QCOMPARE(f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_NAVIGATE)), nullptr);
+    }
+}
+
+void MainWindowTest::laterDialogsOpenNothingYet() {
+    Fixture f;
+    f.window.Form_Load();
+    for (const char* item : {"mnuOpenOutput", "mnuSaveOutput", "mnuDescriptives", "mnuVelmora"}) {
+        f.window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+    QCOMPARE(f.window.outputPane().text(), std::string());
+}
+
+void MainWindowTest::exitClosesTheWindow() {
+    Fixture f;
+    f.window.Form_Load();
+    f.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    f.window.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+    QVERIFY(!f.window.isVisible());
+}
+
+int runMainWindowTests(int argc, char** argv) {
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_frm_main.moc"
