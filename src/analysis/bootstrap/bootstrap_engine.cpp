@@ -72,8 +72,14 @@ struct RankedPair {
 // and lays the values out in rank order. Equal values are interchangeable in a
 // sum, so the trimmed and Winsorized sums come out bit for bit as after
 // sorting the trial (a zero's sign aside). S and Q follow the draw order.
+//
+// Every running sum rounds after each addition, so each is one long chain of
+// dependent additions; several trials are computed side by side ("lanes") so
+// that their chains overlap instead of waiting on one another.
 class TrialEngine {
 public:
+    static constexpr int kLanes = 2;
+
     explicit TrialEngine(const CompletePairs& pairs) : m_n(pairs.sngVar1.size()) {
         m_pairs.resize(m_n);
         m_sorted1.resize(m_n);
@@ -84,66 +90,129 @@ public:
             m_pairs[k].v1 = pairs.sngVar1[k];
             m_pairs[k].v2 = pairs.sngVar2[k];
         }
-        m_count1.assign(m_n, 0);
-        m_count2.assign(m_n, 0);
-        // Room for the unconditional block stores of layOut past the end.
-        m_laid1.assign(m_n + kBlock, 0.0f);
-        m_laid2.assign(m_n + kBlock, 0.0f);
+        for (Lane& lane : m_lanes) {
+            lane.count1.assign(m_n, 0);
+            lane.count2.assign(m_n, 0);
+            // Room for the unconditional block stores of layOut past the end.
+            lane.laid1.assign(m_n + kBlock, 0.0f);
+            lane.laid2.assign(m_n + kBlock, 0.0f);
+        }
     }
 
     std::size_t size() const { return m_n; }
 
-    // The statistics of the trial whose drawn pairs (0-based) are `drawn`.
-    void computeTrial(const std::uint32_t* drawn, GroupStats& stats1, GroupStats& stats2) {
-        GroupSums sums1;
-        GroupSums sums2;
-        sums1.n = sums2.n = static_cast<std::int32_t>(m_n);
-        float s1 = 0.0f, q1 = 0.0f, s2 = 0.0f, q2 = 0.0f;
-        for (std::size_t m = 0; m < m_n; ++m) {
-            const RankedPair& pair = m_pairs[drawn[m]];
-            s1 = addToSingleSum(s1, pair.v1);
-            q1 = addSquareToSingleSum(q1, pair.v1);
-            s2 = addToSingleSum(s2, pair.v2);
-            q2 = addSquareToSingleSum(q2, pair.v2);
-            ++m_count1[pair.rank1];
-            ++m_count2[pair.rank2];
+    // The statistics of K trials (K = 1 or kLanes); drawn[k] holds trial
+    // k's drawn pairs (0-based), results go to stats1[k] and stats2[k].
+    template <int K>
+    void computeTrials(const std::uint32_t* const* drawn, GroupStats* stats1, GroupStats* stats2) {
+        static_assert(K == 1 || K == 2);
+        // Named locals rather than arrays indexed by lane: the sums must stay
+        // in registers, or every addition would also wait on memory.
+        RowOrderSums a0;
+        RowOrderSums a1;
+        Lane& l0 = m_lanes[0];
+        Lane& l1 = m_lanes[K - 1];
+        if (m_n >= kPrefetchFrom) {
+            // Beyond the caches every draw would wait for three random
+            // accesses; fetch the pair well ahead, then its two counts.
+            const std::size_t ahead = m_n - kPairAhead;
+            std::size_t m = 0;
+            // (Written out in the loop: a helper holding only prefetches
+            // counts as free of effects and its calls are dropped.)
+            for (; m < ahead; ++m) {
+                __builtin_prefetch(&m_pairs[drawn[0][m + kPairAhead]]);
+                const RankedPair& soon0 = m_pairs[drawn[0][m + kCountAhead]];
+                __builtin_prefetch(&l0.count1[soon0.rank1], 1);
+                __builtin_prefetch(&l0.count2[soon0.rank2], 1);
+                a0.add(m_pairs[drawn[0][m]], l0);
+                if constexpr (K == 2) {
+                    __builtin_prefetch(&m_pairs[drawn[1][m + kPairAhead]]);
+                    const RankedPair& soon1 = m_pairs[drawn[1][m + kCountAhead]];
+                    __builtin_prefetch(&l1.count1[soon1.rank1], 1);
+                    __builtin_prefetch(&l1.count2[soon1.rank2], 1);
+                    a1.add(m_pairs[drawn[1][m]], l1);
+                }
+            }
+            for (; m < m_n; ++m) {
+                a0.add(m_pairs[drawn[0][m]], l0);
+                if constexpr (K == 2) a1.add(m_pairs[drawn[1][m]], l1);
+            }
+        } else {
+            for (std::size_t m = 0; m < m_n; ++m) {
+                a0.add(m_pairs[drawn[0][m]], l0);
+                if constexpr (K == 2) a1.add(m_pairs[drawn[1][m]], l1);
+            }
         }
-        sums1.sngSum = s1;
-        sums1.sngSumSquares = q1;
-        sums2.sngSum = s2;
-        sums2.sngSumSquares = q2;
+        layOut(l0.count1, m_sorted1, l0.laid1);
+        layOut(l0.count2, m_sorted2, l0.laid2);
+        if constexpr (K == 2) {
+            layOut(l1.count1, m_sorted1, l1.laid1);
+            layOut(l1.count2, m_sorted2, l1.laid2);
+        }
 
-        layOut(m_count1, m_sorted1, m_laid1);
-        layOut(m_count2, m_sorted2, m_laid2);
-
-        // Both columns have nPairs values, so they share the kept positions
-        // and their four sums can run side by side.
-        const auto g = static_cast<std::size_t>(TrimCount(sums1.n));
+        // Both columns of every trial have nPairs values, so they share the
+        // kept positions and all their sums can run side by side.
+        const auto n = static_cast<std::int32_t>(m_n);
+        const auto g = static_cast<std::size_t>(TrimCount(n));
         const std::size_t lo = g;
         const std::size_t hi = m_n - g - 1;
-        const float* y1 = m_laid1.data();
-        const float* y2 = m_laid2.data();
-        float t1 = 0.0f, u1 = 0.0f, t2 = 0.0f, u2 = 0.0f;
+        KeptSums k0;
+        KeptSums k1;
+        const float* x0 = l0.laid1.data();
+        const float* y0 = l0.laid2.data();
+        const float* x1 = l1.laid1.data();
+        const float* y1 = l1.laid2.data();
         for (std::size_t i = lo; i <= hi; ++i) {
-            t1 = addToSingleSum(t1, y1[i]);
-            u1 = addSquareToSingleSum(u1, y1[i]);
-            t2 = addToSingleSum(t2, y2[i]);
-            u2 = addSquareToSingleSum(u2, y2[i]);
+            k0.add(x0[i], y0[i]);
+            if constexpr (K == 2) k1.add(x1[i], y1[i]);
         }
-        sums1.sngTrimSum = t1;
-        sums1.sngTrimSumSquares = u1;
-        sums1.sngLowKept = y1[lo];
-        sums1.sngHighKept = y1[hi];
-        sums2.sngTrimSum = t2;
-        sums2.sngTrimSumSquares = u2;
-        sums2.sngLowKept = y2[lo];
-        sums2.sngHighKept = y2[hi];
-        stats1 = GroupStatsFromSums(sums1);
-        stats2 = GroupStatsFromSums(sums2);
+        stats1[0] = GroupStatsFromSums(GroupSums{n, a0.s1, a0.q1, k0.t1, k0.u1, x0[lo], x0[hi]});
+        stats2[0] = GroupStatsFromSums(GroupSums{n, a0.s2, a0.q2, k0.t2, k0.u2, y0[lo], y0[hi]});
+        if constexpr (K == 2) {
+            stats1[1] =
+                GroupStatsFromSums(GroupSums{n, a1.s1, a1.q1, k1.t1, k1.u1, x1[lo], x1[hi]});
+            stats2[1] =
+                GroupStatsFromSums(GroupSums{n, a1.s2, a1.q2, k1.t2, k1.u2, y1[lo], y1[hi]});
+        }
     }
 
 private:
     static constexpr std::size_t kBlock = 8;
+    static constexpr std::size_t kPrefetchFrom = 1u << 15;
+    static constexpr std::size_t kPairAhead = 32;
+    static constexpr std::size_t kCountAhead = 16;
+    static_assert(kPrefetchFrom > kPairAhead && kPairAhead > kCountAhead);
+
+    struct Lane {
+        std::vector<std::uint32_t> count1;
+        std::vector<std::uint32_t> count2;
+        std::vector<float> laid1;
+        std::vector<float> laid2;
+    };
+
+    // S and Q of both columns in draw order, and the draw counts per rank.
+    struct RowOrderSums {
+        float s1 = 0.0f, q1 = 0.0f, s2 = 0.0f, q2 = 0.0f;
+        void add(const RankedPair& pair, Lane& lane) {
+            s1 = addToSingleSum(s1, pair.v1);
+            q1 = addSquareToSingleSum(q1, pair.v1);
+            s2 = addToSingleSum(s2, pair.v2);
+            q2 = addSquareToSingleSum(q2, pair.v2);
+            ++lane.count1[pair.rank1];
+            ++lane.count2[pair.rank2];
+        }
+    };
+
+    // T and U of both columns over the kept positions, ascending.
+    struct KeptSums {
+        float t1 = 0.0f, u1 = 0.0f, t2 = 0.0f, u2 = 0.0f;
+        void add(float x, float y) {
+            t1 = addToSingleSum(t1, x);
+            u1 = addSquareToSingleSum(u1, x);
+            t2 = addToSingleSum(t2, y);
+            u2 = addSquareToSingleSum(u2, y);
+        }
+    };
 
     void rankColumn(const std::vector<float>& values, std::vector<float>& sorted,
                     std::uint32_t RankedPair::*rank) {
@@ -184,10 +253,7 @@ private:
     std::vector<RankedPair> m_pairs;
     std::vector<float> m_sorted1;
     std::vector<float> m_sorted2;
-    std::vector<std::uint32_t> m_count1;
-    std::vector<std::uint32_t> m_count2;
-    std::vector<float> m_laid1;
-    std::vector<float> m_laid2;
+    Lane m_lanes[kLanes];
 };
 
 void drawTrial(RandomStream& random, std::int32_t nPairs, std::uint32_t* drawn) {
@@ -243,28 +309,46 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
 
     const std::int32_t trials = std::max(options.lngTrials, 0);
     TrialEngine engine(CollectCompletePairs(sample));
-    std::vector<std::uint32_t> drawn(engine.size());
+    constexpr int kLanes = TrialEngine::kLanes;
+    std::vector<std::uint32_t> drawnStore(engine.size() * kLanes);
+    const std::uint32_t* drawn[kLanes];
+    for (int k = 0; k < kLanes; ++k)
+        drawn[k] = drawnStore.data() + engine.size() * static_cast<std::size_t>(k);
     ValueList pooledD, pooledRobustD, nonpooledD, nonpooledRobustD;
     for (ValueList* list : {&pooledD, &pooledRobustD, &nonpooledD, &nonpooledRobustD})
         list->values.reserve(static_cast<std::size_t>(trials));
 
-    for (std::int32_t t = 1; t <= trials; ++t) {
-        if (hooks.progress) hooks.progress(t);
-        drawTrial(random, sample.nPairs, drawn.data());
-        GroupStats stats1;
-        GroupStats stats2;
-        engine.computeTrial(drawn.data(), stats1, stats2);
-        const EffectSizes es = ComputeEffectSizes(stats1, stats2, options.lngNonpooledSdVar);
-        if (!isFiniteStats(stats1) || !isFiniteStats(stats2) || !isFiniteEstimates(es)) {
-            result.outcome = BootstrapOutcome::Overflow;
-            result.lngFaultPass = t;
-            return result;
+    for (std::int32_t first = 1; first <= trials; first += kLanes) {
+        const int lanes = std::min(kLanes, trials - first + 1);
+        // The stream is read strictly in trial order: all of trial t's draws,
+        // then trial t + 1's.
+        for (int k = 0; k < lanes; ++k) {
+            if (hooks.progress) hooks.progress(first + k);
+            drawTrial(random, sample.nPairs,
+                      drawnStore.data() + engine.size() * static_cast<std::size_t>(k));
         }
-        if (hooks.trial) hooks.trial(t, es);
-        pooledD.addIfValid(es.sngPooledD);
-        pooledRobustD.addIfValid(es.sngPooledRobustD);
-        nonpooledD.addIfValid(es.sngNonpooledD);
-        nonpooledRobustD.addIfValid(es.sngNonpooledRobustD);
+        GroupStats stats1[kLanes];
+        GroupStats stats2[kLanes];
+        if (lanes == kLanes)
+            engine.computeTrials<kLanes>(drawn, stats1, stats2);
+        else
+            engine.computeTrials<1>(drawn, stats1, stats2);
+
+        for (int k = 0; k < lanes; ++k) {
+            const std::int32_t t = first + k;
+            const EffectSizes es =
+                ComputeEffectSizes(stats1[k], stats2[k], options.lngNonpooledSdVar);
+            if (!isFiniteStats(stats1[k]) || !isFiniteStats(stats2[k]) || !isFiniteEstimates(es)) {
+                result.outcome = BootstrapOutcome::Overflow;
+                result.lngFaultPass = t;
+                return result;
+            }
+            if (hooks.trial) hooks.trial(t, es);
+            pooledD.addIfValid(es.sngPooledD);
+            pooledRobustD.addIfValid(es.sngPooledRobustD);
+            nonpooledD.addIfValid(es.sngNonpooledD);
+            nonpooledRobustD.addIfValid(es.sngNonpooledRobustD);
+        }
     }
 
     BootstrapSummary& summary = result.summary;

@@ -15,7 +15,10 @@ struct BootstrapHooks {
     std::function<void(std::int32_t t)> progress;
     // Called with every trial's estimates (invalid ones hold 9999999), in trial order.
     std::function<void(std::int32_t t, const EffectSizes& estimates)> trial;
-    // Worker threads for the trials; the result never depends on it. 0 = choose.
+    // Worker threads the caller allows for the trials (0 = choose). The
+    // result never depends on it: the stream is read in trial order on the
+    // calling thread. The engine currently computes on that thread alone,
+    // which already meets its speed goal.
     int threads = 1;
 };
 

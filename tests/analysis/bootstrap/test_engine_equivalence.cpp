@@ -204,6 +204,33 @@ TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
     EXPECT_EQ(fast.summary.lngValidPooledD, 4);  // the trial of pair 1 alone is invalid
 }
 
+TEST(EngineEquivalence, FortyThousandPairsAgree) {
+    // Large samples are walked differently (memory is fetched ahead); the
+    // results must not change. An odd trial count also runs a trial alone.
+    SeededRandom dataSource(31);
+    std::vector<float> a, b;
+    for (int i = 0; i < 40000; ++i) {
+        a.push_back(static_cast<float>(static_cast<int>(dataSource.nextSingle() * 500.0f)) * 0.01f);
+        b.push_back(i % 97 == 0 ? M : a.back() * 0.5f + dataSource.nextSingle());
+    }
+    const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
+    AnalysisOptions options;
+    options.lngTrials = 7;
+    options.sngConfidenceLevel = 0.99f;
+    options.lngNonpooledSdVar = 2;
+    SeededRandom s1(8), s2(8);
+    std::vector<EffectSizes> fastTrials;
+    BootstrapHooks hooks;
+    hooks.trial = [&](std::int32_t, const EffectSizes& es) { fastTrials.push_back(es); };
+    const BootstrapResult fast = RunBootstrap(sample, options, s1, hooks);
+    const testing::LiteralRun literal = testing::RunLiteralBootstrap(sample, options, s2);
+    ASSERT_EQ(fast.outcome, BootstrapOutcome::Completed);
+    ASSERT_EQ(fastTrials.size(), 7u);
+    for (std::size_t t = 0; t < 7; ++t)
+        EXPECT_TRUE(same(fastTrials[t], literal.trials[t])) << "trial " << t + 1;
+    expectSame(fast.summary, literal.result.summary, "forty thousand pairs");
+}
+
 TEST(EngineEquivalence, EqualWholeNumbersInBothColumnsStopInBothEngines) {
     const PairedSample sample =
         BuildPairedSample(testing::makeDataSet({{3, 3, 3, 3}, {8, 8, M, 8}}), 1, 2);
