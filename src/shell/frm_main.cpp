@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -74,7 +75,9 @@ void setCaptionFont(QGroupBox* frame) {
 }  // namespace
 
 std::string storedPath(const QString& path) {
-    const QByteArray bytes = path.toLatin1();
+    // The file system's own byte encoding, so that a name outside Latin-1
+    // (stored as UTF-8 on disk) still opens; the pane shows those bytes one to one.
+    const QByteArray bytes = QFile::encodeName(path);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -334,7 +337,8 @@ void frmMain::cmdImportData_Click() {
     context.messageBox = &m_messageBox;
     context.appendToPane = [this](const std::string& block) { appendToPane(block); };
     context.setCurrentFile = [this](const std::string& caption) {
-        m_lblCurrentFile->setText(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+        m_lblCurrentFile->setText(
+            QFile::decodeName(QByteArray(caption.data(), static_cast<qsizetype>(caption.size()))));
     };
     context.discardAnalysisDialogs = [this] {
         m_dialogs.discard(QString::fromLatin1(DLG_DESCRIPTIVES));

@@ -96,6 +96,7 @@ private slots:
     void fileClickStoresPathAndShowsName();
     void importReadsSelectedFileWithChosenDelimiter();
     void importRefusalIsReportedAndLeavesPane();
+    void importOpensFileWhoseNameIsOutsideLatin1();
     void importDiscardsBothAnalysisDialogs();
     void editCommandsFollowTheFocusedControl();
     void clearOutputEmptiesOnlyThePane();
@@ -410,6 +411,27 @@ void MainWindowTest::importReadsSelectedFileWithChosenDelimiter() {
              first + "Opened the text file: " + bytes(dir.path()) +
                  "/tabs.txt\r\nNumber of Cases: 1\r\nNumber of Variables: 3\r\n\r\n\r\n");
     QVERIFY(f.messageBox.shown.empty());
+}
+
+void MainWindowTest::importOpensFileWhoseNameIsOutsideLatin1() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = QString::fromUtf8("\xc3\xa9t\xc3\xa9 \xe2\x82\xac.txt");  // "été €.txt"
+    writeFile(dir.filePath(name), "1 2\r\n");
+
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    selectFile(f.window.filFile(), name);
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.data.g_lngNumCases, 1);
+    QCOMPARE(f.data.g_lngNumVariables, 2);
+    QCOMPARE(f.window.lblCurrentFile()->text(), name);
+    // The pane holds the path's own bytes (UTF-8 on this file system), one to one.
+    const std::string expected = "Opened the text file: " + QFile::encodeName(dir.path()).toStdString() +
+                                 "/\xc3\xa9t\xc3\xa9 \xe2\x82\xac.txt\r\nNumber of Cases: 1\r\n"
+                                 "Number of Variables: 2\r\n\r\n\r\n";
+    QCOMPARE(f.window.outputPane().text(), expected);
 }
 
 void MainWindowTest::importRefusalIsReportedAndLeavesPane() {
