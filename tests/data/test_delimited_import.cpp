@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/delimited_import.h"
+#include "support/scratch_directory.h"
 
 namespace velmora {
 namespace {
@@ -307,26 +308,7 @@ TEST(DelimitedImport, SummaryBlockAndInvalidEntryMessageTexts) {
               "Row 1 of Column 1000 has an invalid entry for analysis.");
 }
 
-class DelimitedFileImport : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "velmora_import_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override {
-        for (const std::string& f : m_files) std::remove(f.c_str());
-        ::rmdir(m_dir.c_str());
-    }
-    std::string writeFile(const std::string& name, const std::string& bytes) {
-        const std::string path = m_dir + "/" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        m_files.push_back(path);
-        return path;
-    }
-    std::string m_dir;
-    std::vector<std::string> m_files;
-};
+class DelimitedFileImport : public testing::ScratchDirectoryTest {};
 
 TEST_F(DelimitedFileImport, ReadsTheNamedFileEvenThroughADoubleSlash) {
     const std::string path = writeFile("data.txt", "1,2\r\n3,.\r\n");

@@ -8,30 +8,15 @@
 #include <vector>
 
 #include "data/import_command.h"
+#include "support/scratch_directory.h"
 #include "support/fake_message_box.h"
 
 namespace velmora {
 namespace {
 
 // A window stand-in: records what the command did to the label, pane and dialogs.
-class ImportCommandTest : public ::testing::Test {
+class ImportCommandTest : public testing::ScratchDirectoryTest {
 protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "velmora_cmd_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override {
-        for (const std::string& f : m_files) std::remove(f.c_str());
-        ::rmdir(m_dir.c_str());
-    }
-    std::string writeFile(const std::string& name, const std::string& bytes) {
-        const std::string path = m_dir + "/" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        m_files.push_back(path);
-        return path;
-    }
-
     ImportResult press(const std::string& fileName, char delimiter, const std::string& bareName) {
         ImportCommandContext context;
         context.fileName = fileName;
@@ -58,8 +43,6 @@ protected:
         EXPECT_EQ(currentFile, "old.txt");
     }
 
-    std::string m_dir;
-    std::vector<std::string> m_files;
     DataSet data;
     testing::FakeMessageBox boxes;
     std::string pane = "typed";

@@ -9,25 +9,13 @@
 #include <vector>
 
 #include "runtime/text_file.h"
+#include "support/scratch_directory.h"
 
 namespace velmora {
 namespace {
 
-class TextFileTest : public ::testing::Test {
+class TextFileTest : public testing::ScratchDirectoryTest {
 protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "velmora_text_file_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override {
-        for (const std::string& f : m_created) std::remove(f.c_str());
-        ::rmdir(m_dir.c_str());
-    }
-    std::string path(const std::string& name) {
-        m_created.push_back(m_dir + "/" + name);
-        return m_created.back();
-    }
     static void writeRaw(const std::string& file, const std::string& bytes) {
         std::ofstream out(file, std::ios::binary);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -36,9 +24,6 @@ protected:
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-
-    std::string m_dir;
-    std::vector<std::string> m_created;
 };
 
 TEST_F(TextFileTest, ReadFileBytesReturnsEveryByteUnchanged) {
