@@ -13,4 +13,11 @@ std::string PadCell(std::string_view text, int width, CellAlign align) {
     return cell;
 }
 
+std::string PadRow(std::span<const std::string> cells, int width) {
+    std::string line;
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        line += PadCell(cells[i], width, i == 0 ? CellAlign::Left : CellAlign::Right);
+    return line;
+}
+
 }  // namespace velmora

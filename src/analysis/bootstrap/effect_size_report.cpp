@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "analysis/bootstrap/column_rule.h"
 #include "runtime/number_text.h"
@@ -25,10 +26,9 @@ public:
         m_text.append(kNewLine);
     }
     void rule(int width) { line(std::string(static_cast<std::size_t>(width), '-')); }
-    void row(std::string_view label, const std::string& cell2, const std::string& cell3) {
-        line(PadCell(label, kCellWidth, CellAlign::Left) +
-             PadCell(cell2, kCellWidth, CellAlign::Right) +
-             PadCell(cell3, kCellWidth, CellAlign::Right));
+    void row(std::string label, std::string cell2, std::string cell3) {
+        const std::string cells[] = {std::move(label), std::move(cell2), std::move(cell3)};
+        line(PadRow(cells, kCellWidth));
     }
     std::string take() { return std::move(m_text); }
 

@@ -18,10 +18,7 @@ std::string cut(std::string text) {
 }
 
 void appendTableLine(std::string& out, const std::array<std::string, 6>& cells) {
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        out +=
-            PadCell(cells[i], kDescriptivesCellWidth, i == 0 ? CellAlign::Left : CellAlign::Right);
-    }
+    out += PadRow(cells, kDescriptivesCellWidth);
     out += kEol;
 }
 
