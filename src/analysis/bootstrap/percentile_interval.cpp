@@ -4,26 +4,15 @@
 #include <cmath>
 
 #include "data/data_set.h"
+#include "runtime/rounding.h"
 
 namespace velmora {
-
-namespace {
-
-double roundToEvenInteger(double x) {
-    const double floorX = std::floor(x);
-    const double fraction = x - floorX;
-    if (fraction > 0.5) return floorX + 1.0;
-    if (fraction < 0.5) return floorX;
-    return std::fmod(floorX, 2.0) == 0.0 ? floorX : floorX + 1.0;
-}
-
-}  // namespace
 
 PercentilePositions PercentilePositionsFor(std::int32_t count, float sngConfidenceLevel,
                                            PositionRule rule) {
     const double a = (1.0 - static_cast<double>(sngConfidenceLevel)) / 2.0;
     const double aL = a * static_cast<double>(count);
-    const double q = rule == PositionRule::Truncate ? std::trunc(aL) : roundToEvenInteger(aL);
+    const double q = rule == PositionRule::Truncate ? std::trunc(aL) : roundHalfEven(aL, 0);
     const auto cut = static_cast<std::int32_t>(q);
     return PercentilePositions{cut + 1, count - cut};
 }
