@@ -311,7 +311,7 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
     TrialEngine engine(CollectCompletePairs(sample));
     constexpr int kLanes = TrialEngine::kLanes;
     std::vector<std::uint32_t> drawnStore(engine.size() * kLanes);
-    const std::uint32_t* drawn[kLanes];
+    std::uint32_t* drawn[kLanes];
     for (int k = 0; k < kLanes; ++k)
         drawn[k] = drawnStore.data() + engine.size() * static_cast<std::size_t>(k);
     ValueList pooledD, pooledRobustD, nonpooledD, nonpooledRobustD;
@@ -324,8 +324,7 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
         // then trial t + 1's.
         for (int k = 0; k < lanes; ++k) {
             if (hooks.progress) hooks.progress(first + k);
-            drawTrial(random, sample.nPairs,
-                      drawnStore.data() + engine.size() * static_cast<std::size_t>(k));
+            drawTrial(random, sample.nPairs, drawn[k]);
         }
         GroupStats stats1[kLanes];
         GroupStats stats2[kLanes];
