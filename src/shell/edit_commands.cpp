@@ -4,6 +4,7 @@
 #include <QTextCursor>
 
 #include "runtime/clipboard.h"
+#include "shell/output_pane.h"
 
 namespace velmora {
 
@@ -21,23 +22,9 @@ QPlainTextEdit* focusedTextBox(QWidget* focused) {
     return parentEdit != nullptr && parentEdit->viewport() == focused ? parentEdit : nullptr;
 }
 
-// The selection as clipboard text: paragraph breaks become '\n', the control
-// pictures of a stray CR or LF become the characters themselves.
-QString selectionAsClipboardText(const QTextCursor& cursor) {
-    QString text = cursor.selectedText();
-    for (QChar& ch : text) {
-        if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator || ch == u'\u240A') {
-            ch = u'\n';
-        } else if (ch == u'\u240D') {
-            ch = u'\r';
-        }
-    }
-    return text;
-}
-
 void copySelection(QPlainTextEdit* edit, ClipboardService& clipboard, bool removeIt) {
     QTextCursor cursor = edit->textCursor();
-    const QString selected = selectionAsClipboardText(cursor);
+    const QString selected = widgetTextToClipboard(cursor.selectedText());
     // With nothing selected the clipboard stays as emptied, holding no text at all.
     if (!selected.isEmpty()) {
         clipboard.setText(selected);

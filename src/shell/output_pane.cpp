@@ -63,6 +63,17 @@ std::string widgetTextToPane(const QString& rawText) {
     return result;
 }
 
+QString widgetTextToClipboard(QString selectedText) {
+    for (QChar& ch : selectedText) {
+        if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator || ch == kLfPicture) {
+            ch = u'\n';
+        } else if (ch == kCrPicture) {
+            ch = u'\r';
+        }
+    }
+    return selectedText;
+}
+
 void OutputPane::append(std::string_view block) {
     // One assignment of old text + block: the block's first line continues
     // whatever the old last line was, so nothing may be trimmed or added here.

@@ -21,6 +21,9 @@ namespace velmora {
 QString paneTextToWidget(std::string_view paneText);
 // `rawText` is the document's raw text (paragraph separators U+2029).
 std::string widgetTextToPane(const QString& rawText);
+// A selection of the widget as clipboard text: line and paragraph breaks become
+// '\n' and the control pictures the characters CR and LF they stand for.
+QString widgetTextToClipboard(QString selectedText);
 
 // The output pane txtOutput and its append contract. Every writer goes through
 // append(); it replaces the whole text in one assignment with the old text
