@@ -5,30 +5,26 @@
 #include <QPushButton>
 
 #include "runtime/number_text.h"
-#include "runtime/twips.h"
+#include "runtime/qt_twips.h"
 
 namespace velmora {
 
 namespace {
 
-// Design geometry in twips: left, top, width, height. Positions inside the
-// frame are relative to the frame.
-struct TwipRect {
-    int left, top, width, height;
-};
+// Design geometry in twips; positions inside the frame are relative to the frame.
 
 constexpr int kFormWidth = 4320;
 constexpr int kFormHeight = 3480;
-constexpr TwipRect kNumberOfRows{240, 240, 3840, 255};
-constexpr TwipRect kNumberOfColumns{240, 540, 3840, 255};
-constexpr TwipRect kRow{240, 900, 1800, 255};
-constexpr TwipRect kColumn{2280, 900, 1800, 255};
-constexpr TwipRect kFrame{240, 1320, 3840, 1920};
-constexpr TwipRect kUp{1440, 300, 960, 375};
-constexpr TwipRect kLeft{240, 840, 960, 375};
-constexpr TwipRect kCell{1260, 900, 1320, 255};
-constexpr TwipRect kRight{2640, 840, 960, 375};
-constexpr TwipRect kDown{1440, 1380, 960, 375};
+constexpr TwipsRect kNumberOfRows{240, 240, 3840, 255};
+constexpr TwipsRect kNumberOfColumns{240, 540, 3840, 255};
+constexpr TwipsRect kRow{240, 900, 1800, 255};
+constexpr TwipsRect kColumn{2280, 900, 1800, 255};
+constexpr TwipsRect kFrame{240, 1320, 3840, 1920};
+constexpr TwipsRect kUp{1440, 300, 960, 375};
+constexpr TwipsRect kLeft{240, 840, 960, 375};
+constexpr TwipsRect kCell{1260, 900, 1320, 255};
+constexpr TwipsRect kRight{2640, 840, 960, 375};
+constexpr TwipsRect kDown{1440, 1380, 960, 375};
 
 }  // namespace
 
@@ -40,19 +36,18 @@ frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent)
 
     const double dpiX = logicalDpiX();
     const double dpiY = logicalDpiY();
-    auto place = [dpiX, dpiY](QWidget* widget, const TwipRect& r) {
-        widget->setGeometry(twipsToPixels(r.left, dpiX), twipsToPixels(r.top, dpiY),
-                            twipsToPixels(r.width, dpiX), twipsToPixels(r.height, dpiY));
+    auto place = [dpiX, dpiY](QWidget* widget, const TwipsRect& r) {
+        widget->setGeometry(pixelRect(r, dpiX, dpiY));
     };
     auto label = [&place](QWidget* owner, const char* name, const char* caption,
-                          const TwipRect& r) {
+                          const TwipsRect& r) {
         auto* control = new QLabel(QString::fromLatin1(caption), owner);
         control->setObjectName(QString::fromLatin1(name));
         place(control, r);
         return control;
     };
     auto button = [&place](QWidget* owner, const char* name, const char* caption,
-                           const TwipRect& r) {
+                           const TwipsRect& r) {
         auto* control = new QPushButton(QString::fromLatin1(caption), owner);
         control->setObjectName(QString::fromLatin1(name));
         control->setAutoDefault(false);

@@ -22,6 +22,7 @@
 #include "runtime/clock.h"
 #include "runtime/file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_twips.h"
 #include "runtime/twips.h"
 #include "shell/edit_commands.h"
 #include "shell/frm_splash.h"
@@ -111,8 +112,7 @@ void frmMain::buildControls() {
     const double dpiX = logicalDpiX();
     const double dpiY = logicalDpiY();
     const auto place = [&](QWidget* widget, int left, int top, int width, int height) {
-        widget->setGeometry(twipsToPixels(left, dpiX), twipsToPixels(top, dpiY),
-                            twipsToPixels(width, dpiX), twipsToPixels(height, dpiY));
+        widget->setGeometry(pixelRect({left, top, width, height}, dpiX, dpiY));
     };
     const auto name = [](QObject* object, const char* objectName) {
         object->setObjectName(QString::fromLatin1(objectName));
@@ -404,14 +404,9 @@ void frmMain::Form_Resize() {
     if (!layout) {
         return;
     }
-    const auto place = [&](QWidget* widget, const TwipsRect& r) {
-        widget->setGeometry(twipsToPixels(r.left, dpiX), twipsToPixels(r.top, dpiY),
-                            std::max(0, twipsToPixels(r.width, dpiX)),
-                            std::max(0, twipsToPixels(r.height, dpiY)));
-    };
-    place(m_fraSelectData, layout->fraSelectData);
-    place(m_fraOutput, layout->fraOutput);
-    place(m_txtOutput, layout->txtOutput);
+    m_fraSelectData->setGeometry(pixelRect(layout->fraSelectData, dpiX, dpiY));
+    m_fraOutput->setGeometry(pixelRect(layout->fraOutput, dpiX, dpiY));
+    m_txtOutput->setGeometry(pixelRect(layout->txtOutput, dpiX, dpiY));
 
     // The height the window may not go below, as a size of the window itself
     // (title bar and borders are outside it, the menu bar inside).

@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#include "runtime/twips.h"
+#include "runtime/qt_twips.h"
 
 namespace velmora {
 
@@ -53,8 +53,7 @@ frmSplash::frmSplash(QWidget* parent)
     const double dpiX = logicalDpiX();
     const double dpiY = logicalDpiY();
     const auto rect = [&](int left, int top, int width, int height) {
-        return QRect(twipsToPixels(left, dpiX), twipsToPixels(top, dpiY), twipsToPixels(width, dpiX),
-                     twipsToPixels(height, dpiY));
+        return pixelRect({left, top, width, height}, dpiX, dpiY);
     };
     setFixedSize(twipsToPixels(7380, dpiX), twipsToPixels(4230, dpiY));
 

@@ -2,16 +2,9 @@
 
 #include <optional>
 
-namespace velmora {
+#include "runtime/twips.h"
 
-// A rectangle in twips: left, top, width, height.
-struct TwipsRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
-};
+namespace velmora {
 
 // Where the main window's two panels and the output pane go for one window size.
 // fraSelectData and fraOutput are in the window's client area, txtOutput inside

@@ -1,0 +1,13 @@
+#include "runtime/qt_twips.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+QRect pixelRect(const TwipsRect& rect, double dpiX, double dpiY) {
+    return QRect(twipsToPixels(rect.left, dpiX), twipsToPixels(rect.top, dpiY),
+                 std::max(0, twipsToPixels(rect.width, dpiX)),
+                 std::max(0, twipsToPixels(rect.height, dpiY)));
+}
+
+}  // namespace velmora
