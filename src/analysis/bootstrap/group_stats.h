@@ -4,6 +4,7 @@
 #include <span>
 
 #include "analysis/bootstrap/analysis_records.h"
+#include "analysis/running_sum.h"
 
 namespace velmora {
 
@@ -18,15 +19,6 @@ GroupStats ComputeGroupStats(std::span<const float> values);
 
 // Values trimmed from each end: n * 0.2f (widened to double), truncated.
 std::int32_t TrimCount(std::int32_t n);
-
-// One value added into a single-precision running sum: the addition in
-// double, the sum rounded back to single.
-inline float addToSingleSum(float sum, double term) {
-    return static_cast<float>(static_cast<double>(sum) + term);
-}
-inline float addSquareToSingleSum(float sum, float x) {
-    return addToSingleSum(sum, static_cast<double>(x) * static_cast<double>(x));
-}
 
 // The sums one pass yields, from which the statistics follow: S and Q over all
 // values in row order, T and U over the kept positions lo..hi of the ascending

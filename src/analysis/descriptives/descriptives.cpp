@@ -1,25 +1,18 @@
 #include "analysis/descriptives/descriptives.h"
 
 #include <cmath>
-#include <limits>
 
+#include "analysis/running_sum.h"
 #include "runtime/rounding.h"
 
 namespace velmora {
 
 namespace {
 
-// Adds in double and stores the total back as a single, as a single-precision
-// accumulator does. A total that rounds beyond the largest single is an
-// overflow: the nearest-rounding limit is the largest single plus half of
-// its unit in the last place (2^103).
+// The running sum, refused when its total leaves the single range.
 bool accumulate(float& total, double addend) {
-    const double sum = static_cast<double>(total) + addend;
-    const double limit =
-        static_cast<double>(std::numeric_limits<float>::max()) + std::ldexp(1.0, 103);
-    if (!(std::fabs(sum) < limit)) return false;
-    total = static_cast<float>(sum);
-    return true;
+    total = addToSingleSum(total, addend);
+    return std::isfinite(total);
 }
 
 }  // namespace
