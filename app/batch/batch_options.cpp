@@ -5,6 +5,8 @@
 #include <limits>
 #include <string_view>
 
+#include "runtime/split.h"
+
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "0.0.0"
 #endif
@@ -184,27 +186,17 @@ std::optional<std::string> apply(Opt id, const std::string& value, BatchOptions&
 
 std::optional<std::vector<ColumnRange>> parseColumnList(const std::string& text) {
     std::vector<ColumnRange> ranges;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        const std::string_view item = std::string_view(text).substr(
-            start, comma == std::string::npos ? std::string::npos : comma - start);
+    bool valid = true;
+    forEachField(text, ',', [&](std::string_view item) {
         const std::size_t dash = item.find('-');
-        ColumnRange range;
-        if (dash == std::string_view::npos) {
-            const auto c = parseColumn(item);
-            if (!c) return std::nullopt;
-            range = {*c, *c};
-        } else {
-            const auto first = parseColumn(item.substr(0, dash));
-            const auto last = parseColumn(item.substr(dash + 1));
-            if (!first || !last || *first > *last) return std::nullopt;
-            range = {*first, *last};
-        }
-        ranges.push_back(range);
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
+        const auto first = parseColumn(item.substr(0, dash));
+        const auto last = dash == std::string_view::npos ? first : parseColumn(item.substr(dash + 1));
+        valid = first && last && *first <= *last;
+        if (valid) ranges.push_back({*first, *last});
+        return valid;
+    });
+    // An empty text has no field at all, and is no list either.
+    if (!valid || ranges.empty()) return std::nullopt;
     return ranges;
 }
 
