@@ -44,7 +44,6 @@ void DialogHost::open(const QString& name) {
         it->dialog = created;
     }
     QPointer<QDialog> dialog = it->dialog;
-    it->closed = false;
     it->discardOnReturn = false;
     it->running = true;
     dialog->setWindowModality(Qt::ApplicationModal);
@@ -56,7 +55,7 @@ void DialogHost::open(const QString& name) {
         return;
     }
     it->running = false;
-    if (it->closed || it->discardOnReturn || it->lifetime == DialogLifetime::DiscardAfterEachOpening) {
+    if (it->discardOnReturn || it->lifetime == DialogLifetime::DiscardAfterEachOpening) {
         destroy(*it);
     }
 }
@@ -93,7 +92,7 @@ bool DialogHost::eventFilter(QObject* watched, QEvent* event) {
         // accepts discards it, a mere hide by its own buttons never comes here.
         static_cast<QObject*>(entry.dialog.data())->event(event);
         if (event->isAccepted()) {
-            entry.closed = true;
+            entry.discardOnReturn = true;
         }
         return true;
     }
@@ -103,7 +102,6 @@ bool DialogHost::eventFilter(QObject* watched, QEvent* event) {
 void DialogHost::destroy(Entry& entry) {
     QDialog* dialog = entry.dialog.data();
     entry.dialog.clear();
-    entry.closed = false;
     entry.discardOnReturn = false;
     delete dialog;
 }

@@ -55,8 +55,8 @@ private:
         Factory factory;
         DialogLifetime lifetime = DialogLifetime::KeepWhileHidden;
         QPointer<QDialog> dialog;
-        bool closed = false;  // an accepted close event since it was last shown
         bool running = false;
+        // Closed through its close box, or discarded from outside, while on screen.
         bool discardOnReturn = false;
     };
 
