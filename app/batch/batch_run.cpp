@@ -67,8 +67,8 @@ struct EffectSizeOutput {
 std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, const DataSet& data,
                                                       BatchEnvironment& env) {
     AnalysisOptions options;
-    options.lngVar1 = o.var1.value_or(9999999);
-    options.lngVar2 = o.var2.value_or(9999999);
+    options.lngVar1 = o.var1.value_or(UNCHOSEN_VARIABLE);
+    options.lngVar2 = o.var2.value_or(UNCHOSEN_VARIABLE);
     options.lngTrials = o.trials;
     options.sngConfidenceLevel = o.confidenceLevel;
     options.lngNonpooledSdVar = o.sdFrom;

@@ -4,10 +4,13 @@
 
 namespace velmora {
 
+// The column number of a variable the user has not chosen.
+inline constexpr std::int32_t UNCHOSEN_VARIABLE = 9999999;
+
 // The user's choices for one effect-size run.
 struct AnalysisOptions {
-    std::int32_t lngVar1 = 9999999;
-    std::int32_t lngVar2 = 9999999;
+    std::int32_t lngVar1 = UNCHOSEN_VARIABLE;
+    std::int32_t lngVar2 = UNCHOSEN_VARIABLE;
     std::int32_t lngTrials = 600;
     float sngConfidenceLevel = 0.95f;  // 0.9f, 0.95f or 0.99f: the nearest singles
     std::int32_t lngNonpooledSdVar = 1;

@@ -7,8 +7,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::int32_t kUnchosen = 9999999;
-
 AnalysisRun stopped(std::string message) {
     AnalysisRun run;
     run.status = AnalysisStatus::Stopped;
@@ -20,8 +18,8 @@ AnalysisRun stopped(std::string message) {
 
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
                                   RandomStream& random, const BootstrapHooks& hooks) {
-    if (options.lngVar1 == kUnchosen) return stopped("Variable 1 must be selected.");
-    if (options.lngVar2 == kUnchosen) return stopped("Variable 2 must be selected.");
+    if (options.lngVar1 == UNCHOSEN_VARIABLE) return stopped("Variable 1 must be selected.");
+    if (options.lngVar2 == UNCHOSEN_VARIABLE) return stopped("Variable 2 must be selected.");
     if (options.lngVar1 == options.lngVar2)
         return stopped("Variable 1 and Variable 2 are identical.");
 
