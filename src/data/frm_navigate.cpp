@@ -34,28 +34,23 @@ frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent)
     // The close box is the only way out; no help button either.
     setWindowFlags((windowFlags() | Qt::WindowCloseButtonHint) & ~Qt::WindowContextHelpButtonHint);
 
-    const double dpiX = logicalDpiX();
-    const double dpiY = logicalDpiY();
-    auto place = [dpiX, dpiY](QWidget* widget, const TwipsRect& r) {
-        widget->setGeometry(pixelRect(r, dpiX, dpiY));
-    };
-    auto label = [&place](QWidget* owner, const char* name, const char* caption,
+    auto label = [](QWidget* owner, const char* name, const char* caption,
                           const TwipsRect& r) {
         auto* control = new QLabel(QString::fromLatin1(caption), owner);
         control->setObjectName(QString::fromLatin1(name));
-        place(control, r);
+        placeControl(control, r);
         return control;
     };
-    auto button = [&place](QWidget* owner, const char* name, const char* caption,
+    auto button = [](QWidget* owner, const char* name, const char* caption,
                            const TwipsRect& r) {
         auto* control = new QPushButton(QString::fromLatin1(caption), owner);
         control->setObjectName(QString::fromLatin1(name));
         control->setAutoDefault(false);
-        place(control, r);
+        placeControl(control, r);
         return control;
     };
 
-    setFixedSize(twipsToPixels(kFormWidth, dpiX), twipsToPixels(kFormHeight, dpiY));
+    setFixedSize(twipsToPixels(kFormWidth, logicalDpiX()), twipsToPixels(kFormHeight, logicalDpiY()));
     m_lblNumberOfRows = label(this, "lblNumberOfRows", "Number of rows: ", kNumberOfRows);
     m_lblNumberOfColumns =
         label(this, "lblNumberOfColumns", "Number of columns:", kNumberOfColumns);
@@ -64,7 +59,7 @@ frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent)
 
     m_fraNavigate = new QGroupBox(QStringLiteral("Navigate"), this);
     m_fraNavigate->setObjectName(QStringLiteral("fraNavigate"));
-    place(m_fraNavigate, kFrame);
+    placeControl(m_fraNavigate, kFrame);
     m_cmdUp = button(m_fraNavigate, "cmdUp", "Up", kUp);
     m_cmdLeft = button(m_fraNavigate, "cmdLeft", "Left", kLeft);
     m_lblCell = label(m_fraNavigate, "lblCell", "", kCell);

@@ -22,6 +22,7 @@
 #include "runtime/clock.h"
 #include "runtime/file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "runtime/twips.h"
 #include "shell/edit_commands.h"
@@ -33,24 +34,6 @@ namespace velmora {
 
 namespace {
 
-QFont controlFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    // Where the face itself is missing, an Arial-like one keeps the captions
-    // inside their design rectangles better than the wider default sans.
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("Nimbus Sans")});
-    font.setPointSizeF(8.25);
-    // Set explicitly, or the weight would still come from a bold frame above.
-    font.setBold(false);
-    return font;
-}
-
-QFont frameCaptionFont() {
-    QFont font = controlFont();
-    font.setBold(true);
-    return font;
-}
-
 QFont paneFont() {
     QFont font(QStringLiteral("Courier"));
     font.setPointSizeF(9.75);
@@ -60,17 +43,6 @@ QFont paneFont() {
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     return font;
-}
-
-// A frame's font would otherwise reach every control inside it; only the
-// caption is bold, so each direct child gets the regular face explicitly.
-void setCaptionFont(QGroupBox* frame) {
-    frame->setFont(frameCaptionFont());
-    for (QObject* child : frame->children()) {
-        if (auto* widget = qobject_cast<QWidget*>(child)) {
-            widget->setFont(controlFont());
-        }
-    }
 }
 
 }  // namespace
@@ -109,26 +81,15 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
 frmMain::~frmMain() = default;
 
 void frmMain::buildControls() {
-    const double dpiX = logicalDpiX();
-    const double dpiY = logicalDpiY();
-    const auto place = [&](QWidget* widget, int left, int top, int width, int height) {
-        widget->setGeometry(pixelRect({left, top, width, height}, dpiX, dpiY));
+    const auto place = [](QWidget* widget, int left, int top, int width, int height) {
+        placeControl(widget, {left, top, width, height});
     };
     const auto name = [](QObject* object, const char* objectName) {
         object->setObjectName(QString::fromLatin1(objectName));
     };
-    const auto displayLabel = [](QLabel* label) {
-        label->setFrameStyle(QFrame::Box | QFrame::Plain);
-        label->setLineWidth(1);
-        label->setAutoFillBackground(true);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, Qt::white);
-        label->setPalette(palette);
-    };
-
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
-    client->setFont(controlFont());
+    client->setFont(formControlFont());
     setCentralWidget(client);
 
     m_fraSelectData = new QGroupBox(QStringLiteral("Select Data"), client);
@@ -186,7 +147,7 @@ void frmMain::buildControls() {
     m_lblSelectedFile = new QLabel(m_fraSelectData);
     name(m_lblSelectedFile, "lblSelectedFile");
     m_lblSelectedFile->setToolTip(QStringLiteral("The file selected for import"));
-    displayLabel(m_lblSelectedFile);
+    makeDisplayLabel(m_lblSelectedFile);
     place(m_lblSelectedFile, 7440, 600, 2055, 255);
 
     m_lblCurrentFileLabel = new QLabel(QStringLiteral("File Currently in Processor:"), m_fraSelectData);
@@ -196,7 +157,7 @@ void frmMain::buildControls() {
     m_lblCurrentFile = new QLabel(m_fraSelectData);
     name(m_lblCurrentFile, "lblCurrentFile");
     m_lblCurrentFile->setToolTip(QStringLiteral("File currently contained in KORVA processor"));
-    displayLabel(m_lblCurrentFile);
+    makeDisplayLabel(m_lblCurrentFile);
     place(m_lblCurrentFile, 7440, 1200, 2055, 255);
 
     m_cmdImportData = new QPushButton(QStringLiteral("Import Selected Data File"), m_fraSelectData);
@@ -218,8 +179,8 @@ void frmMain::buildControls() {
     m_txtOutput->setTabChangesFocus(true);
     place(m_txtOutput, 480, 720, 7095, 2295);
 
-    setCaptionFont(m_fraSelectData);
-    setCaptionFont(m_fraOutput);
+    applyFrameCaptionFont(m_fraSelectData);
+    applyFrameCaptionFont(m_fraOutput);
     m_txtOutput->setFont(paneFont());
 
     linkFileSelection(m_drvDrive, m_dirDirectory, m_filFile);
