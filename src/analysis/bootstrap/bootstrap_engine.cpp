@@ -62,27 +62,42 @@ bool isFiniteEstimates(const EffectSizes& e) {
            std::isfinite(e.sngNonpooledD) && std::isfinite(e.sngNonpooledRobustD);
 }
 
-// One trial's draws, 0-based, in row order. Singles come from the stream in
-// blocks; a u of exactly 0 fills no row, so the next block is as much shorter.
-void drawTrial(RandomStream& random, std::int32_t nPairs, std::vector<float>& singles,
-               std::uint32_t* drawn) {
+// One trial's draws as the stream gives them, in row order: for up to 2^24
+// pairs the singles u (a u of exactly 0 fills no row, so the stream is read
+// again for that row), beyond that the pair numbers themselves (0-based).
+// Turning a single into its pair number is left to the thread that computes
+// the trial, so the calling thread does no more than read the stream.
+struct TrialDraws {
+    float* singles = nullptr;
+    std::uint32_t* numbers = nullptr;
+};
+
+void drawTrial(RandomStream& random, std::int32_t nPairs, TrialDraws out) {
     const auto n = static_cast<std::size_t>(nPairs);
     if (nPairs > SINGLE_DRAW_LIMIT) {
         for (std::size_t m = 0; m < n; ++m)
-            drawn[m] = static_cast<std::uint32_t>(drawByBits(random, nPairs) - 1);
+            out.numbers[m] = static_cast<std::uint32_t>(drawByBits(random, nPairs) - 1);
         return;
     }
-    const double scale = static_cast<double>(nPairs);
+    float* u = out.singles;
     std::size_t m = 0;
     while (m < n) {
-        const std::size_t block = std::min(singles.size(), n - m);
-        random.nextSingles(singles.data(), block);
-        for (std::size_t i = 0; i < block; ++i) {
-            const std::int32_t p = ceilOfScaled(singles[i], scale);
-            drawn[m] = static_cast<std::uint32_t>(p - 1);
-            m += p != 0 ? 1 : 0;
-        }
+        random.nextSingles(u + m, n - m);
+        bool anyZero = false;
+        for (std::size_t i = m; i < n; ++i) anyZero |= u[i] == 0.0f;
+        if (!anyZero) return;
+        std::size_t kept = m;
+        for (std::size_t i = m; i < n; ++i)
+            if (u[i] != 0.0f) u[kept++] = u[i];
+        m = kept;
     }
+}
+
+// The 0-based pair numbers of one trial's singles: ceil(u * nPairs) - 1.
+void pairNumbers(const float* singles, std::size_t n, std::uint32_t* numbers) {
+    const double scale = static_cast<double>(n);
+    for (std::size_t m = 0; m < n; ++m)
+        numbers[m] = static_cast<std::uint32_t>(ceilOfScaled(singles[m], scale) - 1);
 }
 
 // What the run keeps of one trial.
@@ -96,7 +111,14 @@ struct TrialOutcome {
 struct Batch {
     std::int32_t first = 0;  // trial number of the first trial
     std::int32_t count = 0;
-    std::vector<std::uint32_t> drawn;  // count x nPairs pair numbers
+    // count x nPairs draws: singles up to 2^24 pairs, pair numbers beyond.
+    std::vector<float> singles;
+    std::vector<std::uint32_t> numbers;
+    TrialDraws draws(std::int32_t i, std::int32_t nPairs) {
+        const std::size_t offset = static_cast<std::size_t>(i) * static_cast<std::size_t>(nPairs);
+        return {singles.empty() ? nullptr : singles.data() + offset,
+                numbers.empty() ? nullptr : numbers.data() + offset};
+    }
     std::vector<TrialOutcome> outcomes;
     bool done = false;  // outcomes are complete (guarded by the pipeline's mutex)
 };
@@ -119,8 +141,12 @@ public:
         const int slots = threads == 1 ? 1 : 3 * (threads - 1) + 2;
         for (int s = 0; s < slots; ++s) {
             auto batch = std::make_unique<Batch>();
-            batch->drawn.resize(static_cast<std::size_t>(trialsPerBatch) *
-                                static_cast<std::size_t>(nPairs));
+            const std::size_t size =
+                static_cast<std::size_t>(trialsPerBatch) * static_cast<std::size_t>(nPairs);
+            if (nPairs > SINGLE_DRAW_LIMIT)
+                batch->numbers.resize(size);
+            else
+                batch->singles.resize(size);
             batch->outcomes.resize(static_cast<std::size_t>(trialsPerBatch));
             m_slots.push_back(std::move(batch));
         }
@@ -165,9 +191,7 @@ public:
                 batch.count = std::min(trialsPerBatch, trials - batch.first + 1);
                 batch.done = false;
                 for (std::int32_t i = 0; i < batch.count; ++i)
-                    draw(batch.first + i,
-                         batch.drawn.data() +
-                             static_cast<std::size_t>(i) * static_cast<std::size_t>(m_nPairs));
+                    draw(batch.first + i, batch.draws(i, m_nPairs));
                 ++nextDraw;
                 {
                     std::unique_lock lock(m_mutex);
@@ -205,8 +229,18 @@ private:
         return batch.done;
     }
 
-    void computeAndFinish(Batch& batch, TrialStatistics& statistics) {
-        computeBatch(batch, statistics);
+    // One computing thread's working storage: O(nPairs).
+    struct Workspace {
+        explicit Workspace(const RankedPairs& ranked) : statistics(ranked) {
+            if (ranked.size() <= static_cast<std::size_t>(SINGLE_DRAW_LIMIT))
+                for (std::vector<std::uint32_t>& lane : numbers) lane.resize(ranked.size());
+        }
+        TrialStatistics statistics;
+        std::vector<std::uint32_t> numbers[TrialStatistics::kLanes];
+    };
+
+    void computeAndFinish(Batch& batch, Workspace& workspace) {
+        computeBatch(batch, workspace);
         {
             std::lock_guard lock(m_mutex);
             batch.done = true;
@@ -214,18 +248,24 @@ private:
         m_resultReady.notify_all();
     }
 
-    void computeBatch(Batch& batch, TrialStatistics& statistics) const {
+    void computeBatch(Batch& batch, Workspace& workspace) const {
         constexpr int kLanes = TrialStatistics::kLanes;
         const auto n = static_cast<std::size_t>(m_nPairs);
         for (std::int32_t i = 0; i < batch.count; i += kLanes) {
             const int lanes = std::min<std::int32_t>(kLanes, batch.count - i);
             const std::uint32_t* drawn[kLanes];
-            for (int k = 0; k < kLanes; ++k)
-                drawn[k] =
-                    batch.drawn.data() + static_cast<std::size_t>(i + std::min(k, lanes - 1)) * n;
+            for (int k = 0; k < kLanes; ++k) {
+                const TrialDraws draws = batch.draws(i + std::min(k, lanes - 1), m_nPairs);
+                if (draws.numbers) {
+                    drawn[k] = draws.numbers;
+                } else {
+                    pairNumbers(draws.singles, n, workspace.numbers[k].data());
+                    drawn[k] = workspace.numbers[k].data();
+                }
+            }
             GroupStats stats1[kLanes];
             GroupStats stats2[kLanes];
-            statistics.compute(lanes, drawn, stats1, stats2);
+            workspace.statistics.compute(lanes, drawn, stats1, stats2);
             for (int k = 0; k < lanes; ++k) {
                 TrialOutcome& out = batch.outcomes[static_cast<std::size_t>(i + k)];
                 out.estimates = ComputeEffectSizes(stats1[k], stats2[k], m_sdVar);
@@ -236,7 +276,7 @@ private:
     }
 
     void workerLoop() {
-        TrialStatistics statistics(m_ranked);
+        Workspace workspace(m_ranked);
         for (;;) {
             Batch* batch = nullptr;
             {
@@ -246,7 +286,7 @@ private:
                 batch = m_queue.front();
                 m_queue.pop_front();
             }
-            computeAndFinish(*batch, statistics);
+            computeAndFinish(*batch, workspace);
         }
     }
 
@@ -254,7 +294,7 @@ private:
     const std::int32_t m_nPairs;
     const std::int32_t m_sdVar;
     const int m_queueLimit;
-    TrialStatistics m_own;  // the calling thread's workspace
+    Workspace m_own;  // the calling thread's
     std::vector<std::unique_ptr<Batch>> m_slots;
     std::mutex m_mutex;
     std::condition_variable m_workReady;
@@ -331,10 +371,9 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
         const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
         const int threads = std::min(allowed, batches);
 
-        std::vector<float> singles(4096);
-        const auto draw = [&](std::int32_t t, std::uint32_t* drawn) {
+        const auto draw = [&](std::int32_t t, TrialDraws draws) {
             if (hooks.progress) hooks.progress(t);
-            drawTrial(random, sample.nPairs, singles, drawn);
+            drawTrial(random, sample.nPairs, draws);
         };
         const auto commit = [&](std::int32_t t, const TrialOutcome& outcome) {
             if (outcome.overflow) {

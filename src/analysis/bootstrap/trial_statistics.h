@@ -6,30 +6,33 @@
 
 #include "analysis/bootstrap/analysis_records.h"
 #include "analysis/bootstrap/paired_sample.h"
+#include "runtime/large_page_allocator.h"
 
 namespace velmora {
 
-// The complete pairs of a run, each with its positions in the stable
-// ascending order of its two columns, and both columns sorted. Built once per
-// run and only read afterwards, so any number of threads may share it.
+// The complete pairs of a run with each column's stable ascending order (the
+// pair number at every position, and the value there). Built once per run
+// and only read afterwards, so any number of threads may share it.
 class RankedPairs {
 public:
     explicit RankedPairs(const CompletePairs& pairs);
 
-    std::size_t size() const { return m_pairs.size(); }
+    std::size_t size() const { return m_values.size(); }
 
-    struct Pair {
+    struct Values {
         float v1;
         float v2;
-        std::uint32_t rank1;
-        std::uint32_t rank2;
     };
-    const Pair* pairs() const { return m_pairs.data(); }
+    const Values* values() const { return m_values.data(); }
+    const std::uint32_t* order1() const { return m_order1.data(); }
+    const std::uint32_t* order2() const { return m_order2.data(); }
     const float* sorted1() const { return m_sorted1.data(); }
     const float* sorted2() const { return m_sorted2.data(); }
 
 private:
-    std::vector<Pair> m_pairs;
+    std::vector<Values, LargePageAllocator<Values>> m_values;
+    std::vector<std::uint32_t> m_order1;
+    std::vector<std::uint32_t> m_order2;
     std::vector<float> m_sorted1;
     std::vector<float> m_sorted2;
 };
@@ -37,8 +40,8 @@ private:
 // The group statistics of bootstrap trials, in single-precision running sums
 // exactly as ComputeGroupStats forms them on a copied and sorted trial, in
 // O(nPairs) per trial: S and Q follow the draw order, and each column's
-// ascending order follows from how often each rank was drawn. One instance
-// is one thread's workspace (O(nPairs) memory); it only reads `pairs`.
+// ascending order follows from how often each pair was drawn. One instance
+// is one thread's workspace (about 18 bytes per pair); it only reads `pairs`.
 class TrialStatistics {
 public:
     // Trials computed side by side in one call.
@@ -57,16 +60,19 @@ private:
     template <int K>
     void computeLanes(const std::uint32_t* const* drawn, GroupStats* stats1, GroupStats* stats2);
 
+    // Draw counts per pair fit a byte for any likely trial; a trial that
+    // draws one pair more than 255 times is counted again in m_wide.
     struct Lane {
-        std::vector<std::uint32_t> count1;
-        std::vector<std::uint32_t> count2;
+        std::vector<std::uint8_t, LargePageAllocator<std::uint8_t>> count;
         std::vector<float> laid1;
         std::vector<float> laid2;
     };
+    void layOutLane(Lane& lane, const std::uint32_t* drawn, bool wrapped);
 
     const RankedPairs& m_ranked;
     std::size_t m_n;
     Lane m_lanes[kLanes];
+    std::vector<std::uint32_t> m_wide;
 };
 
 }  // namespace velmora

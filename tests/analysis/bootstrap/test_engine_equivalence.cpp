@@ -252,6 +252,28 @@ TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
     EXPECT_EQ(fast.summary.lngValidPooledD, 4);  // the trial of pair 1 alone is invalid
 }
 
+TEST(EngineEquivalence, PairDrawnMoreThan255TimesAgrees) {
+    // Draw counts are kept in bytes; 300 and 256 draws of one pair must not
+    // wrap around. Trial 1 draws pair 7 in its first 300 rows and trial 2 in
+    // its first 256; the other rows draw distinct pairs, so the copies of
+    // pair 7 cover only part of the kept positions.
+    std::vector<float> a, b;
+    for (int i = 0; i < 1000; ++i) {
+        a.push_back(static_cast<float>(i % 17));
+        b.push_back(static_cast<float>((i * 13) % 29) * 0.5f);
+    }
+    const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
+    const auto u = [](int pair) { return (static_cast<float>(pair) - 0.5f) / 1000.0f; };
+    std::vector<float> script;
+    for (int repeats : {300, 256})
+        for (int m = 1; m <= 1000; ++m) script.push_back(u(m <= repeats ? 7 : m));
+    AnalysisOptions options;
+    options.lngTrials = 2;
+    EXPECT_EQ(expectEnginesAgree(sample, options, streamOf<testing::ScriptedRandom>(script),
+                                 "one pair drawn 300 and 256 times"),
+              BootstrapOutcome::Completed);
+}
+
 TEST(EngineEquivalence, FortyThousandPairsAgree) {
     // Large samples are walked differently (memory is fetched ahead); the
     // results must not change. An odd trial count also runs a trial alone.
