@@ -10,8 +10,13 @@ constexpr std::uint64_t rotateLeft(std::uint64_t x, int k) {
 
 }  // namespace
 
-void RandomStream::nextSingles(float* out, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) out[i] = nextSingle();
+std::size_t RandomStream::nextSingles(float* out, std::size_t count) {
+    std::size_t zeros = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = nextSingle();
+        zeros += out[i] == 0.0f ? 1 : 0;
+    }
+    return zeros;
 }
 
 std::uint64_t splitMix64(std::uint64_t& state) {
@@ -68,12 +73,18 @@ float DefaultRandomStream::nextSingle() {
     return singleFromBits(xoshiroNext(m_s));
 }
 
-void DefaultRandomStream::nextSingles(float* out, std::size_t count) {
+std::size_t DefaultRandomStream::nextSingles(float* out, std::size_t count) {
     // The state in locals for the loop: stores to the member array would
     // otherwise have to be kept in step with every write to `out`.
     std::uint64_t s[4] = {m_s[0], m_s[1], m_s[2], m_s[3]};
-    for (std::size_t i = 0; i < count; ++i) out[i] = singleFromBits(xoshiroNext(s));
+    std::size_t zeros = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t bits = xoshiroNext(s);
+        zeros += (bits >> 40) == 0 ? 1 : 0;
+        out[i] = singleFromBits(bits);
+    }
     for (int k = 0; k < 4; ++k) m_s[k] = s[k];
+    return zeros;
 }
 
 }  // namespace velmora

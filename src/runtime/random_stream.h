@@ -13,8 +13,10 @@ public:
     // so it can never reach 1.
     virtual float nextSingle() = 0;
     // The next `count` singles, exactly as that many nextSingle() calls give
-    // them; a stream may override it to produce them faster.
-    virtual void nextSingles(float* out, std::size_t count);
+    // them, and how many of them are exactly 0 (a caller that must skip
+    // zeros then scans only when there are some). A stream may override it
+    // to produce them faster.
+    virtual std::size_t nextSingles(float* out, std::size_t count);
     // 64 uniformly random bits (for draws that need more than 24 bits).
     virtual std::uint64_t nextBits64() = 0;
 };
@@ -33,7 +35,7 @@ public:
     // generator can be checked against known sequences.
     void setState(std::uint64_t s0, std::uint64_t s1, std::uint64_t s2, std::uint64_t s3);
     float nextSingle() override;
-    void nextSingles(float* out, std::size_t count) override;
+    std::size_t nextSingles(float* out, std::size_t count) override;
     std::uint64_t nextBits64() override;
 
 private:

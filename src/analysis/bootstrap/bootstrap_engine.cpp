@@ -82,10 +82,7 @@ void drawTrial(RandomStream& random, std::int32_t nPairs, TrialDraws out) {
     float* u = out.singles;
     std::size_t m = 0;
     while (m < n) {
-        random.nextSingles(u + m, n - m);
-        bool anyZero = false;
-        for (std::size_t i = m; i < n; ++i) anyZero |= u[i] == 0.0f;
-        if (!anyZero) return;
+        if (random.nextSingles(u + m, n - m) == 0) return;
         std::size_t kept = m;
         for (std::size_t i = m; i < n; ++i)
             if (u[i] != 0.0f) u[kept++] = u[i];
