@@ -1,11 +1,12 @@
 # make run   set up, build and start the desktop program (the batch example without a display)
 # make test  set up, build and run every test, also under the sanitizers
 # make bench build and run the benchmarks
+# make bench-scale  whole-program bootstrap timings and peak memory (bench/scale.sh)
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: setup build build-asan run test test-fast bench clean
+.PHONY: setup build build-asan run test test-fast bench bench-scale clean
 
 setup:
 	@bash scripts/setup.sh
@@ -30,6 +31,9 @@ test-fast: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+bench-scale: build
+	@bash bench/scale.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

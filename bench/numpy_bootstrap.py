@@ -9,7 +9,8 @@ of the complete pairs, then T trials that resample the pairs with
 rng.integers, sort each trial and recompute the four estimates, vectorised
 over blocks of trials, and the percentile intervals. It exists to compare
 speed (bench/scale.sh); its figures follow the same definitions in double
-precision, so the last digits need not match velmora-batch's.
+precision, so the last digits need not match velmora-batch's, and the
+observed estimates use the complete pairs only.
 """
 import argparse
 
