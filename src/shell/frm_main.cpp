@@ -47,13 +47,6 @@ QFont paneFont() {
 
 }  // namespace
 
-std::string storedPath(const QString& path) {
-    // The file system's own byte encoding, so that a name outside Latin-1
-    // (stored as UTF-8 on disk) still opens; the pane shows those bytes one to one.
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService& clipboard,
                  const MonotonicClock& clock, QWidget* parent)
     : QMainWindow(parent),

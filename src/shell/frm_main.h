@@ -131,8 +131,4 @@ private:
     DialogHost m_dialogs;
 };
 
-// The 8-bit form of a path from a list control, as m_strFileName stores it:
-// the file system's encoding of the name, so the path opens as listed.
-std::string storedPath(const QString& path);
-
 }  // namespace velmora
