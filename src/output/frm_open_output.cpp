@@ -28,6 +28,7 @@ frmOpenOutput::frmOpenOutput(OutputPane& pane, MessageBoxService& messageBox, QW
     m_lblFileNameLabel = new QLabel(QStringLiteral("File name:"), this);
     m_lblFileNameLabel->setObjectName(QStringLiteral("lblFileNameLabel"));
     placeControl(m_lblFileNameLabel, {2040, 2400, 735, 255});
+    widenToCaption(m_lblFileNameLabel);  // the gap before the name takes the colon
     m_lblSelectedFile = new QLabel(this);
     m_lblSelectedFile->setObjectName(QStringLiteral("lblSelectedFile"));
     m_lblSelectedFile->setTextFormat(Qt::PlainText);  // a file name is never markup

@@ -7,6 +7,7 @@
 #include "output/output_file.h"
 #include "runtime/file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "shell/output_pane.h"
 
@@ -24,6 +25,7 @@ frmSaveOutput::frmSaveOutput(OutputPane& pane, MessageBoxService& messageBox,
     m_lblFileName = new QLabel(QStringLiteral("File name:"), this);
     m_lblFileName->setObjectName(QStringLiteral("lblFileName"));
     placeControl(m_lblFileName, {2040, 2400, 735, 255});
+    widenToCaption(m_lblFileName);  // the gap before the name box takes the colon
     m_cmdSave = new QPushButton(QStringLiteral("Save"), this);
     m_cmdSave->setObjectName(QStringLiteral("cmdSave"));
     m_cmdSave->setAutoDefault(false);

@@ -156,7 +156,12 @@ void OutputDialogsTest::ControlsFollowTheirTables() {
             caption = edit->text();
         }
         QCOMPARE(caption, QString::fromLatin1(c.caption));
-        if (at96) QCOMPARE(widget->geometry(), c.rect);
+        // A caption is never cut: a wider face than the design's widens its label.
+        QRect expected = c.rect;
+        if (qobject_cast<QLabel*>(widget) != nullptr && !caption.isEmpty()) {
+            expected.setWidth(qMax(c.rect.width(), widget->sizeHint().width()));
+        }
+        if (at96) QCOMPARE(widget->geometry(), expected);
     }
 }
 
