@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
@@ -108,7 +107,6 @@ private slots:
     void minimizedWindowKeepsItsLayout();
     void navigateOpensNavigatorAnewEachTime();
     void laterDialogsOpenNothingYet();
-    void outputDialogsOpenFromTheMenuAndKeepTheirStateWhileHidden();
     void exitDialogue_data();
     void exitDialogue();
     void hiddenSaveDialogDoesNotKeepTheProgramAlive();
@@ -642,42 +640,6 @@ void MainWindowTest::laterDialogsOpenNothingYet() {
     QCOMPARE(f.window.outputPane().text(), std::string());
 }
 
-void MainWindowTest::outputDialogsOpenFromTheMenuAndKeepTheirStateWhileHidden() {
-    Fixture f;
-    f.window.Form_Load();
-    QStringList seen;
-    const auto run = [&](const char* item, std::function<void(QWidget*)> action) {
-        QTimer::singleShot(0, [&seen, action] {
-            QWidget* modal = QApplication::activeModalWidget();
-            QVERIFY(modal != nullptr);
-            seen << modal->objectName();
-            action(modal);
-        });
-        f.window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
-    };
-    const auto nameBox = [](QWidget* dialog) {
-        return static_cast<velmora::frmSaveOutput*>(dialog)->txtSavedFileName();
-    };
-    run("mnuSaveOutput", [&](QWidget* d) {
-        nameBox(d)->setText(QStringLiteral("kept"));
-        static_cast<velmora::frmSaveOutput*>(d)->cmdCancel()->click();
-    });
-    run("mnuSaveOutput", [&](QWidget* d) {
-        QCOMPARE(nameBox(d)->text(), QStringLiteral("kept"));
-        d->close();  // the close box discards it
-    });
-    run("mnuSaveOutput", [&](QWidget* d) {
-        QCOMPARE(nameBox(d)->text(), QString());
-        d->hide();
-    });
-    run("mnuOpenOutput",
-        [](QWidget* d) { static_cast<velmora::frmOpenOutput*>(d)->cmdCancel()->click(); });
-    QCOMPARE(seen,
-             QStringList({"frmSaveOutput", "frmSaveOutput", "frmSaveOutput", "frmOpenOutput"}));
-    QVERIFY(f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_OPEN_OUTPUT)) != nullptr);
-    QVERIFY(f.messageBox.shown.empty());
-}
-
 void MainWindowTest::exitDialogue_data() {
     using velmora::MessageResult;
     QTest::addColumn<bool>("closeBox");       // the close box rather than File > Exit
@@ -790,18 +752,25 @@ void MainWindowTest::hiddenSaveDialogDoesNotKeepTheProgramAlive() {
     f.window.Form_Load();
     f.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.window));
-    QTimer::singleShot(0, [] {
-        static_cast<velmora::frmSaveOutput*>(QApplication::activeModalWidget())
-            ->cmdCancel()
-            ->click();
-    });
-    f.window.mnuSaveOutput_Click();
-    QVERIFY(f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_SAVE_OUTPUT)) != nullptr);
+    // Both output dialogs open from the File menu and are kept while hidden.
+    for (const char* item : {"mnuSaveOutput", "mnuOpenOutput"}) {
+        QTimer::singleShot(0, [] {
+            auto* dialog =
+                qobject_cast<velmora::OutputFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            dialog->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        });
+        f.window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+    }
+    QVERIFY(qobject_cast<velmora::frmSaveOutput*>(
+        f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_SAVE_OUTPUT))));
+    QVERIFY(qobject_cast<velmora::frmOpenOutput*>(
+        f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_OPEN_OUTPUT))));
 
     f.messageBox.script(velmora::MessageResult::Yes);
     f.messageBox.script(velmora::MessageResult::No);
     f.window.mnuExit_Click();
-    // The program ends with its last visible window; the hidden dialog is none.
+    // The program ends with its last visible window; the hidden dialogs are none.
     QVERIFY(!f.window.isVisible());
     for (QWidget* top : QApplication::topLevelWidgets()) {
         QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
