@@ -109,7 +109,7 @@ void fitDomain(PlotArea& area, const Histogram& h, float observed) {
 // would touch.
 AxisTicks xTicks(const PlotArea& area) {
     AxisTicks ticks;
-    for (int intervals = 6; intervals >= 1; --intervals) {
+    for (int intervals = 7; intervals >= 1; --intervals) {
         ticks = roundTicks(area.lower, area.upper, intervals);
         bool apart = true;
         for (std::size_t i = 1; i < ticks.values.size() && apart; ++i) {
@@ -196,6 +196,8 @@ struct Mark {
 enum class Side { Left, Right, Centre };  // of the line
 
 constexpr int kLabelRows = 3;
+// A label may reach this far into the panel's right margin.
+constexpr double kLabelOverhang = 14.0;
 
 // A label must not touch another in its row, nor be crossed by the line of
 // a label in a row above it, nor have its own line cross a label below it.
@@ -231,7 +233,8 @@ void placeLabel(Mark& m, std::initializer_list<Side> sides, const std::vector<Ma
     for (int row = 0; row < kLabelRows; ++row) {
         for (Side side : sides) {
             put(row, side);
-            if (m.start >= area.left && m.end <= area.right && !clashes(m, placed)) return;
+            if (m.start >= area.left && m.end <= area.right + kLabelOverhang && !clashes(m, placed))
+                return;
         }
     }
     put(kLabelRows - 1, *sides.begin());
