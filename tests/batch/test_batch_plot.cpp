@@ -65,70 +65,53 @@ TEST(BatchPlot, ExamplePlotParsesAsXmlAndRendersAtEightHundredBySixHundred) {
 TEST(BatchPlot, PanelsAddUpToTheReportsCountsAndCarryItsTexts) {
     struct Case {
         const char* name;
-        std::string data;  // empty: the example data set
+        std::string data;  // empty: the example data set, every trial valid
         std::vector<std::string> args;
-        std::string level;                     // as the report prints it
-        std::vector<std::string> validCounts;  // as the report prints them, when fixed
+        std::string level;  // as the report prints it
     };
     const Case cases[] = {
-        {"every trial valid", "", {"--seed", "20261208"}, "95", {"600", "600", "600", "600"}},
+        {"every trial valid", "", {"--seed", "20261208"}, "95"},
         // Three pairs of whole numbers: trials drawing one pair three times are invalid.
         {"some trials invalid",
          "1 2\r\n2 4\r\n3 3\r\n",
          {"--trials", "400", "--level", "90", "--sd-from", "2", "--seed", "3"},
-         "90",
-         {}},
-        // Var 1 holds two equal whole numbers and is the SD source: the nonpooled
+         "90"},
+        // Var 1, the SD source, holds two equal whole numbers: the nonpooled
         // estimators have no valid trial; the pooled ones are valid exactly when a
         // trial draws both pairs, and then equal, so they fill one bin.
-        {"no valid trial", "3 1\r\n3 2\r\n", {"--seed", "3"}, "95", {}},
+        {"no valid trial", "3 1\r\n3 2\r\n", {"--seed", "3"}, "95"},
     };
     const char* ids[] = {"pooled-d", "pooled-robust-d", "nonpooled-d", "nonpooled-robust-d"};
     const char* counts[] = {"pooled D", "pooled robust D", "nonpooled D", "nonpooled robust D"};
     const char* intervals[] = {"pooled D", "pooled Robust D", "nonpooled D", "nonpooled Robust D"};
-    const char* estimates[] = {"Pooled Cohen's D = ", "Pooled Robust Cohen's D = ",
-                               "Nonpooled Cohen's D = ", "Nonpooled Robust Cohen's D = "};
+    const char* estimates[] = {"Pooled", "Pooled Robust", "Nonpooled", "Nonpooled Robust"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchDir dir;
         std::string data = kExample;
         if (!c.data.empty()) writeFile(data = dir.path("in.txt"), c.data);
         const std::string svgPath = dir.path("plot.svg");
-        std::vector<std::string> args = {"--var1", "1", "--var2", "2", "--plot", svgPath};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        args.push_back(data);
+        std::vector<std::string> args = {"--var1", "1", "--var2", "2", "--plot", svgPath, data};
+        args.insert(args.begin(), c.args.begin(), c.args.end());
         const ProcessResult r = run(args, dir);
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string svg = readFile(svgPath);
-
         for (int k = 0; k < 4; ++k) {
             SCOPED_TRACE(ids[k]);
             const std::string panel = plotPanel(svg, ids[k]);
-            ASSERT_FALSE(panel.empty());
+            const std::vector<int> bars = barCounts(panel);
             const std::string valid =
                 after(r.out, std::string("Number of valid ") + counts[k] + " bootstrap trials = ");
-            if (!c.validCounts.empty())
-                EXPECT_EQ(valid, c.validCounts[static_cast<std::size_t>(k)]);
-            const std::vector<int> bars = barCounts(panel);
             EXPECT_EQ(std::to_string(std::accumulate(bars.begin(), bars.end(), 0)), valid);
-            EXPECT_EQ(textsOfClass(panel, "subtitle"),
-                      std::vector<std::string>{valid + " of " +
-                                               after(r.out,
-                                                     "Number of attempted bootstrap "
-                                                     "trials = ") +
-                                               " valid trials"});
             if (valid == "0") {
                 EXPECT_EQ(textsOfClass(panel, "no-valid-trial"),
                           std::vector<std::string>{"no valid trial"});
-                EXPECT_EQ(textsOfClass(panel, "estimate").size(), 0u);
                 continue;
             }
-            const std::string ci =
-                after(r.out, c.level + "% CI for population " + intervals[k] + " = ");
-            const std::vector<std::string> limits = {textsOfClass(panel, "lower-limit").at(0),
-                                                     textsOfClass(panel, "upper-limit").at(0)};
-            EXPECT_EQ("(" + limits[0] + ", " + limits[1] + ")", ci);
-            const std::string estimate = after(r.out, estimates[k]);
+            EXPECT_EQ("(" + textsOfClass(panel, "lower-limit").at(0) + ", " +
+                          textsOfClass(panel, "upper-limit").at(0) + ")",
+                      after(r.out, c.level + "% CI for population " + intervals[k] + " = "));
+            const std::string estimate = after(r.out, estimates[k] + std::string(" Cohen's D = "));
             EXPECT_EQ(
                 textsOfClass(panel, "estimate"),
                 std::vector<std::string>{estimate == "9999999" ? "not computable" : estimate});

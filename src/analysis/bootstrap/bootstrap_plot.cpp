@@ -86,7 +86,8 @@ struct PlotArea {
 };
 
 // The values the x axis must show: the bins and the observed estimate, with
-// a little room at both ends; a single value gets a unit-wide neighbourhood.
+// a little room at both ends; a single value gets a neighbourhood as wide as
+// its magnitude, and at least 1.
 void fitDomain(PlotArea& area, const Histogram& h, float observed) {
     double lower = h.lower;
     double upper = h.upper;
@@ -122,6 +123,7 @@ AxisTicks xTicks(const PlotArea& area) {
     return ticks;
 }
 
+// maxCount >= 1: the tallest bar.
 void drawAxes(SvgWriter& svg, const PlotArea& area, std::int32_t maxCount) {
     SvgStyle axis;
     axis.stroke = kAxis;
@@ -136,10 +138,10 @@ void drawAxes(SvgWriter& svg, const PlotArea& area, std::int32_t maxCount) {
                  textStyle("x-tick", TextAnchor::Middle));
     }
     // Counts are whole numbers: no step below one.
-    AxisTicks ys = roundTicks(0.0, std::max(1, maxCount), 3);
-    if (ys.step < 1.0) ys = roundTicks(0.0, std::max(1, maxCount), std::max(1, maxCount));
+    AxisTicks ys = roundTicks(0.0, maxCount, 3);
+    if (ys.step < 1.0) ys = roundTicks(0.0, maxCount, maxCount);
     for (double v : ys.values) {
-        const double y = area.bottom - v / std::max(1, maxCount) * (area.bottom - area.barsTop);
+        const double y = area.bottom - v / maxCount * (area.bottom - area.barsTop);
         svg.line(area.left - 4.0, y, area.left, y, axis);
         svg.text(area.left - 6.0, y + 4.0, integerText(static_cast<std::int64_t>(v)),
                  textStyle("y-tick", TextAnchor::End));
@@ -425,7 +427,10 @@ AxisTicks roundTicks(double lower, double upper, int maxIntervals) {
     }
     const double first = std::ceil(lower / ticks.step - 1e-9);
     const double last = std::floor(upper / ticks.step + 1e-9);
-    for (double k = first; k <= last; ++k) ticks.values.push_back(k * ticks.step);
+    // At most maxIntervals + 1 ticks fit; the bound also ends the loop should
+    // a multiple be too large for a double to count on by one.
+    for (int i = 0; i <= std::max(1, maxIntervals) && first + i <= last; ++i)
+        ticks.values.push_back((first + i) * ticks.step);
     return ticks;
 }
 
