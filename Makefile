@@ -2,11 +2,14 @@
 # make test  set up, build and run every test, also under the sanitizers
 # make bench build and run the benchmarks
 # make bench-scale  whole-program bootstrap timings and peak memory (bench/scale.sh)
+# make install [PREFIX=/usr/local] [DESTDIR=...]  install the build
+# make package  build the Debian package velmora_<version>_<arch>.deb here
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+PREFIX ?= /usr/local
 
-.PHONY: setup build build-asan run test test-fast bench bench-scale clean
+.PHONY: setup build build-asan run test test-fast bench bench-scale install package clean
 
 setup:
 	@bash scripts/setup.sh
@@ -34,6 +37,14 @@ bench: build
 
 bench-scale: build
 	@bash bench/scale.sh $(BUILD)
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+package: build
+	@rm -rf $(BUILD)/package velmora_*.deb
+	@cpack -G DEB --config $(BUILD)/CPackConfig.cmake -B $(BUILD)/package
+	@cp $(BUILD)/package/velmora_*.deb .
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

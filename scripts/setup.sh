@@ -7,7 +7,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-liberation fonts-dejavu-core
   xvfb xauth
-  time
+  desktop-file-utils appstream man-db dpkg-dev file
+  librsvg2-bin libxml2-utils  # the plot tests parse and render the SVG
+  time  # bench/scale.sh
 )
 missing=()
 for p in "${packages[@]}"; do
