@@ -14,7 +14,9 @@ namespace velmora {
 // sorted once, a trial counts its draws per pair and lays the values out in
 // the presorted order. Equal values are interchangeable in a sum, so the
 // trimmed and Winsorized sums come out bit for bit as after sorting the trial
-// (a zero's sign aside). S and Q follow the draw order.
+// (a zero's sign aside). S and Q follow the draw order. Only the kept
+// positions are laid out, a short chunk at a time, and summed while the chunk
+// is still in the nearest cache; the ranks below them are only counted.
 //
 // Every running sum rounds after each addition, so each is one long chain of
 // dependent additions; several trials are computed side by side ("lanes") so
@@ -56,31 +58,103 @@ struct KeptSums {
     }
 };
 
-// One more draw of pair k; true when its byte count wrapped to 0.
-inline bool countDraw(std::uint8_t* count, std::uint32_t k) {
-    const auto c = static_cast<std::uint8_t>(count[k] + 1);
-    count[k] = c;
-    return c == 0;
+using Extra = std::unordered_map<std::uint32_t, std::uint32_t>;
+
+// One more draw of pair k.
+inline void countDraw(std::uint8_t* count, Extra& extra, std::uint32_t k) {
+    if (count[k] == 255) [[unlikely]] {
+        ++extra[k];
+        return;
+    }
+    ++count[k];
 }
 
-// Writes the value at every position of the presorted column as often as its
-// pair was drawn, ascending. Most counts are 0, 1 or 2, so a fixed block is
-// stored unconditionally and only the rare larger count takes a loop; this
-// keeps the walk free of unpredictable branches.
-template <typename Count>
-void layOut(const Count* count, const std::uint32_t* order, const float* sorted, std::size_t n,
-            float* dst) {
-    std::size_t pos = 0;
-    for (std::size_t r = 0; r < n; ++r) {
-        const std::size_t c = count[order[r]];
-        const float v = sorted[r];
-        float* block = dst + pos;
-        for (std::size_t j = 0; j < kBlock; ++j) block[j] = v;
-        if (c > kBlock) [[unlikely]]
-            std::fill(block + kBlock, block + c, v);
-        pos += c;
+constexpr std::size_t kChunk = 512;
+
+// One column of one trial laid out in ascending order, a chunk of positions
+// at a time: buf[i] holds position `start + i`. Most counts are 0, 1 or 2, so
+// a fixed block is stored unconditionally and only the rare larger count
+// takes a loop; this keeps the walk free of unpredictable branches.
+class ColumnWalk {
+public:
+    ColumnWalk(const std::uint8_t* count, const Extra& extra, const std::uint32_t* order,
+               const float* sorted)
+        : m_count(count), m_extra(extra), m_order(order), m_sorted(sorted) {}
+
+    const float* chunk() const { return m_buf; }
+
+    // Counts past the ranks below position `lo` without laying them out;
+    // the first chunk then begins at `lo`.
+    void skipTo(std::size_t lo) {
+        m_start = lo;
+        for (;;) {
+            const std::size_t c = countAt(m_rank);
+            if (m_laid + c > lo) {
+                m_left = m_laid + c - lo;
+                m_value = m_sorted[m_rank];
+                ++m_rank;
+                m_laid = lo;
+                return;
+            }
+            m_laid += c;
+            ++m_rank;
+        }
     }
-}
+
+    // Lays out the chunk's positions up to `end`; a few positions laid
+    // beyond it stay in the buffer for the next chunk.
+    void fill(std::size_t end) {
+        while (m_laid < end) {
+            float* at = m_buf + (m_laid - m_start);
+            if (m_left > 0) {
+                const std::size_t k = std::min(m_left, end - m_laid);
+                std::fill(at, at + k, m_value);
+                m_laid += k;
+                m_left -= k;
+                continue;
+            }
+            const std::size_t c = countAt(m_rank);
+            const float v = m_sorted[m_rank];
+            ++m_rank;
+            for (std::size_t j = 0; j < kBlock; ++j) at[j] = v;
+            if (c > kBlock) [[unlikely]] {
+                m_left = c;
+                m_value = v;
+                continue;
+            }
+            m_laid += c;
+        }
+    }
+
+    // Moves what was laid beyond a full chunk to the buffer's front.
+    void nextChunk() {
+        const std::size_t over = m_laid - m_start - kChunk;
+        std::copy(m_buf + kChunk, m_buf + kChunk + over, m_buf);
+        m_start += kChunk;
+    }
+
+private:
+    std::size_t countAt(std::size_t rank) const {
+        const std::uint32_t k = m_order[rank];
+        const std::size_t c = m_count[k];
+        if (c == 255) [[unlikely]] {
+            const auto more = m_extra.find(k);
+            return more == m_extra.end() ? c : c + more->second;
+        }
+        return c;
+    }
+
+    const std::uint8_t* m_count;
+    const Extra& m_extra;
+    const std::uint32_t* m_order;
+    const float* m_sorted;
+    std::size_t m_rank = 0;   // next rank to lay out
+    std::size_t m_laid = 0;   // positions laid out so far
+    std::size_t m_left = 0;   // copies of m_value still to lay out
+    std::size_t m_start = 0;  // position of m_buf[0]
+    float m_value = 0.0f;
+    float m_buf[kChunk + kBlock];
+};
 
 }  // namespace
 
@@ -102,12 +176,7 @@ RankedPairs::RankedPairs(const CompletePairs& pairs) {
 }
 
 TrialStatistics::TrialStatistics(const RankedPairs& pairs) : m_ranked(pairs), m_n(pairs.size()) {
-    for (Lane& lane : m_lanes) {
-        lane.count.assign(m_n, 0);
-        // Room for the unconditional block stores of layOut past the end.
-        lane.laid1.assign(m_n + kBlock, 0.0f);
-        lane.laid2.assign(m_n + kBlock, 0.0f);
-    }
+    for (Lane& lane : m_lanes) lane.count.assign(m_n, 0);
 }
 
 void TrialStatistics::compute(int count, const std::uint32_t* const* drawn, GroupStats* stats1,
@@ -117,19 +186,6 @@ void TrialStatistics::compute(int count, const std::uint32_t* const* drawn, Grou
         computeLanes<2>(drawn, stats1, stats2);
     else
         computeLanes<1>(drawn, stats1, stats2);
-}
-
-void TrialStatistics::layOutLane(Lane& lane, const std::uint32_t* drawn, bool wrapped) {
-    if (wrapped) [[unlikely]] {
-        m_wide.assign(m_n, 0);
-        for (std::size_t m = 0; m < m_n; ++m) ++m_wide[drawn[m]];
-        layOut(m_wide.data(), m_ranked.order1(), m_ranked.sorted1(), m_n, lane.laid1.data());
-        layOut(m_wide.data(), m_ranked.order2(), m_ranked.sorted2(), m_n, lane.laid2.data());
-    } else {
-        layOut(lane.count.data(), m_ranked.order1(), m_ranked.sorted1(), m_n, lane.laid1.data());
-        layOut(lane.count.data(), m_ranked.order2(), m_ranked.sorted2(), m_n, lane.laid2.data());
-    }
-    std::memset(lane.count.data(), 0, m_n);
 }
 
 template <int K>
@@ -146,8 +202,6 @@ void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats
     const Values* values = m_ranked.values();
     const std::uint32_t* d0 = drawn[0];
     const std::uint32_t* d1 = drawn[K - 1];
-    bool wrapped0 = false;
-    bool wrapped1 = false;
     std::size_t m = 0;
     if (m_n >= kPrefetchFrom) {
         // Beyond the caches every draw would wait for its pair and its count;
@@ -158,25 +212,23 @@ void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats
             __builtin_prefetch(&values[d0[m + kAhead]]);
             __builtin_prefetch(&c0[d0[m + kAhead]], 1);
             a0.add(values[d0[m]]);
-            wrapped0 |= countDraw(c0, d0[m]);
+            countDraw(c0, l0.extra, d0[m]);
             if constexpr (K == 2) {
                 __builtin_prefetch(&values[d1[m + kAhead]]);
                 __builtin_prefetch(&c1[d1[m + kAhead]], 1);
                 a1.add(values[d1[m]]);
-                wrapped1 |= countDraw(c1, d1[m]);
+                countDraw(c1, l1.extra, d1[m]);
             }
         }
     }
     for (; m < m_n; ++m) {
         a0.add(values[d0[m]]);
-        wrapped0 |= countDraw(c0, d0[m]);
+        countDraw(c0, l0.extra, d0[m]);
         if constexpr (K == 2) {
             a1.add(values[d1[m]]);
-            wrapped1 |= countDraw(c1, d1[m]);
+            countDraw(c1, l1.extra, d1[m]);
         }
     }
-    layOutLane(l0, d0, wrapped0);
-    if constexpr (K == 2) layOutLane(l1, d1, wrapped1);
 
     // Both columns of every trial have nPairs values, so they share the kept
     // positions and all their sums can run side by side.
@@ -184,21 +236,74 @@ void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats
     const auto g = static_cast<std::size_t>(TrimCount(n));
     const std::size_t lo = g;
     const std::size_t hi = m_n - g - 1;
+    const RankedPairs& r = m_ranked;
+    ColumnWalk x0(c0, l0.extra, r.order1(), r.sorted1());
+    ColumnWalk y0(c0, l0.extra, r.order2(), r.sorted2());
+    ColumnWalk x1(c1, l1.extra, r.order1(), r.sorted1());
+    ColumnWalk y1(c1, l1.extra, r.order2(), r.sorted2());
+    x0.skipTo(lo);
+    y0.skipTo(lo);
+    if constexpr (K == 2) {
+        x1.skipTo(lo);
+        y1.skipTo(lo);
+    }
     KeptSums k0;
     KeptSums k1;
-    const float* x0 = l0.laid1.data();
-    const float* y0 = l0.laid2.data();
-    const float* x1 = l1.laid1.data();
-    const float* y1 = l1.laid2.data();
-    for (std::size_t i = lo; i <= hi; ++i) {
-        k0.add(x0[i], y0[i]);
-        if constexpr (K == 2) k1.add(x1[i], y1[i]);
+    float lowKept[4] = {};
+    float highKept[4] = {};
+    for (std::size_t start = lo;; start += kChunk) {
+        const std::size_t end = std::min(start + kChunk, hi + 1);
+        x0.fill(end);
+        y0.fill(end);
+        if constexpr (K == 2) {
+            x1.fill(end);
+            y1.fill(end);
+        }
+        const float* px0 = x0.chunk();
+        const float* py0 = y0.chunk();
+        const float* px1 = x1.chunk();
+        const float* py1 = y1.chunk();
+        const std::size_t count = end - start;
+        for (std::size_t i = 0; i < count; ++i) {
+            k0.add(px0[i], py0[i]);
+            if constexpr (K == 2) k1.add(px1[i], py1[i]);
+        }
+        if (start == lo) {
+            lowKept[0] = px0[0];
+            lowKept[1] = py0[0];
+            if constexpr (K == 2) {
+                lowKept[2] = px1[0];
+                lowKept[3] = py1[0];
+            }
+        }
+        if (end == hi + 1) {
+            highKept[0] = px0[count - 1];
+            highKept[1] = py0[count - 1];
+            if constexpr (K == 2) {
+                highKept[2] = px1[count - 1];
+                highKept[3] = py1[count - 1];
+            }
+            break;
+        }
+        x0.nextChunk();
+        y0.nextChunk();
+        if constexpr (K == 2) {
+            x1.nextChunk();
+            y1.nextChunk();
+        }
     }
-    stats1[0] = GroupStatsFromSums(GroupSums{n, a0.s1, a0.q1, k0.t1, k0.u1, x0[lo], x0[hi]});
-    stats2[0] = GroupStatsFromSums(GroupSums{n, a0.s2, a0.q2, k0.t2, k0.u2, y0[lo], y0[hi]});
+    for (int k = 0; k < K; ++k) {
+        std::memset(m_lanes[k].count.data(), 0, m_n);
+        m_lanes[k].extra.clear();
+    }
+
+    stats1[0] = GroupStatsFromSums(GroupSums{n, a0.s1, a0.q1, k0.t1, k0.u1, lowKept[0], highKept[0]});
+    stats2[0] = GroupStatsFromSums(GroupSums{n, a0.s2, a0.q2, k0.t2, k0.u2, lowKept[1], highKept[1]});
     if constexpr (K == 2) {
-        stats1[1] = GroupStatsFromSums(GroupSums{n, a1.s1, a1.q1, k1.t1, k1.u1, x1[lo], x1[hi]});
-        stats2[1] = GroupStatsFromSums(GroupSums{n, a1.s2, a1.q2, k1.t2, k1.u2, y1[lo], y1[hi]});
+        stats1[1] =
+            GroupStatsFromSums(GroupSums{n, a1.s1, a1.q1, k1.t1, k1.u1, lowKept[2], highKept[2]});
+        stats2[1] =
+            GroupStatsFromSums(GroupSums{n, a1.s2, a1.q2, k1.t2, k1.u2, lowKept[3], highKept[3]});
     }
 }
 

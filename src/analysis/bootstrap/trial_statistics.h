@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/bootstrap/analysis_records.h"
@@ -41,7 +42,8 @@ private:
 // exactly as ComputeGroupStats forms them on a copied and sorted trial, in
 // O(nPairs) per trial: S and Q follow the draw order, and each column's
 // ascending order follows from how often each pair was drawn. One instance
-// is one thread's workspace (about 18 bytes per pair); it only reads `pairs`.
+// is one thread's workspace (one byte per pair and lane); it only reads
+// `pairs`.
 class TrialStatistics {
 public:
     // Trials computed side by side in one call.
@@ -60,19 +62,17 @@ private:
     template <int K>
     void computeLanes(const std::uint32_t* const* drawn, GroupStats* stats1, GroupStats* stats2);
 
-    // Draw counts per pair fit a byte for any likely trial; a trial that
-    // draws one pair more than 255 times is counted again in m_wide.
+    // How often each pair was drawn in one trial. A byte holds any likely
+    // count; a pair drawn more than 255 times keeps 255 there and the rest
+    // in `extra`.
     struct Lane {
         std::vector<std::uint8_t, LargePageAllocator<std::uint8_t>> count;
-        std::vector<float> laid1;
-        std::vector<float> laid2;
+        std::unordered_map<std::uint32_t, std::uint32_t> extra;
     };
-    void layOutLane(Lane& lane, const std::uint32_t* drawn, bool wrapped);
 
     const RankedPairs& m_ranked;
     std::size_t m_n;
     Lane m_lanes[kLanes];
-    std::vector<std::uint32_t> m_wide;
 };
 
 }  // namespace velmora
