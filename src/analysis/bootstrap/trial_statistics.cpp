@@ -104,26 +104,35 @@ public:
     // Lays out the chunk's positions up to `end`; a few positions laid
     // beyond it stay in the buffer for the next chunk.
     void fill(std::size_t end) {
-        while (m_laid < end) {
-            float* at = m_buf + (m_laid - m_start);
-            if (m_left > 0) {
-                const std::size_t k = std::min(m_left, end - m_laid);
+        // The walk's state in locals: the buffer stores could otherwise be
+        // taken to change it, and it would be reloaded for every rank.
+        std::size_t laid = m_laid;
+        std::size_t rank = m_rank;
+        std::size_t left = m_left;
+        float* const buf = m_buf - m_start;  // buf[position]
+        while (laid < end) {
+            float* at = buf + laid;
+            if (left > 0) {
+                const std::size_t k = std::min(left, end - laid);
                 std::fill(at, at + k, m_value);
-                m_laid += k;
-                m_left -= k;
+                laid += k;
+                left -= k;
                 continue;
             }
-            const std::size_t c = countAt(m_rank);
-            const float v = m_sorted[m_rank];
-            ++m_rank;
+            const std::size_t c = countAt(rank);
+            const float v = m_sorted[rank];
+            ++rank;
             for (std::size_t j = 0; j < kBlock; ++j) at[j] = v;
             if (c > kBlock) [[unlikely]] {
-                m_left = c;
+                left = c;
                 m_value = v;
                 continue;
             }
-            m_laid += c;
+            laid += c;
         }
+        m_laid = laid;
+        m_rank = rank;
+        m_left = left;
     }
 
     // Moves what was laid beyond a full chunk to the buffer's front.
