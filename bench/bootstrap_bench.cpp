@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/bootstrap/bootstrap_engine.h"
+#include "analysis/running_sum.h"
 #include "literal_bootstrap.h"
 #include "runtime/random_stream.h"
 
@@ -101,8 +102,50 @@ void BM_LiteralEngine(benchmark::State& state) {
     setCounters(state, nPairs);
 }
 
+// The floor: what no thread count removes. The stream is read on one thread,
+// so its singles bound the whole run; each trial's running sums (S and Q of
+// both columns over all values, T and U over the kept 60%) are chains of
+// dependent additions, so one trial alone cannot go faster than they do.
+void BM_FloorDraws(benchmark::State& state) {
+    const auto nPairs = static_cast<std::size_t>(state.range(0));
+    std::vector<float> singles(nPairs);
+    velmora::DefaultRandomStream random(7);
+    for (auto _ : state) {
+        for (int t = 0; t < kTrials; ++t) random.nextSingles(singles.data(), nPairs);
+        benchmark::DoNotOptimize(singles.data());
+    }
+    setCounters(state, static_cast<std::int32_t>(nPairs));
+}
+
+void BM_FloorRunningSums(benchmark::State& state) {
+    const auto nPairs = static_cast<std::size_t>(state.range(0));
+    const PairedSample sample = makeSample(static_cast<std::int32_t>(nPairs));
+    const std::size_t kept = nPairs - 2 * (nPairs / 5);
+    for (auto _ : state) {
+        for (int t = 0; t < kTrials; ++t) {
+            float s1 = 0, q1 = 0, s2 = 0, q2 = 0;
+            for (std::size_t m = 0; m < nPairs; ++m) {
+                s1 += sample.sngVar1[m];
+                q1 = velmora::addSquareToSingleSum(q1, sample.sngVar1[m]);
+                s2 += sample.sngVar2[m];
+                q2 = velmora::addSquareToSingleSum(q2, sample.sngVar2[m]);
+            }
+            for (std::size_t m = 0; m < kept; ++m) {
+                s1 += sample.sngVar1[m];
+                q1 = velmora::addSquareToSingleSum(q1, sample.sngVar1[m]);
+                s2 += sample.sngVar2[m];
+                q2 = velmora::addSquareToSingleSum(q2, sample.sngVar2[m]);
+            }
+            benchmark::DoNotOptimize(s1 + q1 + s2 + q2);
+        }
+    }
+    setCounters(state, static_cast<std::int32_t>(nPairs));
+}
+
 }  // namespace
 
+BENCHMARK(BM_FloorDraws)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorRunningSums)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Engine)
     ->ArgsProduct({{100, 10000}, {1, 2}})
     ->Unit(benchmark::kMillisecond)

@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -117,20 +118,23 @@ struct Batch {
     // count x nPairs draws: singles up to 2^24 pairs, pair numbers beyond.
     std::vector<float> singles;
     std::vector<std::uint32_t> numbers;
+    std::vector<TrialOutcome> outcomes;
+    bool done = false;  // outcomes are complete (guarded by the pipeline's mutex)
+
+    // The draws of the batch's trial i (0-based).
     TrialDraws draws(std::int32_t i, std::int32_t nPairs) {
         const std::size_t offset = static_cast<std::size_t>(i) * static_cast<std::size_t>(nPairs);
         return {singles.empty() ? nullptr : singles.data() + offset,
                 numbers.empty() ? nullptr : numbers.data() + offset};
     }
-    std::vector<TrialOutcome> outcomes;
-    bool done = false;  // outcomes are complete (guarded by the pipeline's mutex)
 };
 
 // The trials of one run over a fixed set of batches. The calling thread reads
 // the random stream (in trial order), calls the hooks and keeps the value
 // lists (in trial order); the statistics are computed by the calling thread
 // and the workers, whichever is free. A batch's slot is reused only after its
-// trials have been committed, so at most kSlots batches are in flight.
+// trials have been committed, so the slots bound the batches in flight: one
+// being computed by each thread and two waiting for each worker.
 class TrialPipeline {
 public:
     TrialPipeline(const RankedPairs& ranked, std::int32_t nPairs, std::int32_t lngNonpooledSdVar,
@@ -138,7 +142,6 @@ public:
         : m_ranked(ranked),
           m_nPairs(nPairs),
           m_sdVar(lngNonpooledSdVar),
-          m_queueLimit(2 * (threads - 1)),
           m_own(ranked) {
         // Enough slots for every worker's batch, the queue and the caller's own.
         const int slots = threads == 1 ? 1 : 3 * (threads - 1) + 2;
@@ -153,7 +156,12 @@ public:
             batch->outcomes.resize(static_cast<std::size_t>(trialsPerBatch));
             m_slots.push_back(std::move(batch));
         }
-        for (int w = 1; w < threads; ++w) m_workers.emplace_back([this] { workerLoop(); });
+        // A thread the system refuses only leaves more work to the others.
+        try {
+            for (int w = 1; w < threads; ++w) m_workers.emplace_back([this] { workerLoop(); });
+        } catch (const std::system_error&) {
+        }
+        m_queueLimit = 2 * static_cast<int>(m_workers.size());
     }
 
     ~TrialPipeline() {
@@ -296,7 +304,7 @@ private:
     const RankedPairs& m_ranked;
     const std::int32_t m_nPairs;
     const std::int32_t m_sdVar;
-    const int m_queueLimit;
+    int m_queueLimit = 0;  // batches waiting for a worker, at most
     Workspace m_own;  // the calling thread's
     std::vector<std::unique_ptr<Batch>> m_slots;
     std::mutex m_mutex;

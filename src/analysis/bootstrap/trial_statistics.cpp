@@ -32,7 +32,8 @@ namespace {
 
 constexpr std::size_t kBlock = 4;
 constexpr std::size_t kPrefetchFrom = 1u << 15;
-constexpr std::size_t kAhead = 48;
+constexpr std::size_t kAhead = 128;
+constexpr std::size_t kNear = 16;
 
 using Values = RankedPairs::Values;
 
@@ -218,13 +219,17 @@ void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats
         // ahead. (Written out in the loop: a helper holding only prefetches
         // counts as free of effects and its calls are dropped.)
         for (const std::size_t ahead = m_n - kAhead; m < ahead; ++m) {
-            __builtin_prefetch(&values[d0[m + kAhead]]);
-            __builtin_prefetch(&c0[d0[m + kAhead]], 1);
+            __builtin_prefetch(&values[d0[m + kAhead]], 0, 1);
+            __builtin_prefetch(&c0[d0[m + kAhead]], 1, 1);
+            __builtin_prefetch(&values[d0[m + kNear]]);
+            __builtin_prefetch(&c0[d0[m + kNear]], 1);
             a0.add(values[d0[m]]);
             countDraw(c0, l0.extra, d0[m]);
             if constexpr (K == 2) {
-                __builtin_prefetch(&values[d1[m + kAhead]]);
-                __builtin_prefetch(&c1[d1[m + kAhead]], 1);
+                __builtin_prefetch(&values[d1[m + kAhead]], 0, 1);
+                __builtin_prefetch(&c1[d1[m + kAhead]], 1, 1);
+                __builtin_prefetch(&values[d1[m + kNear]]);
+                __builtin_prefetch(&c1[d1[m + kNear]], 1);
                 a1.add(values[d1[m]]);
                 countDraw(c1, l1.extra, d1[m]);
             }
