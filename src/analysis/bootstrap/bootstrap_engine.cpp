@@ -325,7 +325,7 @@ struct ValueList {
 };
 
 // Below this many drawn pairs a batch would cost more to hand over than to compute.
-constexpr std::int64_t kPairsPerBatch = 1 << 14;
+constexpr std::int64_t kPairsPerBatch = 1 << 16;
 
 }  // namespace
 
@@ -376,7 +376,7 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
         constexpr std::int32_t kLanes = TrialStatistics::kLanes;
         const int allowed = ResolveBootstrapThreads(hooks.threads);
         const std::int64_t bySize = std::max<std::int64_t>(1, kPairsPerBatch / sample.nPairs);
-        const std::int64_t byShare = (trials + 4 * std::int64_t{allowed} - 1) / (4 * allowed);
+        const std::int64_t byShare = (trials + 8 * std::int64_t{allowed} - 1) / (8 * allowed);
         const auto wanted = static_cast<std::int32_t>(std::min(bySize, byShare));
         const std::int32_t trialsPerBatch = (wanted + kLanes - 1) / kLanes * kLanes;
         const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
