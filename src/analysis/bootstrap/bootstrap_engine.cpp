@@ -204,6 +204,7 @@ public:
                 for (std::int32_t i = 0; i < batch.count; ++i)
                     draw(batch.first + i, batch.draws(i, m_nPairs));
                 ++nextDraw;
+                Batch* own = &batch;
                 {
                     std::unique_lock lock(m_mutex);
                     if (static_cast<int>(m_queue.size()) < m_queueLimit) {
@@ -212,9 +213,16 @@ public:
                         m_workReady.notify_one();
                         continue;
                     }
+                    // Every worker has work waiting: the calling thread
+                    // computes the earliest waiting batch, which is needed
+                    // first, and the new one waits in its place.
+                    if (!m_queue.empty()) {
+                        own = m_queue.front();
+                        m_queue.pop_front();
+                        m_queue.push_back(&batch);
+                    }
                 }
-                // Every worker has work waiting: the calling thread computes.
-                computeAndFinish(batch, m_own);
+                computeAndFinish(*own, m_own);
                 continue;
             }
             // Nothing left to draw or no free slot: help with queued work, or
