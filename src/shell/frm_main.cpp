@@ -15,6 +15,8 @@
 #include <QThread>
 #include <memory>
 
+#include "analysis/bootstrap/frm_velmora.h"
+#include "analysis/descriptives/frm_descriptives.h"
 #include "data/data_set.h"
 #include "data/frm_navigate.h"
 #include "data/import_command.h"
@@ -45,6 +47,11 @@ QFont paneFont() {
     return font;
 }
 
+const WallClock& systemWallClock() {
+    static const SystemWallClock clock;
+    return clock;
+}
+
 }  // namespace
 
 std::string storedPath(const QString& path) {
@@ -60,7 +67,8 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
       m_data(data),
       m_messageBox(messageBox),
       m_clipboard(clipboard),
-      m_clock(clock) {
+      m_clock(clock),
+      m_wallClock(&systemWallClock()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velmora: Correlated Groups"));
     buildControls();
@@ -71,6 +79,13 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     m_dialogs.registerDialog(
         QString::fromLatin1(DLG_NAVIGATE), [this] { return new frmNavigate(m_data, nullptr); },
         DialogLifetime::DiscardAfterEachOpening);
+    const auto append = [this](const std::string& block) { appendToPane(block); };
+    m_dialogs.registerDialog(QString::fromLatin1(DLG_DESCRIPTIVES), [this, append] {
+        return new frmDescriptives(m_data, m_messageBox, append);
+    });
+    m_dialogs.registerDialog(QString::fromLatin1(DLG_VELMORA), [this, append] {
+        return new frmVelmora(m_data, m_messageBox, append, *m_wallClock, m_clock);
+    });
 
     // Design client area; the layout rule sizes the panels from here on.
     resize(twipsToPixels(11880, logicalDpiX()),

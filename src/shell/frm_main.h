@@ -23,6 +23,7 @@ struct DataSet;
 class MessageBoxService;
 class ClipboardService;
 class MonotonicClock;
+class WallClock;
 class DriveListBox;
 class DirListBox;
 class FileListBox;
@@ -54,6 +55,11 @@ public:
 
     // The start-up sequence, run once before the window is first shown.
     void Form_Load();
+
+    // The clock that seeds each bootstrap run (the system clock unless set).
+    // Set it before the bootstrap dialog is first opened; `clock` must
+    // outlive the window.
+    void setWallClock(const WallClock& clock) { m_wallClock = &clock; }
 
     // The output pane's contract; every writer of results calls this.
     void appendToPane(std::string_view block) { m_pane.append(block); }
@@ -109,6 +115,7 @@ private:
     MessageBoxService& m_messageBox;
     ClipboardService& m_clipboard;
     const MonotonicClock& m_clock;
+    const WallClock* m_wallClock;
 
     QGroupBox* m_fraSelectData = nullptr;
     QGroupBox* m_fraTypeOfDelimiter = nullptr;
