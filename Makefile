@@ -1,11 +1,14 @@
 # make run   set up, build and start the desktop program (the batch example without a display)
 # make test  set up, build and run every test, also under the sanitizers
 # make bench build and run the benchmarks
+# make install [PREFIX=/usr/local] [DESTDIR=...]  install the build
+# make package  build the Debian package velmora_<version>_<arch>.deb here
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+PREFIX ?= /usr/local
 
-.PHONY: setup build build-asan run test test-fast bench clean
+.PHONY: setup build build-asan run test test-fast bench install package clean
 
 setup:
 	@bash scripts/setup.sh
@@ -30,6 +33,14 @@ test-fast: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+package: build
+	@rm -rf $(BUILD)/package velmora_*.deb
+	@cpack -G DEB --config $(BUILD)/CPackConfig.cmake -B $(BUILD)/package
+	@cp $(BUILD)/package/velmora_*.deb .
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

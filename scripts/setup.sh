@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-liberation fonts-dejavu-core
   xvfb xauth
+  desktop-file-utils appstream man-db dpkg-dev file
+  librsvg2-bin libxml2-utils  # the plot tests parse and render the SVG
 )
 missing=()
 for p in "${packages[@]}"; do

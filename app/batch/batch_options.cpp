@@ -27,6 +27,7 @@ enum class Opt {
     SdFrom,
     Seed,
     BootstrapOut,
+    Plot,
     Output,
     Descriptives,
     Threads,
@@ -51,6 +52,7 @@ constexpr std::array<OptionSpec, static_cast<std::size_t>(Opt::Count)> kOptions 
     {Opt::SdFrom, "sd-from", 0, true},
     {Opt::Seed, "seed", 0, true},
     {Opt::BootstrapOut, "bootstrap-out", 0, true},
+    {Opt::Plot, "plot", 0, true},
     {Opt::Output, "output", 'o', true},
     {Opt::Descriptives, "descriptives", 0, true},
     {Opt::Threads, "threads", 0, true},
@@ -93,6 +95,13 @@ std::optional<std::int32_t> parseColumn(std::string_view text) {
 
 std::string quoted(std::string_view text) {
     return "'" + std::string(text) + "'";
+}
+
+std::optional<std::string> setFileName(std::string_view option, const std::string& value,
+                                       std::string& target) {
+    if (value.empty()) return std::string(option) + " needs a file name";
+    target = value;
+    return std::nullopt;
 }
 
 // Applies one option's value; an error text when the value is refused.
@@ -154,12 +163,11 @@ std::optional<std::string> apply(Opt id, const std::string& value, BatchOptions&
             return std::nullopt;
         }
         case Opt::BootstrapOut:
+            return setFileName("--bootstrap-out", value, o.bootstrapOut);
+        case Opt::Plot:
+            return setFileName("--plot", value, o.plotFile);
         case Opt::Output:
-            if (value.empty())
-                return std::string(id == Opt::Output ? "--output" : "--bootstrap-out") +
-                       " needs a file name";
-            (id == Opt::Output ? o.outputFile : o.bootstrapOut) = value;
-            return std::nullopt;
+            return setFileName("--output", value, o.outputFile);
         case Opt::Descriptives: {
             auto ranges = parseColumnList(value);
             if (!ranges)
@@ -299,8 +307,14 @@ ParseOutcome parseBatchArguments(const std::vector<std::string>& args) {
             fail("the data file name is empty");
         } else if (!o.bootstrapOut.empty() && !o.wantsEffectSize()) {
             fail("--bootstrap-out needs the effect-size analysis (--var1 and --var2)");
+        } else if (!o.plotFile.empty() && !o.wantsEffectSize()) {
+            fail("--plot needs the effect-size analysis (--var1 and --var2)");
         } else if (!o.outputFile.empty() && o.outputFile == o.bootstrapOut) {
             fail("--output and --bootstrap-out name the same file");
+        } else if (!o.plotFile.empty() && o.plotFile == o.outputFile) {
+            fail("--output and --plot name the same file");
+        } else if (!o.plotFile.empty() && o.plotFile == o.bootstrapOut) {
+            fail("--bootstrap-out and --plot name the same file");
         }
     }
     if (firstError) {
@@ -330,6 +344,8 @@ std::string batchUsageText() {
            "                               the seed comes from the clock and is written to\n"
            "                               standard error as 'seed: S'\n"
            "      --bootstrap-out FILE     CSV of every trial's four estimates\n"
+           "      --plot FILE              SVG picture of the trials: each estimator's\n"
+           "                               histogram, interval and observed estimate\n"
            "  -o, --output FILE            write the text to FILE instead of standard output\n"
            "      --descriptives LIST      Descriptives of columns such as 1,3-5\n"
            "      --threads N              worker threads, 0 to 256; 0 (the default) lets the\n"

@@ -1,8 +1,10 @@
 #include "batch_run.h"
 
+#include <filesystem>
 #include <optional>
 #include <variant>
 
+#include "analysis/bootstrap/bootstrap_plot.h"
 #include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "atomic_file.h"
@@ -59,7 +61,8 @@ std::optional<Failure> checkColumn(std::int32_t column, const DataSet& data) {
 
 struct EffectSizeOutput {
     std::string report;
-    std::vector<EffectSizes> trials;  // filled only for --bootstrap-out
+    std::vector<EffectSizes> trials;  // filled only for --bootstrap-out and --plot
+    std::string plot;                 // the SVG, only for --plot
     std::uint64_t seed = 0;
 };
 
@@ -83,7 +86,7 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
     out.seed = seed;
     DefaultRandomStream random(seed);
 
-    const bool keepTrials = !o.bootstrapOut.empty();
+    const bool keepTrials = !o.bootstrapOut.empty() || !o.plotFile.empty();
     if (keepTrials) out.trials.assign(static_cast<std::size_t>(o.trials), EffectSizes{});
 
     const SystemMonotonicClock systemMonotonic;
@@ -105,6 +108,18 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
     switch (run.status) {
         case AnalysisStatus::Completed:
             out.report = std::move(run.report);
+            if (!o.plotFile.empty()) {
+                BootstrapPlotData plot;
+                plot.options = options;
+                plot.observed = run.observed;
+                plot.summary = run.summary;
+                plot.validValues = validTrialValues(out.trials);
+                // The leaf name: enough to trace a figure, and no private
+                // directories printed into a paper.
+                plot.dataFileName = std::filesystem::path(o.dataFile).filename().string();
+                plot.seed = seed;
+                out.plot = buildBootstrapPlotSvg(plot);
+            }
             return out;
         case AnalysisStatus::Stopped:
             return Failure{kExitDataError, run.message};
@@ -152,6 +167,7 @@ std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
     }
 
     std::vector<EffectSizes> trials;
+    std::string plotSvg;
     std::optional<std::uint64_t> clockSeed;
     if (o.wantsEffectSize()) {
         auto result = runEffectSize(o, data, env);
@@ -159,15 +175,21 @@ std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
         auto& output = std::get<EffectSizeOutput>(result);
         text += output.report;
         trials = std::move(output.trials);
+        plotSvg = std::move(output.plot);
         if (!o.seed) clockSeed = output.seed;
     }
 
-    // Both files are complete on disk before either replaces anything.
+    // Every file is complete on disk before any replaces anything.
     AtomicFileWriter csv;
+    AtomicFileWriter plot;
     AtomicFileWriter report;
     if (!o.bootstrapOut.empty()) {
         if (auto error = csv.prepare(o.bootstrapOut, buildBootstrapCsv(trials)))
             return Failure{kExitDataError, "Cannot write '" + o.bootstrapOut + "': " + *error};
+    }
+    if (!o.plotFile.empty()) {
+        if (auto error = plot.prepare(o.plotFile, plotSvg))
+            return Failure{kExitDataError, "Cannot write '" + o.plotFile + "': " + *error};
     }
     if (!o.outputFile.empty()) {
         if (auto error = report.prepare(o.outputFile, text))
@@ -176,6 +198,9 @@ std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
     if (!o.bootstrapOut.empty())
         if (auto error = csv.commit())
             return Failure{kExitDataError, "Cannot write '" + o.bootstrapOut + "': " + *error};
+    if (!o.plotFile.empty())
+        if (auto error = plot.commit())
+            return Failure{kExitDataError, "Cannot write '" + o.plotFile + "': " + *error};
     if (!o.outputFile.empty()) {
         if (auto error = report.commit())
             return Failure{kExitDataError, "Cannot write '" + o.outputFile + "': " + *error};

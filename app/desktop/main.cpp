@@ -9,6 +9,7 @@
 int main(int argc, char* argv[]) {
     // argc/argv go to Qt only (platform options); the program reads no arguments itself.
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
 
     velmora::QtMessageBoxService messageBox;
     velmora::QtClipboardService clipboard;

@@ -467,6 +467,11 @@ TEST(BatchProgram, EachFailureIsOneLineWithItsStatusAndLeavesEveryOutputAlone) {
          {"--var1", "1", "--var2", "2", "--bootstrap-out", "#/nowhere/t.csv", "@"},
          1,
          "Cannot write '#/nowhere/t.csv': No such file or directory"},
+        {"plot in a missing directory",
+         "1 2\r\n3 4\r\n5 7\r\n",
+         {"--var1", "1", "--var2", "2", "--plot", "#/nowhere/p.svg", "@"},
+         1,
+         "Cannot write '#/nowhere/p.svg': No such file or directory"},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -483,11 +488,13 @@ TEST(BatchProgram, EachFailureIsOneLineWithItsStatusAndLeavesEveryOutputAlone) {
 
         std::vector<std::string> args = {"--output", out};
         for (const std::string& a : c.args) args.push_back(substitute(a, data, root));
-        const bool namesCsv = std::find(args.begin(), args.end(), "--bootstrap-out") != args.end();
-        if (!namesCsv && c.status == 1 &&
-            std::find(args.begin(), args.end(), "--var1") != args.end() &&
-            std::find(args.begin(), args.end(), "--var2") != args.end()) {
-            args.insert(args.begin(), {"--bootstrap-out", csv});
+        const auto names = [&](const char* option) {
+            return std::find(args.begin(), args.end(), option) != args.end();
+        };
+        if (c.status == 1 && names("--var1") && names("--var2")) {
+            if (!names("--bootstrap-out")) args.insert(args.begin(), {"--bootstrap-out", csv});
+            // A plot that must not appear either (the entries are compared).
+            if (!names("--plot")) args.insert(args.begin(), {"--plot", dir.path("plot.svg")});
         }
         const ProcessResult r = runBatchExe(args, dir);
         EXPECT_EQ(r.status, c.status);

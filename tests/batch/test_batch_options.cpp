@@ -24,6 +24,7 @@ TEST(BatchOptions, DefaultsMatchTheDialogsStartingChoices) {
     EXPECT_EQ(o.sdFrom, 1);
     EXPECT_FALSE(o.seed);
     EXPECT_TRUE(o.bootstrapOut.empty());
+    EXPECT_TRUE(o.plotFile.empty());
     EXPECT_TRUE(o.outputFile.empty());
     EXPECT_TRUE(o.descriptives.empty());
     EXPECT_EQ(o.threads, 0);
@@ -44,6 +45,8 @@ TEST(BatchOptions, EveryOptionInLongShortAndEqualsForms) {
                                                 "18446744073709551615",
                                                 "--bootstrap-out",
                                                 "trials.csv",
+                                                "--plot",
+                                                "trials.svg",
                                                 "-o",
                                                 "out.txt",
                                                 "--descriptives",
@@ -61,6 +64,7 @@ TEST(BatchOptions, EveryOptionInLongShortAndEqualsForms) {
     EXPECT_EQ(o.sdFrom, 2);
     EXPECT_EQ(o.seed, 18446744073709551615ull);
     EXPECT_EQ(o.bootstrapOut, "trials.csv");
+    EXPECT_EQ(o.plotFile, "trials.svg");
     EXPECT_EQ(o.outputFile, "out.txt");
     ASSERT_EQ(o.descriptives.size(), 2u);
     EXPECT_EQ(o.descriptives[0].first, 4);
@@ -141,6 +145,12 @@ TEST(BatchOptions, UsageErrorsNameTheFaultExactly) {
          "--bootstrap-out needs the effect-size analysis (--var1 and --var2)"},
         {{"--var1", "1", "--var2", "2", "-o", "same", "--bootstrap-out", "same", "f"},
          "--output and --bootstrap-out name the same file"},
+        {{"--plot", "p.svg", "f"}, "--plot needs the effect-size analysis (--var1 and --var2)"},
+        {{"--var1", "1", "--var2", "2", "--plot=", "f"}, "--plot needs a file name"},
+        {{"--var1", "1", "--var2", "2", "-o", "p", "--plot", "p", "f"},
+         "--output and --plot name the same file"},
+        {{"--var1", "1", "--var2", "2", "--bootstrap-out", "p", "--plot", "p", "f"},
+         "--bootstrap-out and --plot name the same file"},
         // The first fault is the one reported.
         {{"--level", "1", "--trials", "0", "f"}, "--level must be 90, 95 or 99, not '1'"},
     };

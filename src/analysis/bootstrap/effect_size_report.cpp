@@ -15,10 +15,6 @@ namespace {
 constexpr int kCellWidth = 15;
 constexpr std::string_view kNewLine = "\r\n";
 
-std::string rounded(float value) {
-    return singleText(roundHalfEven(value, 3));
-}
-
 class ReportWriter {
 public:
     void line(std::string_view text = {}) {
@@ -37,19 +33,27 @@ private:
 };
 
 std::string intervalText(const PercentileInterval& ci) {
-    return "(" + rounded(ci.sngLower) + ", " + rounded(ci.sngUpper) + ")";
+    return "(" + reportValueText(ci.sngLower) + ", " + reportValueText(ci.sngUpper) + ")";
 }
 
 }  // namespace
+
+std::string reportValueText(float value) {
+    return singleText(roundHalfEven(value, 3));
+}
+
+std::string confidenceLevelText(float sngConfidenceLevel) {
+    // The product is stored as a single first: 0.9f * 100 is exactly 90 then.
+    const float percent = sngConfidenceLevel * 100.0f;
+    return singleText(percent);
+}
 
 std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
                                   const GroupStats& stats2, const EffectSizes& estimates,
                                   const BootstrapSummary& summary) {
     constexpr int kTableRule = 3 * kCellWidth;
     constexpr int kEstimatesRule = 50;
-    // The product is stored as a single first: 0.9f * 100 is exactly 90 then.
-    const float percent = options.sngConfidenceLevel * 100.0f;
-    const std::string level = singleText(percent);
+    const std::string level = confidenceLevelText(options.sngConfidenceLevel);
     const std::int32_t sdColumn =
         options.lngNonpooledSdVar == 2 ? options.lngVar2 : options.lngVar1;
 
@@ -60,11 +64,13 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     out.rule(kTableRule);
     out.row("Sample Size", integerText(stats1.lngN), integerText(stats2.lngN));
     out.line();
-    out.row("Mean", rounded(stats1.sngMean), rounded(stats2.sngMean));
-    out.row("Trimmed Mean", rounded(stats1.sngTrimmedMean), rounded(stats2.sngTrimmedMean));
+    out.row("Mean", reportValueText(stats1.sngMean), reportValueText(stats2.sngMean));
+    out.row("Trimmed Mean", reportValueText(stats1.sngTrimmedMean),
+            reportValueText(stats2.sngTrimmedMean));
     out.line();
-    out.row("Variance", rounded(stats1.sngVariance), rounded(stats2.sngVariance));
-    out.row("Wins. Var.", rounded(stats1.sngWinsVariance), rounded(stats2.sngWinsVariance));
+    out.row("Variance", reportValueText(stats1.sngVariance), reportValueText(stats2.sngVariance));
+    out.row("Wins. Var.", reportValueText(stats1.sngWinsVariance),
+            reportValueText(stats2.sngWinsVariance));
     out.rule(kTableRule);
     out.line("Var1 = Var " + integerText(options.lngVar1) + "; Var2 = Var " +
              integerText(options.lngVar2));
@@ -72,13 +78,13 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     out.line();
     out.line("EFFECT SIZE ESTIMATES AND " + level + "% CI");
     out.rule(kEstimatesRule);
-    out.line("Pooled variance = " + rounded(estimates.sngPooledVar));
-    out.line("Pooled Winsorized variance = " + rounded(estimates.sngPooledWinsVar));
+    out.line("Pooled variance = " + reportValueText(estimates.sngPooledVar));
+    out.line("Pooled Winsorized variance = " + reportValueText(estimates.sngPooledWinsVar));
     out.line();
-    out.line("Pooled Cohen's D = " + rounded(estimates.sngPooledD));
-    out.line("Pooled Robust Cohen's D = " + rounded(estimates.sngPooledRobustD));
-    out.line("Nonpooled Cohen's D = " + rounded(estimates.sngNonpooledD));
-    out.line("Nonpooled Robust Cohen's D = " + rounded(estimates.sngNonpooledRobustD));
+    out.line("Pooled Cohen's D = " + reportValueText(estimates.sngPooledD));
+    out.line("Pooled Robust Cohen's D = " + reportValueText(estimates.sngPooledRobustD));
+    out.line("Nonpooled Cohen's D = " + reportValueText(estimates.sngNonpooledD));
+    out.line("Nonpooled Robust Cohen's D = " + reportValueText(estimates.sngNonpooledRobustD));
     out.line();
     out.line(level + "% CI for population pooled D = " + intervalText(summary.ciPooledD));
     out.line(level +

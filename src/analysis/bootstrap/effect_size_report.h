@@ -15,4 +15,12 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
                                   const GroupStats& stats2, const EffectSizes& estimates,
                                   const BootstrapSummary& summary);
 
+// The text the report prints for a real value: rounded to 3 decimals (halves
+// to even) and written as a single. Whatever else shows a reported value
+// (the bootstrap plot's labels) uses this, so both always agree.
+std::string reportValueText(float value);
+
+// The level as the report prints it: "90", "95" or "99".
+std::string confidenceLevelText(float sngConfidenceLevel);
+
 }  // namespace velmora
