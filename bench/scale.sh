@@ -23,16 +23,16 @@ timed() {
   tail -n 1 "$data/time.txt"
 }
 
-printf '%-40s %s\n' "run" "whole process"
+printf '%-48s %s\n' "run" "whole process"
 for spec in "10000 2000" "1000000 2000" "10000000 600"; do
   set -- $spec
   for threads in 1 0; do
-    printf '%-40s ' "velmora-batch $1 pairs, T=$2, threads=$threads"
+    printf '%-48s ' "velmora-batch $1 pairs, T=$2, threads=$threads"
     timed "$batch" --var1 1 --var2 2 --trials "$2" --seed 1 --threads "$threads" "$data/pairs_$1.txt"
   done
 done
 if /usr/bin/python3 -c 'import numpy' 2>/dev/null; then
-  printf '%-40s ' "numpy 10000 pairs, T=2000"
+  printf '%-48s ' "numpy 10000 pairs, T=2000"
   # Unset together: they select a slower OpenBLAS kernel on some machines.
   timed env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE /usr/bin/python3 bench/numpy_bootstrap.py \
     --trials 2000 "$data/pairs_10000.txt"
