@@ -17,17 +17,23 @@ GroupStats ComputeAccurateGroupStats(std::span<const float> values) {
         const float nan = std::numeric_limits<float>::quiet_NaN();
         return GroupStats{n, nan, nan, nan, nan, nan};
     }
-    std::vector<float> sorted(values.begin(), values.end());
-    std::sort(sorted.begin(), sorted.end());
-    const auto g = static_cast<std::size_t>(TrimCount(n));
-    const std::size_t hi = sorted.size() - g - 1;
+    // Exact sums need no order, only the kept positions' values: two
+    // selections put the g smallest values before position g and the g
+    // largest after position n - g - 1, in linear time.
+    std::vector<float> v(values.begin(), values.end());
+    const auto g = static_cast<std::ptrdiff_t>(TrimCount(n));
+    const auto lowest = v.begin() + g;
+    const auto highest = v.end() - g - 1;
+    std::nth_element(v.begin(), lowest, v.end());
+    const float lowKept = *lowest;  // the second selection may move it
+    std::nth_element(lowest, highest, v.end());
     ExactSums all;
     ExactSums kept;
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        all.add(sorted[i]);
-        if (i >= g && i <= hi) kept.add(sorted[i]);
+    for (auto x = v.begin(); x != v.end(); ++x) {
+        all.add(*x);
+        if (x >= lowest && x <= highest) kept.add(*x);
     }
-    return AccurateGroupStatsFromSums(n, all, kept, sorted[g], sorted[hi]);
+    return AccurateGroupStatsFromSums(n, all, kept, lowKept, *highest);
 }
 
 GroupStats AccurateGroupStatsFromSums(std::int32_t n, const ExactSums& all, const ExactSums& kept,
