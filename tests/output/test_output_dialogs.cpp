@@ -257,6 +257,7 @@ void OutputDialogsTest::OpenGivesEveryLineFollowedByCrLf_data() {
     // The line rule itself is pinned by the core tests; here the pane receives it.
     QTest::newRow("no line end at the end") << QByteArray("A\r\nB") << QByteArray("A\r\nB\r\n");
     QTest::newRow("empty file") << QByteArray() << QByteArray();
+    QTest::newRow("lf line ends") << QByteArray("A\nB\n") << QByteArray("A\r\nB\r\n");
 }
 
 void OutputDialogsTest::OpenGivesEveryLineFollowedByCrLf() {
