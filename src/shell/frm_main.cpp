@@ -69,6 +69,7 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velmora: Correlated Groups"));
     buildControls();
+    applyFormFrames(this);
     buildMenus();
     setTabOrderChain();
     m_pane = OutputPane(m_txtOutput);

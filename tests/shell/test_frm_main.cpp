@@ -262,7 +262,7 @@ void MainWindowTest::windowStartsEmpty() {
 void MainWindowTest::framesUseBoldCaptionsAndPaneAFixedPitchFace() {
     Fixture f;
     for (QGroupBox* frame : {f.window.fraSelectData(), f.window.fraOutput()}) {
-        QCOMPARE(frame->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(frame->font().family(), QStringLiteral("Liberation Sans Narrow"));
         QCOMPARE(frame->font().pointSizeF(), 8.25);
         QVERIFY(frame->font().bold());
     }

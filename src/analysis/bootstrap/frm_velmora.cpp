@@ -96,6 +96,7 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
     setFixedSize(twipsToPixels(kFormWidth, logicalDpiX()),
                  twipsToPixels(kFormHeight, logicalDpiY()));
     buildControls();
+    applyFormFrames(this);
     Form_Load();
 }
 

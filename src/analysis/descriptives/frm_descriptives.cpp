@@ -64,6 +64,7 @@ frmDescriptives::frmDescriptives(const DataSet& data, MessageBoxService& message
     m_cmdCancel = make<QPushButton>(this, "cmdCancel", "Cancel", kCancel);
     for (QPushButton* b : {m_cmdOK, m_cmdCancel}) b->setAutoDefault(false);
     applyFrameCaptionFont(m_fraSelectItems);
+    applyFormFrames(this);
 
     QWidget::setTabOrder(m_lstItems, m_optRanges);
     QWidget::setTabOrder(m_optRanges, m_optIndividual);

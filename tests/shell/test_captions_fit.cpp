@@ -1,0 +1,184 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+#include "analysis/bootstrap/frm_velmora.h"
+#include "analysis/descriptives/frm_descriptives.h"
+#include "data/data_set.h"
+#include "data/frm_navigate.h"
+#include "output/frm_open_output.h"
+#include "output/frm_save_output.h"
+#include "output/output_file_system.h"
+#include "shell/frm_main.h"
+#include "shell/frm_splash.h"
+#include "shell/output_pane.h"
+#include "support/fake_clipboard.h"
+#include "support/fake_clock.h"
+#include "support/fake_message_box.h"
+
+// Every caption, label and button text of every window fits its control at the
+// screen's logical resolution. The build runs this at 96 and at 144 dpi.
+
+namespace {
+
+using namespace velmora;
+
+QString where(QWidget* window, QWidget* control) {
+    return window->objectName() + QLatin1Char('/') + control->objectName();
+}
+
+QString misfit(QWidget* window, QWidget* control, int need, int room) {
+    return QStringLiteral("%1: text needs %2 px, has %3")
+        .arg(where(window, control))
+        .arg(need)
+        .arg(room);
+}
+
+// The texts of `window` that do not fit their controls.
+QStringList misfits(QWidget* window) {
+    QStringList found;
+    const auto check = [&](QWidget* control, int need, int room) {
+        if (need > room) found << misfit(window, control, need, room);
+    };
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (!control->isVisibleTo(window)) continue;
+        const QFontMetrics metrics = control->fontMetrics();
+        QStyle* style = control->style();
+        if (auto* option = qobject_cast<QAbstractButton*>(control);
+            option != nullptr && (qobject_cast<QRadioButton*>(control) != nullptr ||
+                                  qobject_cast<QCheckBox*>(control) != nullptr)) {
+            const bool radio = qobject_cast<QRadioButton*>(control) != nullptr;
+            // With the control's own option, so that the style scales the
+            // indicator for the resolution of the control's font.
+            QStyleOptionButton styleOption;
+            styleOption.initFrom(option);
+            const int indicator = style->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorWidth
+                                                           : QStyle::PM_IndicatorWidth,
+                                                     &styleOption, control) +
+                                  style->pixelMetric(radio ? QStyle::PM_RadioButtonLabelSpacing
+                                                           : QStyle::PM_CheckBoxLabelSpacing,
+                                                     &styleOption, control);
+            check(control, indicator + metrics.horizontalAdvance(option->text()), control->width());
+        } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+            QStyleOptionButton styleOption;
+            styleOption.initFrom(button);
+            styleOption.text = button->text();
+            const QRect room =
+                style->subElementRect(QStyle::SE_PushButtonContents, &styleOption, button);
+            check(control, metrics.horizontalAdvance(button->text()), room.width());
+        } else if (auto* label = qobject_cast<QLabel*>(control);
+                   label && !label->text().isEmpty()) {
+            const QRect room = label->contentsRect();
+            check(control, metrics.horizontalAdvance(label->text()), room.width());
+        } else if (auto* frame = qobject_cast<QGroupBox*>(control);
+                   frame && !frame->title().isEmpty()) {
+            QStyleOptionGroupBox styleOption;
+            styleOption.initFrom(frame);
+            styleOption.text = frame->title();
+            styleOption.textAlignment = frame->alignment();
+            styleOption.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const QRect title = style->subControlRect(QStyle::CC_GroupBox, &styleOption,
+                                                      QStyle::SC_GroupBoxLabel, frame);
+            check(control, title.left() + metrics.horizontalAdvance(frame->title()),
+                  frame->width());
+            // Nothing inside may reach into the caption or the border under it.
+            const int inside = style
+                                   ->subControlRect(QStyle::CC_GroupBox, &styleOption,
+                                                    QStyle::SC_GroupBoxContents, frame)
+                                   .top();
+            for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (child->isVisibleTo(frame) && child->y() < inside) {
+                    found << QStringLiteral("%1: top at %2 px, the inside of %3 at %4")
+                                 .arg(where(window, child))
+                                 .arg(child->y())
+                                 .arg(frame->objectName())
+                                 .arg(inside);
+                }
+            }
+        }
+    }
+    return found;
+}
+
+// The windows, each with what it needs alive as long as it is.
+struct Windows {
+    DataSet data;
+    testing::FakeMessageBox messageBox;
+    testing::FakeClipboard clipboard;
+    testing::FakeMonotonicClock clock;
+    testing::FakeWallClock wallClock;
+    QPlainTextEdit paneEdit;
+    OutputPane pane{&paneEdit};
+    OutputFileSystem files;
+
+    std::unique_ptr<QWidget> make(const QString& name) {
+        const auto append = [](const std::string&) {};
+        if (name == QLatin1String("frmMain"))
+            return std::make_unique<frmMain>(data, messageBox, clipboard, clock);
+        if (name == QLatin1String("frmSplash")) return std::make_unique<frmSplash>();
+        if (name == QLatin1String("frmNavigate")) return std::make_unique<frmNavigate>(data);
+        if (name == QLatin1String("frmVelmora"))
+            return std::make_unique<frmVelmora>(data, messageBox, append, wallClock, clock);
+        if (name == QLatin1String("frmDescriptives"))
+            return std::make_unique<frmDescriptives>(data, messageBox, append);
+        if (name == QLatin1String("frmSaveOutput"))
+            return std::make_unique<frmSaveOutput>(pane, messageBox, files);
+        if (name == QLatin1String("frmOpenOutput"))
+            return std::make_unique<frmOpenOutput>(pane, messageBox);
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+class CaptionsFitTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyTextFitsItsControl_data();
+    void everyTextFitsItsControl();
+};
+
+void CaptionsFitTest::everyTextFitsItsControl_data() {
+    QTest::addColumn<QString>("window");
+    for (const char* name : {"frmMain", "frmSplash", "frmNavigate", "frmVelmora", "frmDescriptives",
+                             "frmSaveOutput", "frmOpenOutput"}) {
+        QTest::newRow(name) << QString::fromLatin1(name);
+    }
+}
+
+void CaptionsFitTest::everyTextFitsItsControl() {
+    QFETCH(QString, window);
+    Windows windows;
+    const std::unique_ptr<QWidget> shown = windows.make(window);
+    QVERIFY(shown != nullptr);
+    // The build names the resolution it runs this at; a run at another one
+    // would check nothing it was meant to.
+    const QByteArray dpi = qgetenv("VELMORA_TEST_DPI");
+    if (!dpi.isEmpty()) {
+        QCOMPARE(shown->logicalDpiX(), dpi.toInt());
+        QCOMPARE(shown->logicalDpiY(), dpi.toInt());
+    }
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+    const QStringList found = misfits(shown.get());
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+}
+
+// Not QTEST_MAIN: it would make the style measure at 96 dpi whatever the screen.
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    CaptionsFitTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_captions_fit.moc"
