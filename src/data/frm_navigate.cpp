@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "runtime/number_text.h"
+#include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 
@@ -68,7 +69,8 @@ frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent)
     m_lblCell->setAlignment(Qt::AlignCenter);
     m_cmdRight = button(m_fraNavigate, "cmdRight", "Right", kRight);
     m_cmdDown = button(m_fraNavigate, "cmdDown", "Down", kDown);
-    applyFormFrames(this);
+    applyFormStyle(this);
+    applyFormKeyboard(this);
 
     connect(m_cmdUp, &QPushButton::clicked, this, &frmNavigate::cmdUp_Click);
     connect(m_cmdDown, &QPushButton::clicked, this, &frmNavigate::cmdDown_Click);

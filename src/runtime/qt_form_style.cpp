@@ -2,6 +2,7 @@
 
 #include <qdrawutil.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,17 +12,17 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOptionGroupBox>
+#include <QStyleOptionMenuItem>
 
 namespace velmora {
 
 namespace {
 
-// The application's style, but titled frames drawn as the forms runtime drew
-// them: an etched border whose top line runs through the middle of the
-// caption, broken where the caption stands.
-class FormFrameStyle : public QProxyStyle {
+// The application's style with the forms' frames, focus frames on lists and
+// panes, and the menu bar's keyboard habits (see applyFormStyle).
+class FormStyle : public QProxyStyle {
 public:
-    FormFrameStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+    FormStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
 
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
                          const QWidget* widget) const override {
@@ -61,6 +62,41 @@ public:
                      QPalette::WindowText);
     }
 
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        const State focused = State_HasFocus | State_KeyboardFocusChange;
+        if (element == PE_Frame && (option->state & focused) == focused &&
+            qobject_cast<const QAbstractScrollArea*>(widget) != nullptr) {
+            painter->save();
+            painter->setPen(option->palette.color(QPalette::Highlight));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+        }
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        // The bar has the focus only while the keyboard is in it.
+        if (element == CE_MenuBarItem && (option->state & State_Selected) && widget != nullptr &&
+            widget->hasFocus()) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem shown = *item;
+                shown.state |= State_Sunken;  // drawn as the open menu's item is
+                QProxyStyle::drawControl(element, &shown, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
 private:
     static constexpr int kBorder = 2;  // the etched line and its highlight
 
@@ -79,11 +115,11 @@ private:
     }
 };
 
-QStyle* formFrameStyle() {
+QStyle* formStyle() {
     // One for the run, deleted with the application.
-    static QPointer<FormFrameStyle> style;
+    static QPointer<FormStyle> style;
     if (style.isNull()) {
-        style = new FormFrameStyle;
+        style = new FormStyle;
         style->setParent(QCoreApplication::instance());
     }
     return style;
@@ -124,10 +160,10 @@ void applyFrameCaptionFont(QGroupBox* frame) {
     }
 }
 
-void applyFormFrames(QWidget* window) {
-    for (QGroupBox* frame : window->findChildren<QGroupBox*>()) {
-        if (!frame->title().isEmpty()) frame->setStyle(formFrameStyle());
-    }
+void applyFormStyle(QWidget* window) {
+    // A widget's style does not pass to its children: each gets it.
+    window->setStyle(formStyle());
+    for (QWidget* control : window->findChildren<QWidget*>()) control->setStyle(formStyle());
 }
 
 void makeDisplayLabel(QLabel* label) {

@@ -28,6 +28,7 @@
 #include "runtime/clock.h"
 #include "runtime/file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "runtime/twips.h"
@@ -69,8 +70,9 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velmora: Correlated Groups"));
     buildControls();
-    applyFormFrames(this);
     buildMenus();
+    applyFormStyle(this);
+    applyFormKeyboard(this);
     setTabOrderChain();
     m_pane = OutputPane(m_txtOutput);
 

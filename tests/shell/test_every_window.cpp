@@ -3,9 +3,12 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
@@ -27,8 +30,9 @@
 #include "support/fake_clock.h"
 #include "support/fake_message_box.h"
 
-// Every caption, label and button text of every window fits its control at the
-// screen's logical resolution. The build runs this at 96 and at 144 dpi.
+// What holds for every window: each caption, label and button text fits its
+// control at the screen's logical resolution (the build runs this at 96 and at
+// 144 dpi), and the keyboard habits of the desktop.
 
 namespace {
 
@@ -142,14 +146,17 @@ struct Windows {
 
 }  // namespace
 
-class CaptionsFitTest : public QObject {
+class EveryWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void everyTextFitsItsControl_data();
     void everyTextFitsItsControl();
+    void enterPressesTheFocusedButtonWhoseFrameShowsAtOnce_data();
+    void enterPressesTheFocusedButtonWhoseFrameShowsAtOnce();
+    void altAndF10OpenTheMenuBar();
 };
 
-void CaptionsFitTest::everyTextFitsItsControl_data() {
+void EveryWindowTest::everyTextFitsItsControl_data() {
     QTest::addColumn<QString>("window");
     for (const char* name : {"frmMain", "frmSplash", "frmNavigate", "frmVelmora", "frmDescriptives",
                              "frmSaveOutput", "frmOpenOutput"}) {
@@ -157,7 +164,7 @@ void CaptionsFitTest::everyTextFitsItsControl_data() {
     }
 }
 
-void CaptionsFitTest::everyTextFitsItsControl() {
+void EveryWindowTest::everyTextFitsItsControl() {
     QFETCH(QString, window);
     Windows windows;
     const std::unique_ptr<QWidget> shown = windows.make(window);
@@ -175,10 +182,90 @@ void CaptionsFitTest::everyTextFitsItsControl() {
     QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
 }
 
+void EveryWindowTest::enterPressesTheFocusedButtonWhoseFrameShowsAtOnce_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    // Buttons whose press leaves their window open.
+    QTest::newRow("frmMain Return") << "frmMain"
+                                    << "cmdImportData" << int(Qt::Key_Return);
+    QTest::newRow("frmMain keypad Enter") << "frmMain"
+                                          << "cmdImportData" << int(Qt::Key_Enter);
+    QTest::newRow("frmNavigate") << "frmNavigate"
+                                 << "cmdDown" << int(Qt::Key_Return);
+    QTest::newRow("frmVelmora") << "frmVelmora"
+                                << "cmdOK" << int(Qt::Key_Return);
+    QTest::newRow("frmDescriptives") << "frmDescriptives"
+                                     << "cmdOK" << int(Qt::Key_Return);
+    QTest::newRow("frmSaveOutput") << "frmSaveOutput"
+                                   << "cmdCancel" << int(Qt::Key_Return);
+    QTest::newRow("frmOpenOutput") << "frmOpenOutput"
+                                   << "cmdOpen" << int(Qt::Key_Return);
+}
+
+void EveryWindowTest::enterPressesTheFocusedButtonWhoseFrameShowsAtOnce() {
+    QFETCH(QString, window);
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    Windows windows;
+    const std::unique_ptr<QWidget> shown = windows.make(window);
+    shown->show();
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown.get()));
+
+    // The control that has the focus looks different from how it looks
+    // without: its focus frame shows, though no key was pressed yet.
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused != nullptr && focused->window() == shown.get());
+    const QImage withFocus = focused->grab().toImage();
+    focused->clearFocus();
+    QVERIFY2(focused->grab().toImage() != withFocus, qPrintable(focused->objectName()));
+
+    auto* target = shown->findChild<QPushButton*>(button);
+    QVERIFY(target != nullptr);
+    target->setFocus();
+    QSignalSpy clicks(target, &QPushButton::clicked);
+    QTest::keyClick(target, Qt::Key(key),
+                    key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    QCOMPARE(clicks.count(), 1);
+    // Only the focused button: Enter elsewhere presses nothing.
+    shown->setFocus();
+    QTest::keyClick(shown.get(), Qt::Key(key));
+    QCOMPARE(clicks.count(), 1);
+}
+
+void EveryWindowTest::altAndF10OpenTheMenuBar() {
+    Windows windows;
+    const std::unique_ptr<QWidget> shown = windows.make(QStringLiteral("frmMain"));
+    auto* window = static_cast<frmMain*>(shown.get());
+    window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QMenuBar* bar = window->menuBar();
+    QAction* file = bar->actions().first();
+    QVERIFY(bar->activeAction() == nullptr);
+    const QImage plain = bar->grab(bar->actionGeometry(file)).toImage();
+
+    // Alt alone: the first menu is highlighted, ready for the arrow keys.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt);
+    QCOMPARE(bar->activeAction(), file);
+    QVERIFY(!file->menu()->isVisible());
+    QVERIFY(bar->grab(bar->actionGeometry(file)).toImage() != plain);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QVERIFY(bar->activeAction() == nullptr);
+
+    // F10: the first menu opens.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    QTRY_VERIFY(file->menu()->isVisible());
+    QCOMPARE(bar->activeAction(), file);
+    QTest::keyClick(file->menu(), Qt::Key_Escape);
+    QTRY_VERIFY(!file->menu()->isVisible());
+}
+
 // Not QTEST_MAIN: it would make the style measure at 96 dpi whatever the screen.
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    CaptionsFitTest test;
+    EveryWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }
-#include "test_captions_fit.moc"
+#include "test_every_window.moc"
