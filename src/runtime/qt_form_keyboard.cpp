@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -51,7 +52,12 @@ void applyFormKeyboard(QWidget* window) {
         auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), window);
         QObject::connect(f10, &QShortcut::activated, bar, [bar] {
             const QList<QAction*> menus = bar->actions();
-            if (!menus.isEmpty()) bar->setActiveAction(menus.first());
+            if (menus.isEmpty()) return;
+            bar->setActiveAction(menus.first());
+            // On its first item, as when the keyboard opens a menu, so that
+            // Enter chooses it.
+            if (QMenu* menu = menus.first()->menu(); menu != nullptr && !menu->actions().isEmpty())
+                menu->setActiveAction(menu->actions().first());
         });
     }
 }

@@ -68,11 +68,14 @@ public:
         const State focused = State_HasFocus | State_KeyboardFocusChange;
         if (element == PE_Frame && (option->state & focused) == focused &&
             qobject_cast<const QAbstractScrollArea*>(widget) != nullptr) {
-            painter->save();
-            painter->setPen(option->palette.color(QPalette::Highlight));
-            painter->setBrush(Qt::NoBrush);
-            painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
-            painter->restore();
+            // Filled edges rather than a drawn outline: at a fractional scale a
+            // line on the edge falls half outside and vanishes.
+            const QRect r = option->rect;
+            const QColor colour = option->palette.color(QPalette::Highlight);
+            painter->fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
+            painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+            painter->fillRect(QRect(r.left(), r.top(), 1, r.height()), colour);
+            painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
         }
     }
 

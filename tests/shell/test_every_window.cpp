@@ -254,10 +254,11 @@ void EveryWindowTest::altAndF10OpenTheMenuBar() {
     QTest::keyClick(bar, Qt::Key_Escape);
     QVERIFY(bar->activeAction() == nullptr);
 
-    // F10: the first menu opens.
+    // F10: the first menu opens on its first item.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
     QTRY_VERIFY(file->menu()->isVisible());
     QCOMPARE(bar->activeAction(), file);
+    QCOMPARE(file->menu()->activeAction(), file->menu()->actions().first());
     QTest::keyClick(file->menu(), Qt::Key_Escape);
     QTRY_VERIFY(!file->menu()->isVisible());
 }
