@@ -67,6 +67,18 @@ TEST(LineReader, FindLineGivesEndAndStartOfNext) {
     }
 }
 
+TEST(LineReader, CountsLineEndsAtEveryPositionOfALongText) {
+    // Counted sixteen bytes at a time: here every kind of line end falls on
+    // every position within sixteen bytes, a CR LF also across two of them.
+    std::string text;
+    for (int pad = 1; pad <= 64; ++pad) {
+        text += std::string(pad, 'x') + "\r\n" + std::string(pad, 'y') + "\r" +
+                std::string(pad, 'z') + "\n";
+    }
+    text += "tail";
+    EXPECT_EQ(countLines(text), 64u * 3 + 1);
+}
+
 TEST(LineReader, CountsManyLinesLikeTheReader) {
     std::string text;
     for (int i = 0; i < 1000; ++i)
