@@ -1,8 +1,7 @@
-#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -59,24 +58,27 @@ QStringList misfits(QWidget* window) {
         if (!control->isVisibleTo(window)) continue;
         const QFontMetrics metrics = control->fontMetrics();
         QStyle* style = control->style();
-        if (auto* option = qobject_cast<QAbstractButton*>(control);
-            option != nullptr && (qobject_cast<QRadioButton*>(control) != nullptr ||
-                                  qobject_cast<QCheckBox*>(control) != nullptr)) {
-            const bool radio = qobject_cast<QRadioButton*>(control) != nullptr;
-            // With the control's own option, so that the style scales the
-            // indicator for the resolution of the control's font.
-            QStyleOptionButton styleOption;
-            styleOption.initFrom(option);
-            const int indicator = style->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorWidth
-                                                           : QStyle::PM_IndicatorWidth,
-                                                     &styleOption, control) +
-                                  style->pixelMetric(radio ? QStyle::PM_RadioButtonLabelSpacing
-                                                           : QStyle::PM_CheckBoxLabelSpacing,
-                                                     &styleOption, control);
+        // With the control's own option, so that the style scales the
+        // indicators for the resolution of the control's font.
+        QStyleOptionButton styleOption;
+        styleOption.initFrom(control);
+        if (auto* option = qobject_cast<QRadioButton*>(control)) {
+            const int indicator =
+                style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, &styleOption, control) +
+                style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &styleOption, control);
             check(control, indicator + metrics.horizontalAdvance(option->text()), control->width());
+        } else if (auto* list = qobject_cast<QListWidget*>(control)) {
+            // The tick boxes are the list items' own: those with a tick state.
+            const int indicator =
+                style->pixelMetric(QStyle::PM_IndicatorWidth, &styleOption, control) +
+                style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &styleOption, control);
+            for (int row = 0; row < list->count(); ++row) {
+                const QListWidgetItem* item = list->item(row);
+                if (!item->data(Qt::CheckStateRole).isValid()) continue;
+                check(control, indicator + metrics.horizontalAdvance(item->text()),
+                      list->viewport()->width());
+            }
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {
-            QStyleOptionButton styleOption;
-            styleOption.initFrom(button);
             styleOption.text = button->text();
             const QRect room =
                 style->subElementRect(QStyle::SE_PushButtonContents, &styleOption, button);
@@ -87,18 +89,18 @@ QStringList misfits(QWidget* window) {
             check(control, metrics.horizontalAdvance(label->text()), room.width());
         } else if (auto* frame = qobject_cast<QGroupBox*>(control);
                    frame && !frame->title().isEmpty()) {
-            QStyleOptionGroupBox styleOption;
-            styleOption.initFrom(frame);
-            styleOption.text = frame->title();
-            styleOption.textAlignment = frame->alignment();
-            styleOption.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-            const QRect title = style->subControlRect(QStyle::CC_GroupBox, &styleOption,
+            QStyleOptionGroupBox frameOption;
+            frameOption.initFrom(frame);
+            frameOption.text = frame->title();
+            frameOption.textAlignment = frame->alignment();
+            frameOption.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const QRect title = style->subControlRect(QStyle::CC_GroupBox, &frameOption,
                                                       QStyle::SC_GroupBoxLabel, frame);
             check(control, title.left() + metrics.horizontalAdvance(frame->title()),
                   frame->width());
             // Nothing inside may reach into the caption or the border under it.
             const int inside = style
-                                   ->subControlRect(QStyle::CC_GroupBox, &styleOption,
+                                   ->subControlRect(QStyle::CC_GroupBox, &frameOption,
                                                     QStyle::SC_GroupBoxContents, frame)
                                    .top();
             for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -115,8 +117,12 @@ QStringList misfits(QWidget* window) {
     return found;
 }
 
-// The windows, each with what it needs alive as long as it is.
+// The windows, each with what it needs alive as long as it is. The data set
+// has the most variables there can be, so that the lists show their widest
+// items and the navigator its longest count.
 struct Windows {
+    Windows() { data.g_lngNumVariables = MAX_VARIABLES; }
+
     DataSet data;
     testing::FakeMessageBox messageBox;
     testing::FakeClipboard clipboard;
