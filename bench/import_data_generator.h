@@ -1,7 +1,7 @@
 #pragma once
 
 // Deterministic data files for the import benchmarks: every field a random
-// value with 6 significant digits, lines ending in CR LF. Generated on demand
+// value with 6 significant digits, lines ending in CR LF (or LF). Generated on demand
 // so that no large data file ever needs to be kept in the repository.
 
 #include <cmath>
@@ -17,6 +17,7 @@ struct ImportDataShape {
     int columns = 0;
     char delimiter = ' ';
     std::uint64_t seed = 20240601;
+    const char* lineEnd = "\r\n";
 };
 
 // Appends one line of the shape to `out`.
@@ -32,7 +33,7 @@ inline void appendImportLine(std::mt19937_64& rng, const ImportDataShape& shape,
         const int n = std::snprintf(buffer, sizeof buffer, "%.6g", value);
         out.append(buffer, static_cast<std::size_t>(n));
     }
-    out += "\r\n";
+    out += shape.lineEnd;
 }
 
 inline std::string generateImportText(const ImportDataShape& shape) {
@@ -50,6 +51,10 @@ inline ImportDataShape spaceTwoColumnsMillionLines() {
 }
 inline ImportDataShape commaFiftyColumnsHundredThousandLines() {
     return {100'000, 50, ',', 20240602};
+}
+// The first file with the line ends most Linux tools write.
+inline ImportDataShape spaceTwoColumnsMillionLfLines() {
+    return {1'000'000, 2, ' ', 20240601, "\n"};
 }
 
 }  // namespace velmora::bench
