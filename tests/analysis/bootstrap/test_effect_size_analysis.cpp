@@ -68,6 +68,13 @@ TEST(EffectSizeAnalysis, ObservationCountsAreCheckedInOrder) {
 TEST(EffectSizeAnalysis, BothConstantStopsWithTheZeroVarianceMessage) {
     const DataSet data = testing::makeDataSet({{4, 4, 4}, {9, 9, 9}});
     expectStop(data, choose(1, 2), "Group 1 and Group 2 both have a zero variance.");
+    // Equal values whose single-precision sums are not exact: only the
+    // accurate variances are 0 (single precision leaves a trace and goes on).
+    const DataSet tenths = testing::makeDataSet({{0.1f, 0.1f, 0.1f}, {0.3f, 0.3f, 0.3f}});
+    expectStop(tenths, choose(1, 2), "Group 1 and Group 2 both have a zero variance.");
+    ScriptedRandom random(std::vector<float>(1800, 0.5f));
+    EXPECT_EQ(RunEffectSizeAnalysis(tenths, choose(1, 2), random, {}, Arithmetic::Single).status,
+              AnalysisStatus::Completed);
 }
 
 TEST(EffectSizeAnalysis, OverflowIsAFaultWithoutReport) {
