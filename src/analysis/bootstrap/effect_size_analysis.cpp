@@ -17,7 +17,8 @@ AnalysisRun stopped(std::string message) {
 }  // namespace
 
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
-                                  RandomStream& random, const BootstrapHooks& hooks) {
+                                  RandomStream& random, const BootstrapHooks& hooks,
+                                  Arithmetic arithmetic) {
     if (options.lngVar1 == UNCHOSEN_VARIABLE) return stopped("Variable 1 must be selected.");
     if (options.lngVar2 == UNCHOSEN_VARIABLE) return stopped("Variable 2 must be selected.");
     if (options.lngVar1 == options.lngVar2)
@@ -32,7 +33,7 @@ AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& op
         return stopped(
             "There is an insufficient number of joint observations for Variables 1 and 2.");
 
-    const BootstrapResult result = RunBootstrap(sample, options, random, hooks);
+    const BootstrapResult result = RunBootstrap(sample, options, random, hooks, arithmetic);
     AnalysisRun run;
     switch (result.outcome) {
         case BootstrapOutcome::ZeroVariance:
@@ -56,7 +57,12 @@ AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& op
     run.stats2 = result.stats2;
     run.observed = result.observed;
     run.summary = result.summary;
-    run.report = BuildEffectSizeReport(options, run.stats1, run.stats2, run.observed, run.summary);
+    run.accurate = result.accurate;
+    std::vector<std::int32_t> lostPrecision;
+    if (result.singleFailed1) lostPrecision.push_back(options.lngVar1);
+    if (result.singleFailed2) lostPrecision.push_back(options.lngVar2);
+    run.report = BuildEffectSizeReport(options, run.stats1, run.stats2, run.observed, run.summary,
+                                       lostPrecision);
     return run;
 }
 
