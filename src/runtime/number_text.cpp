@@ -1,8 +1,9 @@
 #include "runtime/number_text.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace velmora {
 
@@ -13,17 +14,20 @@ namespace {
 // rounding, so 9.9999999e-05 (which rounds to 1E-04) prints as "0.0001" and
 // a value that rounds up to 10^largeFrom prints in exponent form.
 std::string generalText(double magnitude, int digits, int largeFrom) {
-    // glibc's %e is correctly rounded from the exact binary value, so the
-    // digits and the decimal exponent come out of one rounding step.
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*e", digits - 1, magnitude);
-
-    std::string mantissa;  // the significant digits, point removed
-    const char* p = buffer;
-    for (; *p != 'e'; ++p) {
-        if (*p != '.') mantissa.push_back(*p);
-    }
-    const int exponent = std::atoi(p + 1);
+    // The scientific form of to_chars is correctly rounded from the exact
+    // binary value, so the digits and the decimal exponent come out of one
+    // rounding step: "1.234568e+07".
+    char buffer[32];
+    const char* const end =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
+                      digits - 1)
+            .ptr;
+    const std::string_view written(buffer, static_cast<std::size_t>(end - buffer));
+    const std::size_t e = written.find('e');
+    std::string mantissa(written.substr(0, e));  // the significant digits, point removed
+    std::erase(mantissa, '.');
+    int exponent = 0;
+    std::from_chars(buffer + e + (written[e + 1] == '+' ? 2 : 1), end, exponent);
 
     while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
 
