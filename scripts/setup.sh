@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libgl-dev
+  libcli11-dev  # velmora-batch reads its options with CLI11 (header-only)
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-liberation fonts-dejavu-core
   xvfb xauth
