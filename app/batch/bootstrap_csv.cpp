@@ -2,12 +2,13 @@
 
 #include <cstdio>
 
-#include "data/data_set.h"
+#include "analysis/bootstrap/effect_sizes.h"
+#include "runtime/report_text.h"
 
 namespace velmora::batch {
 
 std::string csvCell(float value) {
-    if (isMissing(value)) return {};
+    if (!isComputable(value)) return {};
     // 9 significant digits always identify a single uniquely. The program
     // never leaves the "C" locale, so the decimal point is always ".".
     char text[32];
@@ -16,7 +17,8 @@ std::string csvCell(float value) {
 }
 
 std::string buildBootstrapCsv(const std::vector<EffectSizes>& trials) {
-    std::string out = "trial,pooled_d,pooled_robust_d,nonpooled_d,nonpooled_robust_d\r\n";
+    std::string out = "trial,pooled_d,pooled_robust_d,nonpooled_d,nonpooled_robust_d";
+    out += CRLF;
     out.reserve(out.size() + trials.size() * 64);
     for (std::size_t t = 0; t < trials.size(); ++t) {
         const EffectSizes& e = trials[t];
@@ -25,7 +27,7 @@ std::string buildBootstrapCsv(const std::vector<EffectSizes>& trials) {
             out += ',';
             out += csvCell(v);
         }
-        out += "\r\n";
+        out += CRLF;
     }
     return out;
 }

@@ -8,6 +8,8 @@
 
 #include "runtime/line_reader.h"
 #include "runtime/number_scan.h"
+#include "runtime/number_text.h"
+#include "runtime/report_text.h"
 #include "runtime/text_file.h"
 #include "runtime/text_to_single.h"
 
@@ -231,12 +233,12 @@ ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSe
 }
 
 std::string buildImportSummary(const std::string& fileName, const DataSet& data) {
-    std::string block;
-    block += "Opened the text file: " + fileName + "\r\n";
-    block += "Number of Cases: " + std::to_string(data.g_lngNumCases) + "\r\n";
-    block += "Number of Variables: " + std::to_string(data.g_lngNumVariables) + "\r\n";
-    block += "\r\n\r\n";
-    return block;
+    ReportText out;
+    out.line("Opened the text file: " + fileName);
+    out.line("Number of Cases: " + integerText(data.g_lngNumCases));
+    out.line("Number of Variables: " + integerText(data.g_lngNumVariables));
+    out.emptyLines(2);
+    return out.take();
 }
 
 std::string invalidEntryMessage(std::int32_t row, std::int32_t column) {

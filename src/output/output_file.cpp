@@ -5,6 +5,7 @@
 
 #include "output/output_file_system.h"
 #include "runtime/line_reader.h"
+#include "runtime/report_text.h"
 
 namespace velmora {
 
@@ -18,7 +19,7 @@ std::string outputFileContent(std::string_view paneText) {
     std::string content;
     content.reserve(paneText.size() + 2);
     content.append(paneText);
-    content.append("\r\n");
+    content.append(CRLF);
     return content;
 }
 
@@ -28,7 +29,7 @@ std::string paneTextOfFile(std::string_view fileBytes) {
     LineReader reader(fileBytes);
     while (!reader.atEnd()) {
         text.append(reader.nextLine());
-        text.append("\r\n");
+        text.append(CRLF);
     }
     return text;
 }

@@ -4,12 +4,13 @@
 #include <cstdio>
 #include <utility>
 
+#include "runtime/report_text.h"
+
 namespace velmora {
 
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-constexpr std::string_view kNewLine = "\r\n";
 
 // Length of the well-formed UTF-8 sequence at `at` whose code point XML
 // allows, or 0 when the bytes there are not one.
@@ -131,14 +132,14 @@ std::string svgNumber(double value) {
 
 SvgWriter::SvgWriter(int width, int height, std::string_view fontFamily) {
     m_out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>";
-    m_out += kNewLine;
+    m_out += CRLF;
     m_out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"";
     numberAttribute(m_out, "width", width);
     numberAttribute(m_out, "height", height);
     attribute(m_out, "viewBox", "0 0 " + svgNumber(width) + " " + svgNumber(height));
     attribute(m_out, "font-family", fontFamily);
     m_out += '>';
-    m_out += kNewLine;
+    m_out += CRLF;
 }
 
 void SvgWriter::indent() {
@@ -150,7 +151,7 @@ void SvgWriter::openGroup(std::string_view id) {
     m_out += "<g";
     if (!id.empty()) attribute(m_out, "id", id);
     m_out += '>';
-    m_out += kNewLine;
+    m_out += CRLF;
     ++m_depth;
 }
 
@@ -158,7 +159,7 @@ void SvgWriter::closeGroup() {
     --m_depth;
     indent();
     m_out += "</g>";
-    m_out += kNewLine;
+    m_out += CRLF;
 }
 
 void SvgWriter::rect(double x, double y, double width, double height, const SvgStyle& style,
@@ -175,7 +176,7 @@ void SvgWriter::rect(double x, double y, double width, double height, const SvgS
     } else {
         m_out += "><title>" + xmlEscape(tooltip) + "</title></rect>";
     }
-    m_out += kNewLine;
+    m_out += CRLF;
 }
 
 void SvgWriter::line(double x1, double y1, double x2, double y2, const SvgStyle& style) {
@@ -187,7 +188,7 @@ void SvgWriter::line(double x1, double y1, double x2, double y2, const SvgStyle&
     numberAttribute(m_out, "y2", y2);
     styleAttributes(m_out, style);
     m_out += "/>";
-    m_out += kNewLine;
+    m_out += CRLF;
 }
 
 void SvgWriter::text(double x, double y, std::string_view content, const SvgTextStyle& style) {
@@ -202,12 +203,12 @@ void SvgWriter::text(double x, double y, std::string_view content, const SvgText
         attribute(m_out, "text-anchor", anchorName(style.anchor));
     attribute(m_out, "fill", style.fill);
     m_out += '>' + xmlEscape(content) + "</text>";
-    m_out += kNewLine;
+    m_out += CRLF;
 }
 
 std::string SvgWriter::finish() {
     m_out += "</svg>";
-    m_out += kNewLine;
+    m_out += CRLF;
     return std::move(m_out);
 }
 

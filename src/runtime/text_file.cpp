@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "runtime/line_reader.h"
+#include "runtime/report_text.h"
 
 namespace velmora {
 
@@ -197,7 +198,7 @@ bool TextFileOutput::write(std::string_view bytes) {
 
 bool TextFileOutput::writeLine(std::string_view text) {
     write(text);
-    return write("\r\n");
+    return write(CRLF);
 }
 
 bool TextFileOutput::close() {

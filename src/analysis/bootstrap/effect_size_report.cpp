@@ -1,11 +1,10 @@
 #include "analysis/bootstrap/effect_size_report.h"
 
 #include <cstdint>
-#include <string_view>
 #include <utility>
 
-#include "analysis/bootstrap/column_rule.h"
 #include "runtime/number_text.h"
+#include "runtime/report_text.h"
 #include "runtime/rounding.h"
 
 namespace velmora {
@@ -13,24 +12,12 @@ namespace velmora {
 namespace {
 
 constexpr int kCellWidth = 15;
-constexpr std::string_view kNewLine = "\r\n";
 
-class ReportWriter {
-public:
-    void line(std::string_view text = {}) {
-        m_text.append(text);
-        m_text.append(kNewLine);
-    }
-    void rule(int width) { line(std::string(static_cast<std::size_t>(width), '-')); }
-    void row(std::string label, std::string cell2, std::string cell3) {
-        const std::string cells[] = {std::move(label), std::move(cell2), std::move(cell3)};
-        line(PadRow(cells, kCellWidth));
-    }
-    std::string take() { return std::move(m_text); }
-
-private:
-    std::string m_text;
-};
+// A row of the group table: a label and the two groups' values.
+void groupRow(ReportText& out, std::string label, std::string value1, std::string value2) {
+    const std::string cells[] = {std::move(label), std::move(value1), std::move(value2)};
+    out.row(cells, kCellWidth);
+}
 
 std::string intervalText(const PercentileInterval& ci) {
     return "(" + reportValueText(ci.sngLower) + ", " + reportValueText(ci.sngUpper) + ")";
@@ -58,25 +45,24 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     const std::int32_t sdColumn =
         options.lngNonpooledSdVar == 2 ? options.lngVar2 : options.lngVar1;
 
-    ReportWriter out;
+    ReportText out;
     out.line("GROUP-LEVEL STATISTICS");
     out.rule(kTableRule);
-    out.row("Statistic", "Var 1", "Var 2");
+    groupRow(out, "Statistic", "Var 1", "Var 2");
     out.rule(kTableRule);
-    out.row("Sample Size", integerText(stats1.lngN), integerText(stats2.lngN));
+    groupRow(out, "Sample Size", integerText(stats1.lngN), integerText(stats2.lngN));
     out.line();
-    out.row("Mean", reportValueText(stats1.sngMean), reportValueText(stats2.sngMean));
-    out.row("Trimmed Mean", reportValueText(stats1.sngTrimmedMean),
+    groupRow(out, "Mean", reportValueText(stats1.sngMean), reportValueText(stats2.sngMean));
+    groupRow(out, "Trimmed Mean", reportValueText(stats1.sngTrimmedMean),
             reportValueText(stats2.sngTrimmedMean));
     out.line();
-    out.row("Variance", reportValueText(stats1.sngVariance), reportValueText(stats2.sngVariance));
-    out.row("Wins. Var.", reportValueText(stats1.sngWinsVariance),
+    groupRow(out, "Variance", reportValueText(stats1.sngVariance), reportValueText(stats2.sngVariance));
+    groupRow(out, "Wins. Var.", reportValueText(stats1.sngWinsVariance),
             reportValueText(stats2.sngWinsVariance));
     out.rule(kTableRule);
     out.line("Var1 = Var " + integerText(options.lngVar1) + "; Var2 = Var " +
              integerText(options.lngVar2));
-    out.line();
-    out.line();
+    out.emptyLines(2);
     out.line("EFFECT SIZE ESTIMATES AND " + level + "% CI");
     out.rule(kEstimatesRule);
     out.line("Pooled variance = " + reportValueText(estimates.sngPooledVar));
@@ -111,7 +97,7 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
         }
         out.line("Computed in double precision: single precision lost accuracy for " + names + ".");
     }
-    for (int i = 0; i < 5; ++i) out.line();
+    out.emptyLines(5);
     return out.take();
 }
 

@@ -1,30 +1,18 @@
 #include "analysis/descriptives/descriptives_report.h"
 
-#include <string_view>
-
-#include "analysis/bootstrap/column_rule.h"
 #include "runtime/number_text.h"
+#include "runtime/report_text.h"
 
 namespace velmora {
 
 namespace {
 
 constexpr std::size_t kCutLength = kDescriptivesCellWidth - 1;
-constexpr std::string_view kEol = "\r\n";
+constexpr int kTableWidth = 6 * kDescriptivesCellWidth;
 
 std::string cut(std::string text) {
     if (text.size() > kCutLength) text.resize(kCutLength);
     return text;
-}
-
-void appendTableLine(std::string& out, const std::array<std::string, 6>& cells) {
-    out += PadRow(cells, kDescriptivesCellWidth);
-    out += kEol;
-}
-
-void appendRule(std::string& out) {
-    out.append(6 * kDescriptivesCellWidth, '-');
-    out += kEol;
 }
 
 }  // namespace
@@ -42,29 +30,23 @@ std::array<std::string, 6> DescriptiveCellTexts(const DescriptiveRow& row) {
 }
 
 std::string BuildDescriptivesReport(const std::vector<DescriptiveRow>& rows) {
-    std::string out;
-    out.reserve((rows.size() + 5) * 62 + 20);
-    out += "DESCRIPTIVES";
-    out += kEol;
-    appendRule(out);
-    appendTableLine(out, {"Name", "Mean", "SD", "Min", "Max", "N"});
-    appendRule(out);
+    const std::array<std::string, 6> header = {"Name", "Mean", "SD", "Min", "Max", "N"};
+    ReportText out;
+    out.line("DESCRIPTIVES");
+    out.rule(kTableWidth);
+    out.row(header, kDescriptivesCellWidth);
+    out.rule(kTableWidth);
     std::string lostPrecision;
     for (const DescriptiveRow& row : rows) {
-        appendTableLine(out, DescriptiveCellTexts(row));
+        out.row(DescriptiveCellTexts(row), kDescriptivesCellWidth);
         if (row.lostSinglePrecision)
             lostPrecision +=
                 (lostPrecision.empty() ? "" : ", ") + ("Var " + integerText(row.lngColumn));
     }
-    appendRule(out);
-    if (!lostPrecision.empty()) {
-        out += "Computed in double precision: " + lostPrecision + ".";
-        out += kEol;
-    }
-    out += kEol;
-    out += kEol;
-    out += kEol;
-    return out;
+    out.rule(kTableWidth);
+    if (!lostPrecision.empty()) out.line("Computed in double precision: " + lostPrecision + ".");
+    out.emptyLines(3);
+    return out.take();
 }
 
 }  // namespace velmora

@@ -6,6 +6,10 @@
 
 namespace velmora {
 
+// What the program writes ends every line in CR LF: the reports and the
+// import summary, the saved pane, the trial CSV and the SVG.
+inline constexpr std::string_view CRLF = "\r\n";
+
 // Left for the first column of a table, right for every other column.
 enum class CellAlign { Left, Right };
 
@@ -17,5 +21,21 @@ std::string PadCell(std::string_view text, int width, CellAlign align);
 // One table line: the cells side by side with no separator, the first
 // left-aligned and every other right-aligned, each `width` characters wide.
 std::string PadRow(std::span<const std::string> cells, int width);
+
+// The text of a fixed-width report, line by line, each line ending in CR LF.
+class ReportText {
+public:
+    ReportText& line(std::string_view text = {});
+    // `count` empty lines.
+    ReportText& emptyLines(int count);
+    // A line of `width` hyphens.
+    ReportText& rule(int width);
+    // A table line of `cells` by the column rule.
+    ReportText& row(std::span<const std::string> cells, int cellWidth);
+    std::string take() { return std::move(m_text); }
+
+private:
+    std::string m_text;
+};
 
 }  // namespace velmora

@@ -1,4 +1,4 @@
-#include "analysis/bootstrap/column_rule.h"
+#include "runtime/report_text.h"
 
 namespace velmora {
 
@@ -18,6 +18,25 @@ std::string PadRow(std::span<const std::string> cells, int width) {
     for (std::size_t i = 0; i < cells.size(); ++i)
         line += PadCell(cells[i], width, i == 0 ? CellAlign::Left : CellAlign::Right);
     return line;
+}
+
+ReportText& ReportText::line(std::string_view text) {
+    m_text.append(text);
+    m_text.append(CRLF);
+    return *this;
+}
+
+ReportText& ReportText::emptyLines(int count) {
+    for (int i = 0; i < count; ++i) line();
+    return *this;
+}
+
+ReportText& ReportText::rule(int width) {
+    return line(std::string(static_cast<std::size_t>(width < 0 ? 0 : width), '-'));
+}
+
+ReportText& ReportText::row(std::span<const std::string> cells, int cellWidth) {
+    return line(PadRow(cells, cellWidth));
 }
 
 }  // namespace velmora
