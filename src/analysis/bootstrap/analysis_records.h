@@ -4,8 +4,19 @@
 
 namespace velmora {
 
-// The column number of a variable the user has not chosen.
+// 9999999 stands for three things, each named apart: a missing data cell
+// (MISSING_VALUE, data_set.h), a variable the user has not chosen (below), and
+// an estimate that cannot be computed (below).
+
+// The column number of a variable the user has not chosen in the dialog.
 inline constexpr std::int32_t UNCHOSEN_VARIABLE = 9999999;
+
+// The mark of an estimate that cannot be computed: a d whose variance is not
+// > 0, and both limits of an interval without a valid trial.
+inline constexpr float NOT_COMPUTABLE = 9999999.0f;
+inline bool isComputable(float estimate) {
+    return static_cast<double>(estimate) != 9999999.0;
+}
 
 // The user's choices for one effect-size run.
 struct AnalysisOptions {
@@ -25,7 +36,7 @@ struct GroupStats {
     float sngWinsVariance = 0.0f;
 };
 
-// A d that is not computable holds 9999999.
+// A d that is not computable holds NOT_COMPUTABLE.
 struct EffectSizes {
     float sngPooledVar = 0.0f;
     float sngPooledWinsVar = 0.0f;

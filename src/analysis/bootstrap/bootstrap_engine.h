@@ -17,7 +17,7 @@ struct BootstrapHooks {
     // are read from the stream; the dialog repaints its trial box. It may run
     // a few trials ahead of the statistics computed so far.
     std::function<void(std::int32_t t)> progress;
-    // Called with every trial's estimates (invalid ones hold 9999999), in
+    // Called with every trial's estimates (invalid ones hold NOT_COMPUTABLE), in
     // trial order, up to the last trial before a fault.
     std::function<void(std::int32_t t, const EffectSizes& estimates)> trial;
     // Threads that compute the trials, the calling thread included; 0 means
@@ -62,7 +62,7 @@ struct BootstrapResult {
 // else reads the stream, so a given stream state fixes the result whatever
 // hooks.threads says; an overflow names the earliest faulting trial. The
 // stream may be read a few trials beyond a faulting one. Memory: O(nPairs)
-// per thread. Estimators without a valid trial get 9999999 limits.
+// per thread. Estimators without a valid trial get NOT_COMPUTABLE limits.
 // `arithmetic` chooses the statistics of the whole run (observed pass and
 // trials): the single-precision ones, the accurate ones, or under Auto the
 // accurate ones when single precision fails for either variable on the

@@ -7,7 +7,6 @@
 
 #include "analysis/bootstrap/effect_size_report.h"
 #include "analysis/bootstrap/histogram.h"
-#include "data/data_set.h"
 #include "runtime/number_text.h"
 #include "runtime/rounding.h"
 #include "runtime/svg_writer.h"
@@ -91,7 +90,7 @@ struct PlotArea {
 void fitDomain(PlotArea& area, const Histogram& h, float observed) {
     double lower = h.lower;
     double upper = h.upper;
-    if (!isMissing(observed)) {
+    if (isComputable(observed)) {
         lower = std::min(lower, static_cast<double>(observed));
         upper = std::max(upper, static_cast<double>(observed));
     }
@@ -269,7 +268,7 @@ void drawMarks(SvgWriter& svg, const PlotArea& area, const PercentileInterval& c
     estimate.cssClass = "estimate";
     estimate.line.stroke = kEstimate;
     estimate.line.strokeWidth = 2.5;
-    if (isMissing(observed)) {
+    if (!isComputable(observed)) {
         estimate.text = "not computable";
     } else {
         estimate.text = reportValueText(observed);
@@ -411,7 +410,7 @@ std::array<std::vector<float>, 4> validTrialValues(std::span<const EffectSizes> 
         const float values[] = {e.sngPooledD, e.sngPooledRobustD, e.sngNonpooledD,
                                 e.sngNonpooledRobustD};
         for (std::size_t k = 0; k < lists.size(); ++k)
-            if (!isMissing(values[k])) lists[k].push_back(values[k]);
+            if (isComputable(values[k])) lists[k].push_back(values[k]);
     }
     return lists;
 }

@@ -22,7 +22,7 @@ struct BootstrapPlotData {
     std::uint64_t seed = 0;
 };
 
-// Each estimator's values of `trials` that are not 9999999, in trial order,
+// Each estimator's computable values of `trials`, in trial order,
 // in the report's order of estimators.
 std::array<std::vector<float>, 4> validTrialValues(std::span<const EffectSizes> trials);
 
@@ -49,7 +49,7 @@ inline constexpr int PLOT_HEIGHT = 600;
 // <title> "N trials"), the percentile interval shaded with its limits drawn
 // and labelled (<text class="lower-limit">, "upper-limit") and the observed
 // estimate drawn and labelled (<text class="estimate">, "not computable" for
-// 9999999), all labels exactly as the report prints them; a panel without
+// NOT_COMPUTABLE), all labels exactly as the report prints them; a panel without
 // one says "no valid trial". Text is sans-serif, 12 px (9 pt) or larger.
 std::string buildBootstrapPlotSvg(const BootstrapPlotData& data);
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "data/data_set.h"
 #include "runtime/rounding.h"
 
 namespace velmora {
@@ -19,7 +18,7 @@ PercentilePositions PercentilePositionsFor(std::int32_t count, float sngConfiden
 
 PercentileInterval ReadPercentileInterval(std::span<float> values, float sngConfidenceLevel,
                                           PositionRule rule) {
-    if (values.empty()) return PercentileInterval{MISSING_VALUE, MISSING_VALUE};
+    if (values.empty()) return PercentileInterval{NOT_COMPUTABLE, NOT_COMPUTABLE};
     std::stable_sort(values.begin(), values.end());
     const auto count = static_cast<std::int32_t>(values.size());
     const PercentilePositions at = PercentilePositionsFor(count, sngConfidenceLevel, rule);

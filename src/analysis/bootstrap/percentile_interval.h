@@ -24,7 +24,7 @@ PercentilePositions PercentilePositionsFor(std::int32_t count, float sngConfiden
 
 // Sorts `values` (one estimator's valid trial values) ascending in place and
 // reads the two limits. An empty list has no interval: both limits are
-// 9999999, the mark of a value that cannot be computed.
+// NOT_COMPUTABLE.
 PercentileInterval ReadPercentileInterval(std::span<float> values, float sngConfidenceLevel,
                                           PositionRule rule);
 
