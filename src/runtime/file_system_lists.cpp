@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
+#include <QStorageInfo>
 #include <QTimer>
 #include <algorithm>
 
@@ -31,26 +31,6 @@ const QSet<QString>& pseudoFileSystems() {
         QStringLiteral("rpc_pipefs"),  QStringLiteral("nsfs"),      QStringLiteral("rootfs"),
     };
     return types;
-}
-
-// The mount table escapes blanks, tabs, newlines and backslashes as "\ooo".
-QString decodeMountField(const QString& field) {
-    QString out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == u'\\' && i + 3 < field.size() && field[i + 1].isDigit() &&
-            field[i + 2].isDigit() && field[i + 3].isDigit()) {
-            bool ok = false;
-            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                out += QChar(code);
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
 }
 
 bool isUnder(const QString& path, const QString& top) {
@@ -78,24 +58,23 @@ bool nameLess(const QString& a, const QString& b) {
     return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 
-QStringList sortedNames(const QString& path, QDir::Filters filters) {
-    QStringList names = QDir(path).entryList(filters | QDir::NoDotAndDotDot, QDir::Unsorted);
+// The entries of `path` that `filters` and the name patterns (all when none) admit.
+QStringList sortedNames(const QString& path, QDir::Filters filters,
+                        const QStringList& patterns = {}) {
+    QStringList names =
+        QDir(path).entryList(patterns, filters | QDir::NoDotAndDotDot, QDir::Unsorted);
     std::sort(names.begin(), names.end(), nameLess);
     return names;
 }
 
 }  // namespace
 
-QStringList drivesFromMountTable(const QString& mountTable) {
+QStringList drivesOf(const QList<MountedVolume>& volumes) {
     QStringList others;
-    const QStringList lines = mountTable.split(u'\n');
-    for (const QString& line : lines) {
-        const QStringList fields = line.split(u' ', Qt::SkipEmptyParts);
-        if (fields.size() < 3) continue;
-        const QString mountPoint = QDir::cleanPath(decodeMountField(fields[1]));
-        const QString& type = fields[2];
+    for (const MountedVolume& volume : volumes) {
+        const QString mountPoint = QDir::cleanPath(volume.rootPath);
         if (!mountPoint.startsWith(u'/') || mountPoint == QStringLiteral("/")) continue;
-        if (pseudoFileSystems().contains(type)) continue;
+        if (pseudoFileSystems().contains(volume.fileSystemType)) continue;
         if (isUnder(mountPoint, QStringLiteral("/proc")) ||
             isUnder(mountPoint, QStringLiteral("/sys")) ||
             isUnder(mountPoint, QStringLiteral("/dev")))
@@ -150,11 +129,11 @@ void DriveListBox::setDrive(const QString& path) {
 }
 
 void DriveListBox::refreshDrives() {
-    QFile table(QStringLiteral("/proc/self/mounts"));
-    QString text;
-    if (table.open(QIODevice::ReadOnly)) text = QString::fromLocal8Bit(table.readAll());
+    QList<MountedVolume> volumes;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        volumes.append({volume.rootPath(), QString::fromLatin1(volume.fileSystemType())});
     QStringList drives;
-    for (const QString& mount : drivesFromMountTable(text)) {
+    for (const QString& mount : drivesOf(volumes)) {
         // Single files can be bind-mounted too; only directories are drives.
         if (QFileInfo(mount).isDir()) drives.append(mount);
     }
@@ -300,17 +279,6 @@ FileListBox::FileListBox(QWidget* parent)
     if (!setPath(QDir::currentPath())) setPath(QStringLiteral("/"));
 }
 
-bool FileListBox::matchesPattern(const QString& name, const QString& pattern) {
-    const QStringList parts = pattern.split(u';', Qt::SkipEmptyParts);
-    if (parts.isEmpty()) return true;
-    for (const QString& part : parts) {
-        const QRegularExpression glob(
-            QRegularExpression::wildcardToRegularExpression(part.trimmed()));
-        if (glob.match(name).hasMatch()) return true;
-    }
-    return false;
-}
-
 bool FileListBox::setPath(const QString& path) {
     const QString base = m_path.isEmpty() ? QDir::currentPath() : m_path;
     const QString target = normalPath(path, base);
@@ -349,9 +317,10 @@ QString FileListBox::fileName() const {
 void FileListBox::fill() {
     m_filling = true;
     clear();
-    for (const QString& name : sortedNames(m_path, QDir::Files)) {
-        if (matchesPattern(name, m_pattern)) addItem(name);
-    }
+    // Names on this file system differ by case, so the patterns do too.
+    QStringList patterns;
+    for (const QString& part : m_pattern.split(u';', Qt::SkipEmptyParts)) patterns.append(part.trimmed());
+    addItems(sortedNames(m_path, QDir::Files | QDir::CaseSensitive, patterns));
     m_filling = false;
 }
 

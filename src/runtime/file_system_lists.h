@@ -27,12 +27,17 @@ namespace velmora {
 // The controls know nothing of the windows that use them; linkFileSelection
 // wires a trio together.
 
-// The drives of a mount table in the format of /proc/self/mounts (octal
-// escapes such as "\040" decoded): the mount points of real file systems,
-// "/" first (always present), then the others in code-point order, each once.
+// A mounted volume as the system lists it.
+struct MountedVolume {
+    QString rootPath;        // where it is mounted
+    QString fileSystemType;  // "ext4", "tmpfs", ...
+};
+
+// The drives among `volumes`: the mount points of real file systems, "/"
+// first (always present), then the others in code-point order, each once.
 // Pseudo and memory file systems (proc, sysfs, cgroup, devpts, tmpfs, ...)
 // and anything mounted under /proc, /sys or /dev are not drives.
-QStringList drivesFromMountTable(const QString& mountTable);
+QStringList drivesOf(const QList<MountedVolume>& volumes);
 
 class DriveListBox : public QComboBox {
     Q_OBJECT
@@ -47,8 +52,8 @@ public:
     // longest leading run of whole path components. Emits changed() when that
     // is another drive than the current one; nothing happens when none holds it.
     void setDrive(const QString& path);
-    // Lists the volumes mounted now (drivesFromMountTable over
-    // /proc/self/mounts, keeping only mount points that are directories).
+    // Lists the volumes mounted now (drivesOf QStorageInfo::mountedVolumes(),
+    // keeping only mount points that are directories).
     void refreshDrives();
     // Lists exactly `drives` (mount points, in this order). Keeps the current
     // drive when it is among them, otherwise selects the drive holding the
@@ -141,8 +146,6 @@ public:
     void setPattern(const QString& pattern);
     // The bare name of the selected file, empty when none.
     QString fileName() const;
-    // Whether `name` matches `pattern` by the rules of setPattern.
-    static bool matchesPattern(const QString& name, const QString& pattern);
 signals:
     // A file was selected: by the mouse, the keyboard or the program
     // (setCurrentRow). Refills of the list never emit it.

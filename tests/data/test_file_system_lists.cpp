@@ -39,7 +39,7 @@ class FileSystemListsTests : public QObject {
 private slots:
     void init();
 
-    void MountTableGivesRealFileSystemsRootFirstOnce();
+    void VolumesGiveRealFileSystemsRootFirstOnce();
     void MountedVolumesStartWithRootAndHoldNoDuplicates();
     void DriveOfAPathIsTheLongestMountPointHoldingIt();
 
@@ -73,22 +73,17 @@ void FileSystemListsTests::init() {
         touch(m_root + u'/' + QString::fromLatin1(name));
 }
 
-void FileSystemListsTests::MountTableGivesRealFileSystemsRootFirstOnce() {
-    const QString table = QStringLiteral(
-        "proc /proc proc rw 0 0\n"
-        "/dev/sdb1 /mnt/data ext4 rw 0 0\n"
-        "tmpfs /dev/shm tmpfs rw 0 0\n"
-        "tmpfs /tmp tmpfs rw 0 0\n"
-        "/dev/sdc1 /media/my\\040stick vfat rw 0 0\n"
-        "/dev/vda / ext4 rw 0 0\n"
-        "/dev/vdb /work ext4 rw 0 0\n"
-        "/dev/sdb1 /mnt/data ext4 rw 0 0\n"
-        "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
-        "fuse /dev/odd fuse rw 0 0\n");
-    QCOMPARE(velmora::drivesFromMountTable(table),
+void FileSystemListsTests::VolumesGiveRealFileSystemsRootFirstOnce() {
+    const QList<velmora::MountedVolume> volumes = {
+        {"/proc", "proc"},          {"/mnt/data", "ext4"},        {"/dev/shm", "tmpfs"},
+        {"/tmp", "tmpfs"},          {"/media/my stick", "vfat"},  {"/", "ext4"},
+        {"/work/", "ext4"},         {"/mnt/data", "ext4"},        {"/sys/fs/cgroup", "cgroup2"},
+        {"/dev/odd", "fuse"},       {"relative", "ext4"},
+    };
+    QCOMPARE(velmora::drivesOf(volumes),
              QStringList({"/", "/media/my stick", "/mnt/data", "/work"}));
-    // Even an unreadable table leaves the root to stand on.
-    QCOMPARE(velmora::drivesFromMountTable(QString()), QStringList({"/"}));
+    // Even no volume at all leaves the root to stand on.
+    QCOMPARE(velmora::drivesOf({}), QStringList({"/"}));
 }
 
 void FileSystemListsTests::MountedVolumesStartWithRootAndHoldNoDuplicates() {
