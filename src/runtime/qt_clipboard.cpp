@@ -11,15 +11,15 @@ void QtClipboardService::clear() {
     }
 }
 
-void QtClipboardService::setText(const QString& text) {
+void QtClipboardService::setText(const std::string& text) {
     if (QClipboard* clipboard = QGuiApplication::clipboard()) {
-        clipboard->setText(text);
+        clipboard->setText(QString::fromStdString(text));
     }
 }
 
-QString QtClipboardService::text() const {
+std::string QtClipboardService::text() const {
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    return clipboard != nullptr ? clipboard->text() : QString();
+    return clipboard != nullptr ? clipboard->text().toStdString() : std::string();
 }
 
 }  // namespace velmora

@@ -9,8 +9,8 @@ namespace velmora {
 class QtClipboardService final : public ClipboardService {
 public:
     void clear() override;
-    void setText(const QString& text) override;
-    QString text() const override;
+    void setText(const std::string& text) override;
+    std::string text() const override;
 };
 
 }  // namespace velmora

@@ -27,7 +27,7 @@ void copySelection(QPlainTextEdit* edit, ClipboardService& clipboard, bool remov
     const QString selected = widgetTextToClipboard(cursor.selectedText());
     // With nothing selected the clipboard stays as emptied, holding no text at all.
     if (!selected.isEmpty()) {
-        clipboard.setText(selected);
+        clipboard.setText(selected.toStdString());
     }
     if (removeIt && cursor.hasSelection()) {
         cursor.removeSelectedText();
@@ -56,7 +56,7 @@ void editPaste(QWidget* focused, const ClipboardService& clipboard) {
     if (edit == nullptr) {
         return;
     }
-    QString text = clipboard.text();
+    QString text = QString::fromStdString(clipboard.text());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     QTextCursor cursor = edit->textCursor();

@@ -21,7 +21,7 @@ inline char* toString(const std::string& text) {
     return QTest::toPrettyCString(text.data(), static_cast<qsizetype>(text.size()));
 }
 template <>
-inline char* toString(const std::optional<QString>& text) {
+inline char* toString(const std::optional<std::string>& text) {
     return text ? QTest::toString(*text) : qstrdup("(empty clipboard)");
 }
 }  // namespace QTest

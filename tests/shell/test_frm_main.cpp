@@ -561,7 +561,7 @@ void MainWindowTest::editCommandsFollowTheFocusedControl() {
     f.window.txtOutput()->setTextCursor(cursor);
 
     // On the directory list: the clipboard is emptied, the pane keeps its text.
-    f.clipboard.content = QStringLiteral("earlier");
+    f.clipboard.content = "earlier";
     f.window.dirDirectory()->setFocus();
     QCOMPARE(QApplication::focusWidget(), f.window.dirDirectory());
     f.window.findChild<QAction*>(QStringLiteral("mnuCut"))->trigger();
@@ -569,11 +569,11 @@ void MainWindowTest::editCommandsFollowTheFocusedControl() {
     QCOMPARE(f.window.outputPane().text(), std::string("abcd\r\n"));
 
     // On the editable combo box, which holds a text field but is no text box.
-    f.clipboard.content = QStringLiteral("earlier");
+    f.clipboard.content = "earlier";
     f.window.cmbFileType()->setFocus();
     f.window.mnuCopy_Click();
     QVERIFY(!f.clipboard.content.has_value());
-    f.clipboard.content = QStringLiteral("XY");
+    f.clipboard.content = "XY";
     f.window.mnuPaste_Click();
     QCOMPARE(f.window.outputPane().text(), std::string("abcd\r\n"));
     QCOMPARE(f.window.cmbFileType()->currentText(), QStringLiteral("Text (*.txt)"));
@@ -581,7 +581,7 @@ void MainWindowTest::editCommandsFollowTheFocusedControl() {
     // On the pane itself.
     f.window.txtOutput()->setFocus();
     f.window.findChild<QAction*>(QStringLiteral("mnuCopy"))->trigger();
-    QCOMPARE(f.clipboard.content, std::optional<QString>(QStringLiteral("bc")));
+    QCOMPARE(f.clipboard.content, std::optional<std::string>("bc"));
     f.window.mnuCut_Click();
     QCOMPARE(f.window.outputPane().text(), std::string("ad\r\n"));
     f.clipboard.content.reset();

@@ -202,7 +202,7 @@ void OutputPaneTest::copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane() {
     select(edit, 1, 3);
     QListWidget list;
     FakeClipboard clipboard;
-    clipboard.content = QStringLiteral("earlier");
+    clipboard.content = "earlier";
 
     if (cut) {
         velmora::editCut(&list, clipboard);
@@ -215,7 +215,7 @@ void OutputPaneTest::copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane() {
     QCOMPARE(edit.textCursor().selectedText(), QStringLiteral("bc"));
 
     // No focused control at all behaves the same.
-    clipboard.content = QStringLiteral("earlier");
+    clipboard.content = "earlier";
     if (cut) {
         velmora::editCut(nullptr, clipboard);
     } else {
@@ -230,10 +230,10 @@ void OutputPaneTest::copyOrCutWithNothingSelectedLeavesClipboardEmpty() {
     OutputPane pane(&edit);
     pane.append("abcd\r\n");
     FakeClipboard clipboard;
-    clipboard.content = QStringLiteral("earlier");
+    clipboard.content = "earlier";
     velmora::editCopy(&edit, clipboard);
     QVERIFY(!clipboard.content.has_value());
-    clipboard.content = QStringLiteral("earlier");
+    clipboard.content = "earlier";
     velmora::editCut(&edit, clipboard);
     QVERIFY(!clipboard.content.has_value());
     QCOMPARE(pane.text(), std::string("abcd\r\n"));
@@ -246,7 +246,7 @@ void OutputPaneTest::copyPutsSelectionOnClipboard() {
     select(edit, 1, 3);
     FakeClipboard clipboard;
     velmora::editCopy(&edit, clipboard);
-    QCOMPARE(clipboard.content, std::optional<QString>(QStringLiteral("bc")));
+    QCOMPARE(clipboard.content, std::optional<std::string>("bc"));
     QCOMPARE(clipboard.clears, 1);
     QCOMPARE(pane.text(), std::string("abcd\r\n"));
 }
@@ -258,7 +258,7 @@ void OutputPaneTest::cutMovesSelectionToClipboard() {
     select(edit, 1, 3);
     FakeClipboard clipboard;
     velmora::editCut(&edit, clipboard);
-    QCOMPARE(clipboard.content, std::optional<QString>(QStringLiteral("bc")));
+    QCOMPARE(clipboard.content, std::optional<std::string>("bc"));
     QCOMPARE(pane.text(), std::string("ad\r\n"));
     QCOMPARE(edit.textCursor().position(), 1);
 }
@@ -270,7 +270,7 @@ void OutputPaneTest::copyGivesLineBreaksAsNewlines() {
     select(edit, 1, 4);  // "b", the break, "c"
     FakeClipboard clipboard;
     velmora::editCopy(&edit, clipboard);
-    QCOMPARE(clipboard.content, std::optional<QString>(QStringLiteral("b\nc")));
+    QCOMPARE(clipboard.content, std::optional<std::string>("b\nc"));
 }
 
 void OutputPaneTest::commandsFromThePaneViewportActOnThePane() {
@@ -280,7 +280,7 @@ void OutputPaneTest::commandsFromThePaneViewportActOnThePane() {
     select(edit, 0, 2);
     FakeClipboard clipboard;
     velmora::editCut(edit.viewport(), clipboard);
-    QCOMPARE(clipboard.content, std::optional<QString>(QStringLiteral("ab")));
+    QCOMPARE(clipboard.content, std::optional<std::string>("ab"));
     QCOMPARE(pane.text(), std::string("cd\r\n"));
 }
 
@@ -302,10 +302,10 @@ void OutputPaneTest::pasteInsertsAtCaretAndKeepsClipboard() {
     pane.append("abcd\r\n");
     select(edit, 2, 2);
     FakeClipboard clipboard;
-    clipboard.content = QStringLiteral("XY");
+    clipboard.content = "XY";
     velmora::editPaste(&edit, clipboard);
     QCOMPARE(pane.text(), std::string("abXYcd\r\n"));
-    QCOMPARE(clipboard.content, std::optional<QString>(QStringLiteral("XY")));
+    QCOMPARE(clipboard.content, std::optional<std::string>("XY"));
     QCOMPARE(edit.textCursor().position(), 4);
 
     select(edit, 0, 1);
@@ -317,7 +317,7 @@ void OutputPaneTest::pastedLineEndsBecomeLinesOfThePane() {
     QPlainTextEdit edit;
     OutputPane pane(&edit);
     FakeClipboard clipboard;
-    clipboard.content = QStringLiteral("1\r\n2\n3\r4");
+    clipboard.content = "1\r\n2\n3\r4";
     velmora::editPaste(&edit, clipboard);
     QCOMPARE(pane.text(), std::string("1\r\n2\r\n3\r\n4"));
 }
@@ -329,11 +329,11 @@ void OutputPaneTest::pasteWithFocusOnAListDoesNothing() {
     select(edit, 1, 3);
     QListWidget list;
     FakeClipboard clipboard;
-    clipboard.content = QStringLiteral("XY");
+    clipboard.content = "XY";
     velmora::editPaste(&list, clipboard);
     velmora::editPaste(nullptr, clipboard);
     QCOMPARE(pane.text(), std::string("abcd\r\n"));
-    QCOMPARE(clipboard.content, std::optional<QString>(QStringLiteral("XY")));
+    QCOMPARE(clipboard.content, std::optional<std::string>("XY"));
 }
 
 int runOutputPaneTests(int argc, char** argv) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <optional>
+#include <string>
 
 #include "runtime/clipboard.h"
 
@@ -14,10 +14,10 @@ public:
         content.reset();
         ++clears;
     }
-    void setText(const QString& text) override { content = text; }
-    QString text() const override { return content.value_or(QString()); }
+    void setText(const std::string& text) override { content = text; }
+    std::string text() const override { return content.value_or(std::string()); }
 
-    std::optional<QString> content;
+    std::optional<std::string> content;
     int clears = 0;
 };
 
