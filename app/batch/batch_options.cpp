@@ -165,11 +165,12 @@ public:
         m_app.set_help_flag();  // -h and --help are declared below, as every other option
         m_app.allow_extras();   // unknown options are reported in argument order
         declareOptions();
-        m_app.add_option("DATAFILE",
-                         [this](const CLI::results_t& results) {
-                             for (const std::string& r : results) m_operands.push_back(unmarked(r));
-                             return true;
-                         })
+        m_app
+            .add_option("DATAFILE",
+                        [this](const CLI::results_t& results) {
+                            for (const std::string& r : results) m_operands.push_back(unmarked(r));
+                            return true;
+                        })
             ->expected(0, -1)
             ->allow_extra_args();
     }

@@ -37,38 +37,21 @@ frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent)
     setWindowFlags((windowFlags() | Qt::WindowCloseButtonHint) & ~Qt::WindowContextHelpButtonHint);
     setFont(formControlFont());  // the face of every other window's controls
 
-    auto label = [](QWidget* owner, const char* name, const char* caption,
-                          const TwipsRect& r) {
-        auto* control = new QLabel(QString::fromLatin1(caption), owner);
-        control->setObjectName(QString::fromLatin1(name));
-        placeControl(control, r);
-        return control;
-    };
-    auto button = [](QWidget* owner, const char* name, const char* caption,
-                           const TwipsRect& r) {
-        auto* control = new QPushButton(QString::fromLatin1(caption), owner);
-        control->setObjectName(QString::fromLatin1(name));
-        control->setAutoDefault(false);
-        placeControl(control, r);
-        return control;
-    };
-
     setFixedSize(twipsToPixels(kFormWidth, logicalDpiX()), twipsToPixels(kFormHeight, logicalDpiY()));
-    m_lblNumberOfRows = label(this, "lblNumberOfRows", "Number of rows: ", kNumberOfRows);
+    m_lblNumberOfRows =
+        makeControl<QLabel>(this, "lblNumberOfRows", kNumberOfRows, "Number of rows: ");
     m_lblNumberOfColumns =
-        label(this, "lblNumberOfColumns", "Number of columns:", kNumberOfColumns);
-    m_lblRow = label(this, "lblRow", "Row:", kRow);
-    m_lblColumn = label(this, "lblColumn", "Column:", kColumn);
+        makeControl<QLabel>(this, "lblNumberOfColumns", kNumberOfColumns, "Number of columns:");
+    m_lblRow = makeControl<QLabel>(this, "lblRow", kRow, "Row:");
+    m_lblColumn = makeControl<QLabel>(this, "lblColumn", kColumn, "Column:");
 
-    m_fraNavigate = new QGroupBox(QStringLiteral("Navigate"), this);
-    m_fraNavigate->setObjectName(QStringLiteral("fraNavigate"));
-    placeControl(m_fraNavigate, kFrame);
-    m_cmdUp = button(m_fraNavigate, "cmdUp", "Up", kUp);
-    m_cmdLeft = button(m_fraNavigate, "cmdLeft", "Left", kLeft);
-    m_lblCell = label(m_fraNavigate, "lblCell", "", kCell);
+    m_fraNavigate = makeControl<QGroupBox>(this, "fraNavigate", kFrame, "Navigate");
+    m_cmdUp = makeControl<QPushButton>(m_fraNavigate, "cmdUp", kUp, "Up");
+    m_cmdLeft = makeControl<QPushButton>(m_fraNavigate, "cmdLeft", kLeft, "Left");
+    m_lblCell = makeControl<QLabel>(m_fraNavigate, "lblCell", kCell, "");
     m_lblCell->setAlignment(Qt::AlignCenter);
-    m_cmdRight = button(m_fraNavigate, "cmdRight", "Right", kRight);
-    m_cmdDown = button(m_fraNavigate, "cmdDown", "Down", kDown);
+    m_cmdRight = makeControl<QPushButton>(m_fraNavigate, "cmdRight", kRight, "Right");
+    m_cmdDown = makeControl<QPushButton>(m_fraNavigate, "cmdDown", kDown, "Down");
     applyFormStyle(this);
     applyFormKeyboard(this);
 

@@ -18,23 +18,14 @@ frmOpenOutput::frmOpenOutput(OutputPane& pane, MessageBoxService& messageBox, QW
     : OutputFileDialog("frmOpenOutput", "Open Output", 5535, 3840, parent),
       m_pane(pane),
       m_messageBox(messageBox) {
-    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_cmdCancel->setAutoDefault(false);
-    placeControl(m_cmdCancel, {3000, 3120, 1215, 495});
-    m_cmdOpen = new QPushButton(QStringLiteral("Open"), this);
-    m_cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
-    m_cmdOpen->setAutoDefault(false);
-    placeControl(m_cmdOpen, {1320, 3120, 1215, 495});
-    m_lblFileNameLabel = new QLabel(QStringLiteral("File name:"), this);
-    m_lblFileNameLabel->setObjectName(QStringLiteral("lblFileNameLabel"));
-    placeControl(m_lblFileNameLabel, {2040, 2400, 735, 255});
+    m_cmdCancel = makeControl<QPushButton>(this, "cmdCancel", {3000, 3120, 1215, 495}, "Cancel");
+    m_cmdOpen = makeControl<QPushButton>(this, "cmdOpen", {1320, 3120, 1215, 495}, "Open");
+    m_lblFileNameLabel =
+        makeControl<QLabel>(this, "lblFileNameLabel", {2040, 2400, 735, 255}, "File name:");
     widenToCaption(m_lblFileNameLabel);  // the gap before the name takes the colon
-    m_lblSelectedFile = new QLabel(this);
-    m_lblSelectedFile->setObjectName(QStringLiteral("lblSelectedFile"));
+    m_lblSelectedFile = makeControl<QLabel>(this, "lblSelectedFile", {2880, 2400, 2415, 255});
     m_lblSelectedFile->setTextFormat(Qt::PlainText);  // a file name is never markup
     makeDisplayLabel(m_lblSelectedFile);
-    placeControl(m_lblSelectedFile, {2880, 2400, 2415, 255});
 
     QWidget* order[] = {m_cmdCancel, m_cmdOpen, m_filFile, m_dirDirectory, m_drvDrive};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {

@@ -20,21 +20,11 @@ frmSaveOutput::frmSaveOutput(OutputPane& pane, MessageBoxService& messageBox,
       m_pane(pane),
       m_messageBox(messageBox),
       m_files(files) {
-    m_txtSavedFileName = new QLineEdit(this);
-    m_txtSavedFileName->setObjectName(QStringLiteral("txtSavedFileName"));
-    placeControl(m_txtSavedFileName, {2880, 2400, 2415, 285});
-    m_lblFileName = new QLabel(QStringLiteral("File name:"), this);
-    m_lblFileName->setObjectName(QStringLiteral("lblFileName"));
-    placeControl(m_lblFileName, {2040, 2400, 735, 255});
+    m_txtSavedFileName = makeControl<QLineEdit>(this, "txtSavedFileName", {2880, 2400, 2415, 285});
+    m_lblFileName = makeControl<QLabel>(this, "lblFileName", {2040, 2400, 735, 255}, "File name:");
     widenToCaption(m_lblFileName);  // the gap before the name box takes the colon
-    m_cmdSave = new QPushButton(QStringLiteral("Save"), this);
-    m_cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    m_cmdSave->setAutoDefault(false);
-    placeControl(m_cmdSave, {1320, 3120, 1215, 495});
-    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_cmdCancel->setAutoDefault(false);
-    placeControl(m_cmdCancel, {3000, 3120, 1215, 495});
+    m_cmdSave = makeControl<QPushButton>(this, "cmdSave", {1320, 3120, 1215, 495}, "Save");
+    m_cmdCancel = makeControl<QPushButton>(this, "cmdCancel", {3000, 3120, 1215, 495}, "Cancel");
 
     QWidget* order[] = {m_drvDrive,         m_dirDirectory, m_filFile,
                         m_txtSavedFileName, m_cmdSave,      m_cmdCancel};

@@ -18,15 +18,9 @@ OutputFileDialog::OutputFileDialog(const char* objectName, const char* title, in
     setFont(formControlFont());
     resize(twipsToPixels(clientWidth, logicalDpiX()), twipsToPixels(clientHeight, logicalDpiY()));
 
-    m_drvDrive = new DriveListBox(this);
-    m_drvDrive->setObjectName(QStringLiteral("drvDrive"));
-    placeControl(m_drvDrive, {240, 240, 2415, 315});
-    m_dirDirectory = new DirListBox(this);
-    m_dirDirectory->setObjectName(QStringLiteral("dirDirectory"));
-    placeControl(m_dirDirectory, {240, 600, 2415, 1665});
-    m_filFile = new FileListBox(this);
-    m_filFile->setObjectName(QStringLiteral("filFile"));
-    placeControl(m_filFile, {2880, 240, 2415, 2040});
+    m_drvDrive = makeControl<DriveListBox>(this, "drvDrive", {240, 240, 2415, 315});
+    m_dirDirectory = makeControl<DirListBox>(this, "dirDirectory", {240, 600, 2415, 1665});
+    m_filFile = makeControl<FileListBox>(this, "filFile", {2880, 240, 2415, 2040});
 
     linkFileSelection(m_drvDrive, m_dirDirectory, m_filFile);
     m_filFile->setPattern(QStringLiteral("*.txt"));

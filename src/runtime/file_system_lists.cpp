@@ -319,7 +319,8 @@ void FileListBox::fill() {
     clear();
     // Names on this file system differ by case, so the patterns do too.
     QStringList patterns;
-    for (const QString& part : m_pattern.split(u';', Qt::SkipEmptyParts)) patterns.append(part.trimmed());
+    for (const QString& part : m_pattern.split(u';', Qt::SkipEmptyParts))
+        patterns.append(part.trimmed());
     addItems(sortedNames(m_path, QDir::Files | QDir::CaseSensitive, patterns));
     m_filling = false;
 }

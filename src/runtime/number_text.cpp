@@ -18,10 +18,9 @@ std::string generalText(double magnitude, int digits, int largeFrom) {
     // binary value, so the digits and the decimal exponent come out of one
     // rounding step: "1.234568e+07".
     char buffer[32];
-    const char* const end =
-        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
-                      digits - 1)
-            .ptr;
+    const char* const end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                          std::chars_format::scientific, digits - 1)
+                                .ptr;
     const std::string_view written(buffer, static_cast<std::size_t>(end - buffer));
     const std::size_t e = written.find('e');
     std::string mantissa(written.substr(0, e));  // the significant digits, point removed

@@ -12,11 +12,9 @@ namespace velmora {
 
 namespace {
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QRect& rect, const QFont& font,
+QLabel* makeLabel(QWidget* parent, const char* name, const TwipsRect& rect, const QFont& font,
                   bool highlight) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(rect);
+    auto* label = makeControl<QLabel>(parent, name, rect);
     label->setFont(font);
     if (highlight) {
         QPalette palette = label->palette();
@@ -50,25 +48,18 @@ frmSplash::frmSplash(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QString());
-    const double dpiX = logicalDpiX();
-    const double dpiY = logicalDpiY();
-    const auto rect = [&](int left, int top, int width, int height) {
-        return pixelRect({left, top, width, height}, dpiX, dpiY);
-    };
-    setFixedSize(twipsToPixels(7380, dpiX), twipsToPixels(4230, dpiY));
+    setFixedSize(twipsToPixels(7380, logicalDpiX()), twipsToPixels(4230, logicalDpiY()));
 
-    m_Frame1 = new SplashFrame(this);
-    m_Frame1->setObjectName(QStringLiteral("Frame1"));
-    m_Frame1->setGeometry(rect(150, 60, 7080, 4050));
+    m_Frame1 = makeControl<SplashFrame>(this, "Frame1", {150, 60, 7080, 4050});
     connect(m_Frame1, &SplashFrame::clicked, this, &frmSplash::Frame1_Click);
 
     m_lblProductName =
-        makeLabel(m_Frame1, "lblProductName", rect(240, 720, 6330, 840), arial(36, true), true);
-    m_lblName2 = makeLabel(m_Frame1, "lblName2", rect(240, 1560, 6495, 495), arial(16.5, false), true);
+        makeLabel(m_Frame1, "lblProductName", {240, 720, 6330, 840}, arial(36, true), true);
+    m_lblName2 = makeLabel(m_Frame1, "lblName2", {240, 1560, 6495, 495}, arial(16.5, false), true);
     m_lblCopyright =
-        makeLabel(m_Frame1, "lblCopyright", rect(120, 3240, 6255, 255), arial(8.25, false), false);
+        makeLabel(m_Frame1, "lblCopyright", {120, 3240, 6255, 255}, arial(8.25, false), false);
     m_lblCompany =
-        makeLabel(m_Frame1, "lblCompany", rect(120, 3480, 6255, 255), arial(8.25, false), false);
+        makeLabel(m_Frame1, "lblCompany", {120, 3480, 6255, 255}, arial(8.25, false), false);
 
     Form_Load();
 

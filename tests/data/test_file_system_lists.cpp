@@ -75,10 +75,10 @@ void FileSystemListsTests::init() {
 
 void FileSystemListsTests::VolumesGiveRealFileSystemsRootFirstOnce() {
     const QList<velmora::MountedVolume> volumes = {
-        {"/proc", "proc"},          {"/mnt/data", "ext4"},        {"/dev/shm", "tmpfs"},
-        {"/tmp", "tmpfs"},          {"/media/my stick", "vfat"},  {"/", "ext4"},
-        {"/work/", "ext4"},         {"/mnt/data", "ext4"},        {"/sys/fs/cgroup", "cgroup2"},
-        {"/dev/odd", "fuse"},       {"relative", "ext4"},
+        {"/proc", "proc"},    {"/mnt/data", "ext4"},       {"/dev/shm", "tmpfs"},
+        {"/tmp", "tmpfs"},    {"/media/my stick", "vfat"}, {"/", "ext4"},
+        {"/work/", "ext4"},   {"/mnt/data", "ext4"},       {"/sys/fs/cgroup", "cgroup2"},
+        {"/dev/odd", "fuse"}, {"relative", "ext4"},
     };
     QCOMPARE(velmora::drivesOf(volumes),
              QStringList({"/", "/media/my stick", "/mnt/data", "/work"}));

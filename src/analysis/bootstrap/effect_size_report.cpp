@@ -54,11 +54,12 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     out.line();
     groupRow(out, "Mean", reportValueText(stats1.sngMean), reportValueText(stats2.sngMean));
     groupRow(out, "Trimmed Mean", reportValueText(stats1.sngTrimmedMean),
-            reportValueText(stats2.sngTrimmedMean));
+             reportValueText(stats2.sngTrimmedMean));
     out.line();
-    groupRow(out, "Variance", reportValueText(stats1.sngVariance), reportValueText(stats2.sngVariance));
+    groupRow(out, "Variance", reportValueText(stats1.sngVariance),
+             reportValueText(stats2.sngVariance));
     groupRow(out, "Wins. Var.", reportValueText(stats1.sngWinsVariance),
-            reportValueText(stats2.sngWinsVariance));
+             reportValueText(stats2.sngWinsVariance));
     out.rule(kTableRule);
     out.line("Var1 = Var " + integerText(options.lngVar1) + "; Var2 = Var " +
              integerText(options.lngVar2));

@@ -47,35 +47,6 @@ constexpr TrialOption kTrialOptions[8] = {
     {"opt1800", 1800, {120, 1440, 855, 252}}, {"opt2000", 2000, {1200, 1440, 855, 252}},
 };
 
-QGroupBox* frame(QWidget* owner, const char* name, const char* caption, const TwipsRect& r) {
-    auto* control = new QGroupBox(QString::fromLatin1(caption), owner);
-    control->setObjectName(QString::fromLatin1(name));
-    placeControl(control, r);
-    return control;
-}
-
-QRadioButton* option(QWidget* owner, const char* name, const char* caption, const TwipsRect& r) {
-    auto* control = new QRadioButton(QString::fromLatin1(caption), owner);
-    control->setObjectName(QString::fromLatin1(name));
-    placeControl(control, r);
-    return control;
-}
-
-QPushButton* button(QWidget* owner, const char* name, const char* caption, const TwipsRect& r) {
-    auto* control = new QPushButton(QString::fromLatin1(caption), owner);
-    control->setObjectName(QString::fromLatin1(name));
-    control->setAutoDefault(false);
-    placeControl(control, r);
-    return control;
-}
-
-QListWidget* checkList(QWidget* owner, const char* name) {
-    auto* control = new QListWidget(owner);
-    control->setObjectName(QString::fromLatin1(name));
-    placeControl(control, kVariableList);
-    return control;
-}
-
 }  // namespace
 
 frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
@@ -103,40 +74,43 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
 }
 
 void frmVelmora::buildControls() {
-    m_fraSelectDV = frame(this, "fraSelectDV", "Pick Variable 1", kVariableFrame1);
-    m_lstV1 = checkList(m_fraSelectDV, "lstV1");
-    m_fraSelectGroups = frame(this, "fraSelectGroups", "Pick Variable 2", kVariableFrame2);
-    m_lstV2 = checkList(m_fraSelectGroups, "lstV2");
-    m_cmdOK = button(this, "cmdOK", "OK", kOK);
-    m_cmdCancel = button(this, "cmdCancel", "Cancel", kCancel);
+    m_fraSelectDV = makeControl<QGroupBox>(this, "fraSelectDV", kVariableFrame1, "Pick Variable 1");
+    m_lstV1 = makeControl<QListWidget>(m_fraSelectDV, "lstV1", kVariableList);
+    m_fraSelectGroups =
+        makeControl<QGroupBox>(this, "fraSelectGroups", kVariableFrame2, "Pick Variable 2");
+    m_lstV2 = makeControl<QListWidget>(m_fraSelectGroups, "lstV2", kVariableList);
+    m_cmdOK = makeControl<QPushButton>(this, "cmdOK", kOK, "OK");
+    m_cmdCancel = makeControl<QPushButton>(this, "cmdCancel", kCancel, "Cancel");
 
-    m_fraTrials = frame(this, "fraTrials", "Pick Number of Trials", kTrialsFrame);
+    m_fraTrials = makeControl<QGroupBox>(this, "fraTrials", kTrialsFrame, "Pick Number of Trials");
     for (int i = 0; i < 8; ++i) {
         const TrialOption& o = kTrialOptions[i];
-        m_optTrials[i] = option(m_fraTrials, o.name, std::to_string(o.trials).c_str(), o.rect);
+        m_optTrials[i] = makeControl<QRadioButton>(m_fraTrials, o.name, o.rect,
+                                                   std::to_string(o.trials).c_str());
     }
-    m_lblTrial = new QLabel(QStringLiteral("Trial Number:"), m_fraTrials);
-    m_lblTrial->setObjectName(QStringLiteral("lblTrial"));
-    placeControl(m_lblTrial, kLblTrial);
-    m_txtTrial = new QLineEdit(m_fraTrials);
-    m_txtTrial->setObjectName(QStringLiteral("txtTrial"));
+    m_lblTrial = makeControl<QLabel>(m_fraTrials, "lblTrial", kLblTrial, "Trial Number:");
+    m_txtTrial = makeControl<QLineEdit>(m_fraTrials, "txtTrial", kTxtTrial);
     m_txtTrial->setReadOnly(true);
     // A box the user reads but cannot type in wears the button face.
     QPalette face = m_txtTrial->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     m_txtTrial->setPalette(face);
-    placeControl(m_txtTrial, kTxtTrial);
 
-    m_fraConfidence = frame(this, "fraConfidence", "Pick Confidence Level", kConfidenceFrame);
-    m_opt90CI = option(m_fraConfidence, "opt90CI", "90% CI", {120, 240, 972, 252});
-    m_opt95CI = option(m_fraConfidence, "opt95CI", "95% CI", {120, 480, 1092, 252});
-    m_opt99CI = option(m_fraConfidence, "opt99CI", "99% CI", {120, 720, 972, 252});
+    m_fraConfidence =
+        makeControl<QGroupBox>(this, "fraConfidence", kConfidenceFrame, "Pick Confidence Level");
+    m_opt90CI =
+        makeControl<QRadioButton>(m_fraConfidence, "opt90CI", {120, 240, 972, 252}, "90% CI");
+    m_opt95CI =
+        makeControl<QRadioButton>(m_fraConfidence, "opt95CI", {120, 480, 1092, 252}, "95% CI");
+    m_opt99CI =
+        makeControl<QRadioButton>(m_fraConfidence, "opt99CI", {120, 720, 972, 252}, "99% CI");
 
-    m_fraPickNonpooled = frame(this, "fraPickNonpooled", "Pick Nonpooled SD", kNonpooledFrame);
-    m_optVar1 =
-        option(m_fraPickNonpooled, "optVar1", "Use SD of Variable 1", {120, 240, 2052, 252});
-    m_optVar2 =
-        option(m_fraPickNonpooled, "optVar2", "Use SD of Variable 2", {120, 600, 2052, 192});
+    m_fraPickNonpooled =
+        makeControl<QGroupBox>(this, "fraPickNonpooled", kNonpooledFrame, "Pick Nonpooled SD");
+    m_optVar1 = makeControl<QRadioButton>(m_fraPickNonpooled, "optVar1", {120, 240, 2052, 252},
+                                          "Use SD of Variable 1");
+    m_optVar2 = makeControl<QRadioButton>(m_fraPickNonpooled, "optVar2", {120, 600, 2052, 192},
+                                          "Use SD of Variable 2");
 
     for (QGroupBox* f :
          {m_fraSelectDV, m_fraSelectGroups, m_fraTrials, m_fraConfidence, m_fraPickNonpooled})

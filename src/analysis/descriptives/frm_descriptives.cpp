@@ -28,14 +28,6 @@ constexpr TwipsRect kIndividual{240, 3840, 2055, 255};
 constexpr TwipsRect kOK{360, 4560, 1215, 495};
 constexpr TwipsRect kCancel{1920, 4560, 1215, 495};
 
-template <typename Control>
-Control* make(QWidget* owner, const char* name, const char* caption, const TwipsRect& r) {
-    auto* control = new Control(QString::fromLatin1(caption), owner);
-    control->setObjectName(QString::fromLatin1(name));
-    placeControl(control, r);
-    return control;
-}
-
 }  // namespace
 
 frmDescriptives::frmDescriptives(const DataSet& data, MessageBoxService& messageBox,
@@ -54,16 +46,14 @@ frmDescriptives::frmDescriptives(const DataSet& data, MessageBoxService& message
     // The controls keep their design places whatever size the user gives it.
     resize(twipsToPixels(kFormWidth, logicalDpiX()), twipsToPixels(kFormHeight, logicalDpiY()));
 
-    m_fraSelectItems = make<QGroupBox>(this, "fraSelectItems", "Select Items", kFrame);
-    m_lstItems = new QListWidget(m_fraSelectItems);
-    m_lstItems->setObjectName(QStringLiteral("lstItems"));
-    placeControl(m_lstItems, kList);
-    m_optRanges = make<QRadioButton>(m_fraSelectItems, "optRanges", "Range of Items", kRanges);
-    m_optIndividual =
-        make<QRadioButton>(m_fraSelectItems, "optIndividual", "Individiual Items", kIndividual);
-    m_cmdOK = make<QPushButton>(this, "cmdOK", "OK", kOK);
-    m_cmdCancel = make<QPushButton>(this, "cmdCancel", "Cancel", kCancel);
-    for (QPushButton* b : {m_cmdOK, m_cmdCancel}) b->setAutoDefault(false);
+    m_fraSelectItems = makeControl<QGroupBox>(this, "fraSelectItems", kFrame, "Select Items");
+    m_lstItems = makeControl<QListWidget>(m_fraSelectItems, "lstItems", kList);
+    m_optRanges =
+        makeControl<QRadioButton>(m_fraSelectItems, "optRanges", kRanges, "Range of Items");
+    m_optIndividual = makeControl<QRadioButton>(m_fraSelectItems, "optIndividual", kIndividual,
+                                                "Individiual Items");
+    m_cmdOK = makeControl<QPushButton>(this, "cmdOK", kOK, "OK");
+    m_cmdCancel = makeControl<QPushButton>(this, "cmdCancel", kCancel, "Cancel");
     applyFrameCaptionFont(m_fraSelectItems);
     applyFormStyle(this);
     applyFormKeyboard(this);
