@@ -16,7 +16,9 @@
 #include <QResizeEvent>
 #include <QSessionManager>
 #include <QThread>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/descriptives/frm_descriptives.h"
@@ -75,7 +77,7 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     applyFormStyle(this);
     applyFormKeyboard(this);
     setTabOrderChain();
-    m_pane = OutputPane(m_txtOutput);
+    m_pane = OutputPane(txtOutput());
 
     m_dialogs.registerDialog(
         QString::fromLatin1(DLG_NAVIGATE), [this] { return new frmNavigate(m_data, nullptr); },
@@ -97,118 +99,154 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     // Design client area; the layout rule sizes the panels from here on.
     resize(twipsToPixels(11880, logicalDpiX()),
            twipsToPixels(8610, logicalDpiY()) + menuBar()->sizeHint().height());
-    m_dirDirectory->setFocus();
+    dirDirectory()->setFocus();
 }
 
 frmMain::~frmMain() = default;
 
+namespace {
+
+using Id = MainControlId;
+using Kind = MainControlKind;
+
+// One row a control: id, name, kind, container, caption, tooltip, design
+// rectangle, place in the Tab order.
+// clang-format off
+constexpr std::array<MainControl, MAIN_CONTROL_COUNT> kControls = {{
+    {Id::fraSelectData, "fraSelectData", Kind::Frame, "clientArea", "Select Data", "",
+        {120, 0, 10695, 2295}, 0},
+    {Id::fraTypeOfDelimiter, "fraTypeOfDelimiter", Kind::Frame, "fraSelectData",
+        "Type of Delimiter", "Specify the delimiter used", {240, 360, 1815, 1695}, 0},
+    {Id::optSpace, "optSpace", Kind::OptionButton, "fraTypeOfDelimiter", "Space Delimited", "",
+        {120, 240, 1455, 255}, 6},
+    {Id::optComma, "optComma", Kind::OptionButton, "fraTypeOfDelimiter", "Comma Delimited", "",
+        {120, 720, 1575, 255}, 7},
+    {Id::optTab, "optTab", Kind::OptionButton, "fraTypeOfDelimiter", "Tab Delimited", "",
+        {120, 1200, 1335, 255}, 8},
+    {Id::drvDrive, "drvDrive", Kind::DriveList, "fraSelectData", "", "Specify drive of file",
+        {2280, 480, 2415, 315}, 3},
+    {Id::dirDirectory, "dirDirectory", Kind::DirectoryList, "fraSelectData", "",
+        "Specify directory of file", {2280, 840, 2415, 1215}, 1},
+    {Id::cmbFileType, "cmbFileType", Kind::FileTypeBox, "fraSelectData", "File type",
+        "Specify file extension (*.txt or *.dat)", {4920, 480, 2295, 315}, 9},
+    {Id::filFile, "filFile", Kind::FileList, "fraSelectData", "", "Specify file",
+        {4920, 840, 2295, 1065}, 2},
+    {Id::lblSelectedFileLabel, "lblSelectedFileLabel", Kind::Label, "fraSelectData",
+        "Selected File:", "", {7440, 360, 1332, 240}, 0},
+    {Id::lblSelectedFile, "lblSelectedFile", Kind::ValueLabel, "fraSelectData", "",
+        "The file selected for import", {7440, 600, 2055, 255}, 0},
+    {Id::lblCurrentFileLabel, "lblCurrentFileLabel", Kind::Label, "fraSelectData",
+        "File Currently in Processor:", "", {7440, 960, 2055, 255}, 0},
+    {Id::lblCurrentFile, "lblCurrentFile", Kind::ValueLabel, "fraSelectData", "",
+        "File currently contained in KORVA processor", {7440, 1200, 2055, 255}, 0},
+    {Id::cmdImportData, "cmdImportData", Kind::Button, "fraSelectData",
+        "Import Selected Data File", "Click to import selected file", {7440, 1560, 2055, 495}, 4},
+    {Id::fraOutput, "fraOutput", Kind::Frame, "clientArea", "Output", "",
+        {120, 4320, 9375, 3735}, 0},
+    {Id::txtOutput, "txtOutput", Kind::Pane, "fraOutput", "", "",
+        {480, 720, 7095, 2295}, 5},
+}};
+// clang-format on
+
+QWidget* makeMainControl(const MainControl& c, QWidget* container) {
+    switch (c.kind) {
+        case Kind::Frame:
+            return makeControl<QGroupBox>(container, c.name, c.rect, c.caption);
+        case Kind::OptionButton:
+            return makeControl<QRadioButton>(container, c.name, c.rect, c.caption);
+        case Kind::DriveList:
+            return makeControl<DriveListBox>(container, c.name, c.rect);
+        case Kind::DirectoryList:
+            return makeControl<DirListBox>(container, c.name, c.rect);
+        case Kind::FileTypeBox: {
+            auto* box = makeControl<QComboBox>(container, c.name, c.rect);
+            box->setEditable(true);
+            box->setEditText(QString::fromLatin1(c.caption));
+            return box;
+        }
+        case Kind::FileList:
+            return makeControl<FileListBox>(container, c.name, c.rect);
+        case Kind::Label:
+            return makeControl<QLabel>(container, c.name, c.rect, c.caption);
+        case Kind::ValueLabel: {
+            auto* label = makeControl<QLabel>(container, c.name, c.rect);
+            makeDisplayLabel(label);
+            return label;
+        }
+        case Kind::Button:
+            return makeControl<QPushButton>(container, c.name, c.rect, c.caption);
+        case Kind::Pane:
+            return makeControl<QPlainTextEdit>(container, c.name, c.rect);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::span<const MainControl, MAIN_CONTROL_COUNT> mainControlTable() {
+    return kControls;
+}
+
+template <class Control>
+Control* frmMain::control(MainControlId id) const {
+    return static_cast<Control*>(m_controls[static_cast<std::size_t>(id)]);
+}
+
+// clang-format off
+QGroupBox* frmMain::fraSelectData() const { return control<QGroupBox>(Id::fraSelectData); }
+QGroupBox* frmMain::fraOutput() const { return control<QGroupBox>(Id::fraOutput); }
+QGroupBox* frmMain::fraTypeOfDelimiter() const { return control<QGroupBox>(Id::fraTypeOfDelimiter); }
+QRadioButton* frmMain::optSpace() const { return control<QRadioButton>(Id::optSpace); }
+QRadioButton* frmMain::optComma() const { return control<QRadioButton>(Id::optComma); }
+QRadioButton* frmMain::optTab() const { return control<QRadioButton>(Id::optTab); }
+DriveListBox* frmMain::drvDrive() const { return control<DriveListBox>(Id::drvDrive); }
+DirListBox* frmMain::dirDirectory() const { return control<DirListBox>(Id::dirDirectory); }
+FileListBox* frmMain::filFile() const { return control<FileListBox>(Id::filFile); }
+QComboBox* frmMain::cmbFileType() const { return control<QComboBox>(Id::cmbFileType); }
+QLabel* frmMain::lblSelectedFile() const { return control<QLabel>(Id::lblSelectedFile); }
+QLabel* frmMain::lblCurrentFile() const { return control<QLabel>(Id::lblCurrentFile); }
+QPushButton* frmMain::cmdImportData() const { return control<QPushButton>(Id::cmdImportData); }
+QPlainTextEdit* frmMain::txtOutput() const { return control<QPlainTextEdit>(Id::txtOutput); }
+// clang-format on
+
 void frmMain::buildControls() {
-    const auto place = [](QWidget* widget, int left, int top, int width, int height) {
-        placeControl(widget, {left, top, width, height});
-    };
-    const auto name = [](QObject* object, const char* objectName) {
-        object->setObjectName(QString::fromLatin1(objectName));
-    };
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("clientArea"));
     client->setFont(formControlFont());
     setCentralWidget(client);
 
-    m_fraSelectData = new QGroupBox(QStringLiteral("Select Data"), client);
-    name(m_fraSelectData, "fraSelectData");
-    place(m_fraSelectData, 120, 0, 10695, 2295);
+    for (const MainControl& c : kControls) {
+        QWidget* container = client->objectName() == QLatin1String(c.container)
+                                 ? client
+                                 : client->findChild<QWidget*>(QString::fromLatin1(c.container));
+        QWidget* made = makeMainControl(c, container);
+        if (*c.toolTip != '\0') made->setToolTip(QString::fromLatin1(c.toolTip));
+        m_controls[static_cast<std::size_t>(c.id)] = made;
+    }
 
-    m_fraTypeOfDelimiter = new QGroupBox(QStringLiteral("Type of Delimiter"), m_fraSelectData);
-    name(m_fraTypeOfDelimiter, "fraTypeOfDelimiter");
-    m_fraTypeOfDelimiter->setToolTip(QStringLiteral("Specify the delimiter used"));
-    place(m_fraTypeOfDelimiter, 240, 360, 1815, 1695);
-
-    m_optSpace = new QRadioButton(QStringLiteral("Space Delimited"), m_fraTypeOfDelimiter);
-    name(m_optSpace, "optSpace");
-    place(m_optSpace, 120, 240, 1455, 255);
-    m_optSpace->setChecked(true);
-    m_optComma = new QRadioButton(QStringLiteral("Comma Delimited"), m_fraTypeOfDelimiter);
-    name(m_optComma, "optComma");
-    place(m_optComma, 120, 720, 1575, 255);
-    m_optTab = new QRadioButton(QStringLiteral("Tab Delimited"), m_fraTypeOfDelimiter);
-    name(m_optTab, "optTab");
-    place(m_optTab, 120, 1200, 1335, 255);
-
-    m_drvDrive = new DriveListBox(m_fraSelectData);
-    name(m_drvDrive, "drvDrive");
-    m_drvDrive->setToolTip(QStringLiteral("Specify drive of file"));
-    place(m_drvDrive, 2280, 480, 2415, 315);
-
-    m_dirDirectory = new DirListBox(m_fraSelectData);
-    name(m_dirDirectory, "dirDirectory");
-    m_dirDirectory->setToolTip(QStringLiteral("Specify directory of file"));
-    place(m_dirDirectory, 2280, 840, 2415, 1215);
-
-    m_cmbFileType = new QComboBox(m_fraSelectData);
-    name(m_cmbFileType, "cmbFileType");
-    m_cmbFileType->setEditable(true);
+    optSpace()->setChecked(true);
+    QComboBox* fileType = cmbFileType();
     // Typed text is never added as an item: only the two items change the pattern.
-    m_cmbFileType->setInsertPolicy(QComboBox::NoInsert);
+    fileType->setInsertPolicy(QComboBox::NoInsert);
     // Nor may typed text pick an item: no completion, and Enter in the text
     // field (which would choose an item of the same text) is swallowed.
-    m_cmbFileType->setCompleter(nullptr);
-    m_cmbFileType->lineEdit()->installEventFilter(this);
-    m_cmbFileType->setEditText(QStringLiteral("File type"));
-    m_cmbFileType->setToolTip(QStringLiteral("Specify file extension (*.txt or *.dat)"));
-    place(m_cmbFileType, 4920, 480, 2295, 315);
-
-    m_filFile = new FileListBox(m_fraSelectData);
-    name(m_filFile, "filFile");
-    m_filFile->setToolTip(QStringLiteral("Specify file"));
-    place(m_filFile, 4920, 840, 2295, 1065);
-
-    m_lblSelectedFileLabel = new QLabel(QStringLiteral("Selected File:"), m_fraSelectData);
-    name(m_lblSelectedFileLabel, "lblSelectedFileLabel");
-    place(m_lblSelectedFileLabel, 7440, 360, 1332, 240);
-
-    m_lblSelectedFile = new QLabel(m_fraSelectData);
-    name(m_lblSelectedFile, "lblSelectedFile");
-    m_lblSelectedFile->setToolTip(QStringLiteral("The file selected for import"));
-    makeDisplayLabel(m_lblSelectedFile);
-    place(m_lblSelectedFile, 7440, 600, 2055, 255);
-
-    m_lblCurrentFileLabel = new QLabel(QStringLiteral("File Currently in Processor:"), m_fraSelectData);
-    name(m_lblCurrentFileLabel, "lblCurrentFileLabel");
-    place(m_lblCurrentFileLabel, 7440, 960, 2055, 255);
-
-    m_lblCurrentFile = new QLabel(m_fraSelectData);
-    name(m_lblCurrentFile, "lblCurrentFile");
-    m_lblCurrentFile->setToolTip(QStringLiteral("File currently contained in KORVA processor"));
-    makeDisplayLabel(m_lblCurrentFile);
-    place(m_lblCurrentFile, 7440, 1200, 2055, 255);
-
-    m_cmdImportData = new QPushButton(QStringLiteral("Import Selected Data File"), m_fraSelectData);
-    name(m_cmdImportData, "cmdImportData");
-    m_cmdImportData->setToolTip(QStringLiteral("Click to import selected file"));
-    m_cmdImportData->setAutoDefault(false);
-    place(m_cmdImportData, 7440, 1560, 2055, 495);
-
-    m_fraOutput = new QGroupBox(QStringLiteral("Output"), client);
-    name(m_fraOutput, "fraOutput");
-    place(m_fraOutput, 120, 4320, 9375, 3735);
-
-    m_txtOutput = new QPlainTextEdit(m_fraOutput);
-    name(m_txtOutput, "txtOutput");
-    m_txtOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_txtOutput->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    fileType->setCompleter(nullptr);
+    fileType->lineEdit()->installEventFilter(this);
+    QPlainTextEdit* pane = txtOutput();
+    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on to the next control, as in every other text box of the program.
-    m_txtOutput->setTabChangesFocus(true);
-    place(m_txtOutput, 480, 720, 7095, 2295);
+    pane->setTabChangesFocus(true);
 
-    applyFrameCaptionFont(m_fraSelectData);
-    applyFrameCaptionFont(m_fraOutput);
-    m_txtOutput->setFont(paneFont());
+    applyFrameCaptionFont(fraSelectData());
+    applyFrameCaptionFont(fraOutput());
+    pane->setFont(paneFont());
 
-    linkFileSelection(m_drvDrive, m_dirDirectory, m_filFile);
-    connect(m_cmbFileType, &QComboBox::activated, this, [this](int) { cmbFileType_Click(); });
-    connect(m_filFile, &FileListBox::clicked, this, &frmMain::filFile_Click);
-    connect(m_cmdImportData, &QPushButton::clicked, this, [this] { cmdImportData_Click(); });
+    linkFileSelection(drvDrive(), dirDirectory(), filFile());
+    connect(fileType, &QComboBox::activated, this, [this](int) { cmbFileType_Click(); });
+    connect(filFile(), &FileListBox::clicked, this, &frmMain::filFile_Click);
+    connect(cmdImportData(), &QPushButton::clicked, this, [this] { cmdImportData_Click(); });
 }
 
 void frmMain::buildMenus() {
@@ -248,15 +286,18 @@ void frmMain::buildMenus() {
 void frmMain::setTabOrderChain() {
     // The option group sits between the pane and the combo box; within the
     // group the arrow keys move between the three buttons.
-    QWidget* order[] = {m_dirDirectory, m_filFile, m_drvDrive, m_cmdImportData, m_txtOutput,
-                        m_optSpace,     m_optComma, m_optTab,  m_cmbFileType};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget::setTabOrder(order[i], order[i + 1]);
-    }
+    std::vector<const MainControl*> stops;
+    for (const MainControl& c : kControls)
+        if (c.tab > 0) stops.push_back(&c);
+    std::sort(stops.begin(), stops.end(),
+              [](const MainControl* a, const MainControl* b) { return a->tab < b->tab; });
+    for (std::size_t i = 0; i + 1 < stops.size(); ++i)
+        QWidget::setTabOrder(m_controls[static_cast<std::size_t>(stops[i]->id)],
+                             m_controls[static_cast<std::size_t>(stops[i + 1]->id)]);
 }
 
 void frmMain::Form_Load() {
-    m_filFile->setPattern(QStringLiteral("*.txt"));
+    filFile()->setPattern(QStringLiteral("*.txt"));
 
     auto splash = std::make_unique<frmSplash>();
     splash->show();
@@ -273,39 +314,43 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::fillFileTypes() {
-    m_cmbFileType->addItem(QStringLiteral("Text (*.txt)"));
-    m_cmbFileType->addItem(QStringLiteral("Data (*.dat)"));
-    m_cmbFileType->setCurrentIndex(0);
+    cmbFileType()->addItem(QStringLiteral("Text (*.txt)"));
+    cmbFileType()->addItem(QStringLiteral("Data (*.dat)"));
+    cmbFileType()->setCurrentIndex(0);
     // Selecting an item from code raises the combo's Click as a choice by the user would.
     cmbFileType_Click();
 }
 
 void frmMain::cmbFileType_Click() {
-    switch (m_cmbFileType->currentIndex()) {
-        case 0: m_filFile->setPattern(QStringLiteral("*.txt")); break;
-        case 1: m_filFile->setPattern(QStringLiteral("*.dat")); break;
+    switch (cmbFileType()->currentIndex()) {
+        case 0:
+            filFile()->setPattern(QStringLiteral("*.txt"));
+            break;
+        case 1:
+            filFile()->setPattern(QStringLiteral("*.dat"));
+            break;
         default: break;  // no item selected: the pattern stays
     }
 }
 
 void frmMain::filFile_Click() {
-    const QString bare = m_filFile->fileName();
+    const QString bare = filFile()->fileName();
     if (bare.isEmpty()) {
         return;  // no file selected: keep the earlier choice rather than store a bare directory
     }
     // Joined as they stand: a root path already ends in "/", giving "//".
-    m_strFileName = storedPath(m_filFile->path() + QLatin1Char('/') + bare);
-    m_lblSelectedFile->setText(bare);
+    m_strFileName = storedPath(filFile()->path() + QLatin1Char('/') + bare);
+    lblSelectedFile()->setText(bare);
 }
 
 char frmMain::selectedDelimiter() const {
-    if (m_optSpace->isChecked()) {
+    if (optSpace()->isChecked()) {
         return ' ';
     }
-    if (m_optComma->isChecked()) {
+    if (optComma()->isChecked()) {
         return ',';
     }
-    if (m_optTab->isChecked()) {
+    if (optTab()->isChecked()) {
         return '\t';
     }
     return ' ';
@@ -315,12 +360,12 @@ void frmMain::cmdImportData_Click() {
     ImportCommandContext context;
     context.fileName = m_strFileName;
     context.delimiter = selectedDelimiter();
-    context.selectedBareName = storedPath(m_filFile->fileName());
+    context.selectedBareName = storedPath(filFile()->fileName());
     context.data = &m_data;
     context.messageBox = &m_messageBox;
     context.appendToPane = [this](const std::string& block) { appendToPane(block); };
     context.setCurrentFile = [this](const std::string& caption) {
-        m_lblCurrentFile->setText(
+        lblCurrentFile()->setText(
             QFile::decodeName(QByteArray(caption.data(), static_cast<qsizetype>(caption.size()))));
     };
     context.discardAnalysisDialogs = [this] {
@@ -412,7 +457,7 @@ void frmMain::mnuDescriptives_Click() { m_dialogs.open(QString::fromLatin1(DLG_D
 void frmMain::mnuVelmora_Click() { m_dialogs.open(QString::fromLatin1(DLG_VELMORA)); }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_cmbFileType->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == cmbFileType()->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             return true;
@@ -471,9 +516,9 @@ void frmMain::Form_Resize() {
         return;
     }
     m_decoration = decoration;
-    m_fraSelectData->setGeometry(pixelRect(layout->fraSelectData, dpiX, dpiY));
-    m_fraOutput->setGeometry(pixelRect(layout->fraOutput, dpiX, dpiY));
-    m_txtOutput->setGeometry(pixelRect(layout->txtOutput, dpiX, dpiY));
+    fraSelectData()->setGeometry(pixelRect(layout->fraSelectData, dpiX, dpiY));
+    fraOutput()->setGeometry(pixelRect(layout->fraOutput, dpiX, dpiY));
+    txtOutput()->setGeometry(pixelRect(layout->txtOutput, dpiX, dpiY));
 
     // The height the window may not go below, as a size of the window itself
     // (title bar and borders are outside it, the menu bar inside).

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "output/output_file_system.h"
+#include "runtime/twips.h"
 #include "shell/dialog_host.h"
 #include "shell/output_pane.h"
 
@@ -36,6 +39,60 @@ inline constexpr const char* DLG_SAVE_OUTPUT = "frmSaveOutput";
 inline constexpr const char* DLG_NAVIGATE = "frmNavigate";
 inline constexpr const char* DLG_DESCRIPTIVES = "frmDescriptives";
 inline constexpr const char* DLG_VELMORA = "frmVelmora";
+
+// The controls of the main window, in the order of its control table.
+enum class MainControlId {
+    fraSelectData,
+    fraTypeOfDelimiter,
+    optSpace,
+    optComma,
+    optTab,
+    drvDrive,
+    dirDirectory,
+    cmbFileType,
+    filFile,
+    lblSelectedFileLabel,
+    lblSelectedFile,
+    lblCurrentFileLabel,
+    lblCurrentFile,
+    cmdImportData,
+    fraOutput,
+    txtOutput,
+};
+inline constexpr std::size_t MAIN_CONTROL_COUNT = 16;
+
+// What a row of the control table builds.
+enum class MainControlKind {
+    Frame,          // QGroupBox
+    OptionButton,   // QRadioButton
+    DriveList,      // DriveListBox
+    DirectoryList,  // DirListBox
+    FileTypeBox,    // QComboBox, editable, showing its caption
+    FileList,       // FileListBox
+    Label,          // QLabel with its caption
+    ValueLabel,     // QLabel that shows a value (makeDisplayLabel)
+    Button,         // QPushButton
+    Pane,           // QPlainTextEdit
+};
+
+// One control of the main window: its objectName, kind, container (a control
+// above it in the table, or "clientArea"), caption, tooltip, design rectangle
+// in twips within the container, and its place in the Tab order (1 first, 0
+// when Tab does not stop at it). The layout rule moves and sizes the two
+// frames and the pane whenever the window is resized.
+struct MainControl {
+    MainControlId id;
+    const char* name;
+    MainControlKind kind;
+    const char* container;
+    const char* caption;
+    const char* toolTip;
+    TwipsRect rect;
+    int tab;
+};
+
+// The main window's controls, in the order they are made.
+std::span<const MainControl, MAIN_CONTROL_COUNT> mainControlTable();
 
 // The main window: the data-selection panel, the output pane, the menu bar and
 // the dialogs opened from it. It lives for the whole run. The services and the
@@ -88,20 +145,21 @@ public:
     void mnuDescriptives_Click();
     void mnuVelmora_Click();
 
-    QGroupBox* fraSelectData() const { return m_fraSelectData; }
-    QGroupBox* fraOutput() const { return m_fraOutput; }
-    QGroupBox* fraTypeOfDelimiter() const { return m_fraTypeOfDelimiter; }
-    QRadioButton* optSpace() const { return m_optSpace; }
-    QRadioButton* optComma() const { return m_optComma; }
-    QRadioButton* optTab() const { return m_optTab; }
-    DriveListBox* drvDrive() const { return m_drvDrive; }
-    DirListBox* dirDirectory() const { return m_dirDirectory; }
-    FileListBox* filFile() const { return m_filFile; }
-    QComboBox* cmbFileType() const { return m_cmbFileType; }
-    QLabel* lblSelectedFile() const { return m_lblSelectedFile; }
-    QLabel* lblCurrentFile() const { return m_lblCurrentFile; }
-    QPushButton* cmdImportData() const { return m_cmdImportData; }
-    QPlainTextEdit* txtOutput() const { return m_txtOutput; }
+    // The controls, as their table makes them.
+    QGroupBox* fraSelectData() const;
+    QGroupBox* fraOutput() const;
+    QGroupBox* fraTypeOfDelimiter() const;
+    QRadioButton* optSpace() const;
+    QRadioButton* optComma() const;
+    QRadioButton* optTab() const;
+    DriveListBox* drvDrive() const;
+    DirListBox* dirDirectory() const;
+    FileListBox* filFile() const;
+    QComboBox* cmbFileType() const;
+    QLabel* lblSelectedFile() const;
+    QLabel* lblCurrentFile() const;
+    QPushButton* cmdImportData() const;
+    QPlainTextEdit* txtOutput() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,6 +172,9 @@ protected:
     virtual int decorationHeight() const;
 
 private:
+    // The control of row `id` of the table, as the kind of control it is.
+    template <class Control>
+    Control* control(MainControlId id) const;
     void buildControls();
     void buildMenus();
     void setTabOrderChain();
@@ -138,22 +199,7 @@ private:
     const MonotonicClock& m_clock;
     const WallClock* m_wallClock;
 
-    QGroupBox* m_fraSelectData = nullptr;
-    QGroupBox* m_fraTypeOfDelimiter = nullptr;
-    QRadioButton* m_optSpace = nullptr;
-    QRadioButton* m_optComma = nullptr;
-    QRadioButton* m_optTab = nullptr;
-    DriveListBox* m_drvDrive = nullptr;
-    DirListBox* m_dirDirectory = nullptr;
-    QComboBox* m_cmbFileType = nullptr;
-    FileListBox* m_filFile = nullptr;
-    QLabel* m_lblSelectedFileLabel = nullptr;
-    QLabel* m_lblSelectedFile = nullptr;
-    QLabel* m_lblCurrentFileLabel = nullptr;
-    QLabel* m_lblCurrentFile = nullptr;
-    QPushButton* m_cmdImportData = nullptr;
-    QGroupBox* m_fraOutput = nullptr;
-    QPlainTextEdit* m_txtOutput = nullptr;
+    std::array<QWidget*, MAIN_CONTROL_COUNT> m_controls{};
 
     // The decoration height the minimum height was last computed with.
     int m_decoration = 0;
