@@ -40,17 +40,7 @@ private slots:
     void fileTextKeepsEveryCharacter();
     void paneRemembersTheEncodingItWasOpenedInUntilCleared();
 
-    void copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane_data();
-    void copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane();
-    void copyOrCutWithNothingSelectedLeavesClipboardEmpty();
-    void copyPutsSelectionOnClipboard();
-    void cutMovesSelectionToClipboard();
-    void copyGivesLineBreaksAsNewlines();
-    void commandsFromThePaneViewportActOnThePane();
-    void pasteWithEmptyClipboardDeletesSelection();
-    void pasteInsertsAtCaretAndKeepsClipboard();
-    void pastedLineEndsBecomeLinesOfThePane();
-    void pasteWithFocusOnAListDoesNothing();
+    void editCommandsFollowTheFocusedControlAndTheSelection();
 };
 
 void OutputPaneTest::appendAfterTypedTextContinuesTheLastLine() {
@@ -188,152 +178,74 @@ void OutputPaneTest::paneRemembersTheEncodingItWasOpenedInUntilCleared() {
     QCOMPARE(pane.fileText(), std::string("\xC3\xA9"));
 }
 
-void OutputPaneTest::copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane_data() {
-    QTest::addColumn<bool>("cut");
-    QTest::newRow("copy") << false;
-    QTest::newRow("cut") << true;
-}
-
-void OutputPaneTest::copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane() {
-    QFETCH(bool, cut);
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("abcd\r\n");
-    select(edit, 1, 3);
-    QListWidget list;
-    FakeClipboard clipboard;
-    clipboard.content = "earlier";
-
-    if (cut) {
-        velmora::editCut(&list, clipboard);
-    } else {
-        velmora::editCopy(&list, clipboard);
+void OutputPaneTest::editCommandsFollowTheFocusedControlAndTheSelection() {
+    enum class Command { Cut, Copy, Paste };
+    enum class Target { Pane, Viewport, List, Nothing };
+    struct Case {
+        const char* name;
+        Command command;
+        Target target;
+        const char* pane;  // before, with the characters from..to selected
+        int from;
+        int to;
+        std::optional<std::string> clipboard;  // before
+        const char* paneAfter;
+        std::optional<std::string> clipboardAfter;
+        int clears;
+        int caret;  // after
+    };
+    using enum Command;
+    using enum Target;
+    const std::optional<std::string> none;
+    const char* const ab = "abcd\r\n";
+    const Case cases[] = {
+        // Cut and Copy empty the clipboard first, whatever has the focus.
+        {"copy on a list", Copy, List, ab, 1, 3, "earlier", ab, none, 1, 3},
+        {"cut on a list", Cut, List, ab, 1, 3, "earlier", ab, none, 1, 3},
+        {"copy on nothing", Copy, Nothing, ab, 1, 3, "earlier", ab, none, 1, 3},
+        {"cut on nothing", Cut, Nothing, ab, 1, 3, "earlier", ab, none, 1, 3},
+        {"copy of no selection", Copy, Pane, ab, 2, 2, "earlier", ab, none, 1, 2},
+        {"cut of no selection", Cut, Pane, ab, 2, 2, "earlier", ab, none, 1, 2},
+        {"copy", Copy, Pane, ab, 1, 3, none, ab, "bc", 1, 3},
+        {"cut", Cut, Pane, ab, 1, 3, none, "ad\r\n", "bc", 1, 1},
+        {"copy across a line end", Copy, Pane, "ab\r\ncd\r\n", 1, 4, none, "ab\r\ncd\r\n", "b\nc",
+         1, 4},
+        {"cut from the viewport", Cut, Viewport, ab, 0, 2, none, "cd\r\n", "ab", 1, 0},
+        // Paste leaves the clipboard as it is; an empty one deletes the selection.
+        {"paste of nothing", Paste, Pane, ab, 1, 3, none, "ad\r\n", none, 0, 1},
+        {"paste at the caret", Paste, Pane, ab, 2, 2, "XY", "abXYcd\r\n", "XY", 0, 4},
+        {"paste over a selection", Paste, Pane, ab, 0, 1, "XY", "XYbcd\r\n", "XY", 0, 2},
+        {"paste of line ends", Paste, Pane, "", 0, 0, "1\r\n2\n3\r4", "1\r\n2\r\n3\r\n4",
+         "1\r\n2\n3\r4", 0, 7},
+        {"paste on a list", Paste, List, ab, 1, 3, "XY", ab, "XY", 0, 3},
+        {"paste on nothing", Paste, Nothing, ab, 1, 3, "XY", ab, "XY", 0, 3},
+    };
+    for (const Case& c : cases) {
+        QPlainTextEdit edit;
+        OutputPane pane(&edit);
+        pane.append(c.pane);
+        select(edit, c.from, c.to);
+        QListWidget list;
+        FakeClipboard clipboard;
+        clipboard.content = c.clipboard;
+        QWidget* const targets[] = {&edit, edit.viewport(), &list, nullptr};
+        QWidget* focused = targets[static_cast<int>(c.target)];
+        switch (c.command) {
+            case Command::Cut:
+                velmora::editCut(focused, clipboard);
+                break;
+            case Command::Copy:
+                velmora::editCopy(focused, clipboard);
+                break;
+            case Command::Paste:
+                velmora::editPaste(focused, clipboard);
+                break;
+        }
+        QVERIFY2(pane.text() == c.paneAfter, c.name);
+        QVERIFY2(clipboard.content == c.clipboardAfter, c.name);
+        QVERIFY2(clipboard.clears == c.clears, c.name);
+        QVERIFY2(edit.textCursor().position() == c.caret, c.name);
     }
-    QVERIFY(!clipboard.content.has_value());
-    QCOMPARE(clipboard.clears, 1);
-    QCOMPARE(pane.text(), std::string("abcd\r\n"));
-    QCOMPARE(edit.textCursor().selectedText(), QStringLiteral("bc"));
-
-    // No focused control at all behaves the same.
-    clipboard.content = "earlier";
-    if (cut) {
-        velmora::editCut(nullptr, clipboard);
-    } else {
-        velmora::editCopy(nullptr, clipboard);
-    }
-    QVERIFY(!clipboard.content.has_value());
-    QCOMPARE(pane.text(), std::string("abcd\r\n"));
-}
-
-void OutputPaneTest::copyOrCutWithNothingSelectedLeavesClipboardEmpty() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("abcd\r\n");
-    FakeClipboard clipboard;
-    clipboard.content = "earlier";
-    velmora::editCopy(&edit, clipboard);
-    QVERIFY(!clipboard.content.has_value());
-    clipboard.content = "earlier";
-    velmora::editCut(&edit, clipboard);
-    QVERIFY(!clipboard.content.has_value());
-    QCOMPARE(pane.text(), std::string("abcd\r\n"));
-}
-
-void OutputPaneTest::copyPutsSelectionOnClipboard() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("abcd\r\n");
-    select(edit, 1, 3);
-    FakeClipboard clipboard;
-    velmora::editCopy(&edit, clipboard);
-    QCOMPARE(clipboard.content, std::optional<std::string>("bc"));
-    QCOMPARE(clipboard.clears, 1);
-    QCOMPARE(pane.text(), std::string("abcd\r\n"));
-}
-
-void OutputPaneTest::cutMovesSelectionToClipboard() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("abcd\r\n");
-    select(edit, 1, 3);
-    FakeClipboard clipboard;
-    velmora::editCut(&edit, clipboard);
-    QCOMPARE(clipboard.content, std::optional<std::string>("bc"));
-    QCOMPARE(pane.text(), std::string("ad\r\n"));
-    QCOMPARE(edit.textCursor().position(), 1);
-}
-
-void OutputPaneTest::copyGivesLineBreaksAsNewlines() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("ab\r\ncd\r\n");
-    select(edit, 1, 4);  // "b", the break, "c"
-    FakeClipboard clipboard;
-    velmora::editCopy(&edit, clipboard);
-    QCOMPARE(clipboard.content, std::optional<std::string>("b\nc"));
-}
-
-void OutputPaneTest::commandsFromThePaneViewportActOnThePane() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("abcd\r\n");
-    select(edit, 0, 2);
-    FakeClipboard clipboard;
-    velmora::editCut(edit.viewport(), clipboard);
-    QCOMPARE(clipboard.content, std::optional<std::string>("ab"));
-    QCOMPARE(pane.text(), std::string("cd\r\n"));
-}
-
-void OutputPaneTest::pasteWithEmptyClipboardDeletesSelection() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("abcd\r\n");
-    select(edit, 1, 3);
-    FakeClipboard clipboard;
-    velmora::editPaste(&edit, clipboard);
-    QCOMPARE(pane.text(), std::string("ad\r\n"));
-    QCOMPARE(clipboard.clears, 0);
-    QVERIFY(!clipboard.content.has_value());
-}
-
-void OutputPaneTest::pasteInsertsAtCaretAndKeepsClipboard() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("abcd\r\n");
-    select(edit, 2, 2);
-    FakeClipboard clipboard;
-    clipboard.content = "XY";
-    velmora::editPaste(&edit, clipboard);
-    QCOMPARE(pane.text(), std::string("abXYcd\r\n"));
-    QCOMPARE(clipboard.content, std::optional<std::string>("XY"));
-    QCOMPARE(edit.textCursor().position(), 4);
-
-    select(edit, 0, 1);
-    velmora::editPaste(&edit, clipboard);
-    QCOMPARE(pane.text(), std::string("XYbXYcd\r\n"));
-}
-
-void OutputPaneTest::pastedLineEndsBecomeLinesOfThePane() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    FakeClipboard clipboard;
-    clipboard.content = "1\r\n2\n3\r4";
-    velmora::editPaste(&edit, clipboard);
-    QCOMPARE(pane.text(), std::string("1\r\n2\r\n3\r\n4"));
-}
-
-void OutputPaneTest::pasteWithFocusOnAListDoesNothing() {
-    QPlainTextEdit edit;
-    OutputPane pane(&edit);
-    pane.append("abcd\r\n");
-    select(edit, 1, 3);
-    QListWidget list;
-    FakeClipboard clipboard;
-    clipboard.content = "XY";
-    velmora::editPaste(&list, clipboard);
-    velmora::editPaste(nullptr, clipboard);
-    QCOMPARE(pane.text(), std::string("abcd\r\n"));
-    QCOMPARE(clipboard.content, std::optional<std::string>("XY"));
 }
 
 int runOutputPaneTests(int argc, char** argv) {
