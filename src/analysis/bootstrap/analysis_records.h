@@ -27,6 +27,8 @@ struct AnalysisOptions {
     std::int32_t lngNonpooledSdVar = 1;
 };
 
+// Records compare member by member, floats by == (either zero equals the other).
+
 struct GroupStats {
     std::int32_t lngN = 0;
     float sngMean = 0.0f;
@@ -34,6 +36,7 @@ struct GroupStats {
     float sngVariance = 0.0f;
     float sngWinsMean = 0.0f;
     float sngWinsVariance = 0.0f;
+    friend bool operator==(const GroupStats&, const GroupStats&) = default;
 };
 
 // A d that is not computable holds NOT_COMPUTABLE.
@@ -44,11 +47,13 @@ struct EffectSizes {
     float sngPooledRobustD = 0.0f;
     float sngNonpooledD = 0.0f;
     float sngNonpooledRobustD = 0.0f;
+    friend bool operator==(const EffectSizes&, const EffectSizes&) = default;
 };
 
 struct PercentileInterval {
     float sngLower = 0.0f;
     float sngUpper = 0.0f;
+    friend bool operator==(const PercentileInterval&, const PercentileInterval&) = default;
 };
 
 struct BootstrapSummary {
@@ -61,6 +66,7 @@ struct BootstrapSummary {
     PercentileInterval ciPooledRobustD;
     PercentileInterval ciNonpooledD;
     PercentileInterval ciNonpooledRobustD;
+    friend bool operator==(const BootstrapSummary&, const BootstrapSummary&) = default;
 };
 
 }  // namespace velmora

@@ -23,37 +23,6 @@ namespace {
 using testing::M;
 using testing::SeededRandom;
 
-void expectSame(const GroupStats& a, const GroupStats& b, const std::string& where) {
-    EXPECT_EQ(a.lngN, b.lngN) << where;
-    EXPECT_EQ(a.sngMean, b.sngMean) << where;
-    EXPECT_EQ(a.sngTrimmedMean, b.sngTrimmedMean) << where;
-    EXPECT_EQ(a.sngVariance, b.sngVariance) << where;
-    EXPECT_EQ(a.sngWinsMean, b.sngWinsMean) << where;
-    EXPECT_EQ(a.sngWinsVariance, b.sngWinsVariance) << where;
-}
-
-bool same(const EffectSizes& a, const EffectSizes& b) {
-    return a.sngPooledVar == b.sngPooledVar && a.sngPooledWinsVar == b.sngPooledWinsVar &&
-           a.sngPooledD == b.sngPooledD && a.sngPooledRobustD == b.sngPooledRobustD &&
-           a.sngNonpooledD == b.sngNonpooledD && a.sngNonpooledRobustD == b.sngNonpooledRobustD;
-}
-
-void expectSame(const BootstrapSummary& a, const BootstrapSummary& b, const std::string& where) {
-    EXPECT_EQ(a.lngTrials, b.lngTrials) << where;
-    EXPECT_EQ(a.lngValidPooledD, b.lngValidPooledD) << where;
-    EXPECT_EQ(a.lngValidPooledRobustD, b.lngValidPooledRobustD) << where;
-    EXPECT_EQ(a.lngValidNonpooledD, b.lngValidNonpooledD) << where;
-    EXPECT_EQ(a.lngValidNonpooledRobustD, b.lngValidNonpooledRobustD) << where;
-    const PercentileInterval* x[] = {&a.ciPooledD, &a.ciPooledRobustD, &a.ciNonpooledD,
-                                     &a.ciNonpooledRobustD};
-    const PercentileInterval* y[] = {&b.ciPooledD, &b.ciPooledRobustD, &b.ciNonpooledD,
-                                     &b.ciNonpooledRobustD};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(x[k]->sngLower, y[k]->sngLower) << where << " interval " << k;
-        EXPECT_EQ(x[k]->sngUpper, y[k]->sngUpper) << where << " interval " << k;
-    }
-}
-
 // Counts what a run reads from a stream.
 class CountingStream final : public RandomStream {
 public:
@@ -101,16 +70,15 @@ BootstrapOutcome expectEnginesAgree(const PairedSample& sample, const AnalysisOp
             literal.result.outcome != BootstrapOutcome::Completed)
             continue;
         EXPECT_EQ(fastStream.reads, literalStream.reads) << at;
-        expectSame(fast.stats1, literal.result.stats1, at + " stats1");
-        expectSame(fast.stats2, literal.result.stats2, at + " stats2");
-        EXPECT_TRUE(same(fast.observed, literal.result.observed)) << at;
-        EXPECT_EQ(fastTrials.size(), literal.trials.size()) << at;
-        for (std::size_t t = 0; t < std::min(fastTrials.size(), literal.trials.size()); ++t)
-            if (!same(fastTrials[t], literal.trials[t])) {
-                ADD_FAILURE() << at << " trial " << t + 1;
-                break;
-            }
-        expectSame(fast.summary, literal.result.summary, at);
+        EXPECT_TRUE(fast.stats1 == literal.result.stats1) << at;
+        EXPECT_TRUE(fast.stats2 == literal.result.stats2) << at;
+        EXPECT_TRUE(fast.observed == literal.result.observed) << at;
+        const auto firstDifferent = std::mismatch(fastTrials.begin(), fastTrials.end(),
+                                                  literal.trials.begin(), literal.trials.end());
+        EXPECT_TRUE(firstDifferent.first == fastTrials.end() &&
+                    firstDifferent.second == literal.trials.end())
+            << at << " trial " << firstDifferent.first - fastTrials.begin() + 1;
+        EXPECT_TRUE(fast.summary == literal.result.summary) << at;
     }
     return literal.result.outcome;
 }
@@ -118,6 +86,34 @@ BootstrapOutcome expectEnginesAgree(const PairedSample& sample, const AnalysisOp
 template <typename Stream, typename... Args>
 std::function<std::unique_ptr<RandomStream>()> streamOf(Args... args) {
     return [=] { return std::make_unique<Stream>(args...); };
+}
+
+PairedSample sampleOf(const std::vector<float>& var1, const std::vector<float>& var2) {
+    return BuildPairedSample(testing::makeDataSet({var1, var2}), 1, 2);
+}
+
+// The single that draws pair `pair` (1-based) of `pairs`.
+float drawOf(int pair, int pairs) {
+    return (static_cast<float>(pair) - 0.5f) / static_cast<float>(pairs);
+}
+
+AnalysisOptions optionsOf(std::int32_t trials, float level = 0.95f, std::int32_t sdFrom = 1) {
+    AnalysisOptions options;
+    options.lngVar1 = 1;
+    options.lngVar2 = 2;
+    options.lngTrials = trials;
+    options.sngConfidenceLevel = level;
+    options.lngNonpooledSdVar = sdFrom;
+    return options;
+}
+
+// Trials that each draw pair `pair` of `pairs` in their first `repeats` rows and
+// the pair of the row itself in the others.
+std::vector<float> repeatedDraws(int pair, int pairs, std::initializer_list<int> repeats) {
+    std::vector<float> script;
+    for (int r : repeats)
+        for (int m = 1; m <= pairs; ++m) script.push_back(drawOf(m <= r ? pair : m, pairs));
+    return script;
 }
 
 // Values for one generated column: a seeded source and a rule turning its
@@ -208,15 +204,10 @@ int expectFamiliesAgree(Arithmetic arithmetic, std::int32_t maxTrials) {
                 a[static_cast<std::size_t>(i)] = family.var1(dataSource, i);
                 b[static_cast<std::size_t>(i)] = family.var2(dataSource, i);
             }
-            const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
+            const PairedSample sample = sampleOf(a, b);
             if (sample.n1 < 2 || sample.n2 < 2 || sample.nPairs < 2) continue;
-
-            AnalysisOptions options;
-            options.lngVar1 = 1;
-            options.lngVar2 = 2;
-            options.lngTrials = std::min(trials[variant % 3], maxTrials);
-            options.sngConfidenceLevel = levels[variant % 3];
-            options.lngNonpooledSdVar = variant % 2 == 0 ? 1 : 2;
+            const AnalysisOptions options = optionsOf(std::min(trials[variant % 3], maxTrials),
+                                                      levels[variant % 3], variant % 2 + 1);
             const std::string where =
                 std::string(family.name) + " variant " + std::to_string(variant);
 
@@ -248,21 +239,14 @@ TEST(EngineEquivalence, AccurateTrialsEqualALiteralTwoPassReference) {
         a.push_back(static_cast<float>(i % 17) * 0.1f);
         b.push_back(1.0e4f + static_cast<float>((i * 13) % 29) * 0.01f);
     }
-    const PairedSample small =
-        BuildPairedSample(testing::makeDataSet({std::vector<float>(a.begin(), a.begin() + 1000),
-                                                std::vector<float>(b.begin(), b.begin() + 1000)}),
-                          1, 2);
-    std::vector<float> script;
-    for (int repeats : {300, 700})
-        for (int m = 1; m <= 1000; ++m)
-            script.push_back((static_cast<float>(m <= repeats ? 7 : m) - 0.5f) / 1000.0f);
-    AnalysisOptions options;
-    options.lngTrials = 2;
-    EXPECT_EQ(expectEnginesAgree(small, options, streamOf<testing::ScriptedRandom>(script),
-                                 "one pair drawn 300 and 700 times", Arithmetic::Double),
-              BootstrapOutcome::Completed);
-    options.lngTrials = 3;
-    EXPECT_EQ(expectEnginesAgree(BuildPairedSample(testing::makeDataSet({a, b}), 1, 2), options,
+    const PairedSample small = sampleOf(std::vector<float>(a.begin(), a.begin() + 1000),
+                                        std::vector<float>(b.begin(), b.begin() + 1000));
+    EXPECT_EQ(
+        expectEnginesAgree(small, optionsOf(2),
+                           streamOf<testing::ScriptedRandom>(repeatedDraws(7, 1000, {300, 700})),
+                           "one pair drawn 300 and 700 times", Arithmetic::Double),
+        BootstrapOutcome::Completed);
+    EXPECT_EQ(expectEnginesAgree(sampleOf(a, b), optionsOf(3),
                                  streamOf<SeededRandom>(std::uint64_t{9}, 0), "forty thousand",
                                  Arithmetic::Double),
               BootstrapOutcome::Completed);
@@ -276,19 +260,15 @@ TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
         a.push_back(static_cast<float>((i * 7) % 20) * 0.3f);
         b.push_back(static_cast<float>((i * 11) % 20) - 4.5f);
     }
-    const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
+    const PairedSample sample = sampleOf(a, b);
     std::vector<float> script;
-    const auto draw = [&](int pair) {
-        script.push_back((static_cast<float>(pair) - 0.5f) / 20.0f);
-    };
+    const auto draw = [&](int pair) { script.push_back(drawOf(pair, 20)); };
     for (int m = 0; m < 20; ++m) draw(m < 9 ? 13 : m - 8);       // pair 13 nine times, 1..11 once
     for (int m = 0; m < 20; ++m) draw(m % 5 == 0 ? 2 + m : 20);  // pair 20 sixteen times
     for (int m = 0; m < 20; ++m) draw(1);                        // pair 1 throughout
     for (int m = 0; m < 20; ++m) draw(m < 12 ? 7 : 8);           // 12 and 8 copies
     for (int m = 0; m < 20; ++m) draw(m % 2 == 0 ? 5 : 16);      // 10 and 10 copies
-    AnalysisOptions options;
-    options.lngTrials = 5;
-    options.sngConfidenceLevel = 0.9f;
+    const AnalysisOptions options = optionsOf(5, 0.9f);
     expectEnginesAgree(sample, options, streamOf<testing::ScriptedRandom>(script),
                        "repeated draws");
     testing::ScriptedRandom random(script);
@@ -307,16 +287,11 @@ TEST(EngineEquivalence, PairDrawnMoreThan255TimesAgrees) {
         a.push_back(static_cast<float>(i % 17));
         b.push_back(static_cast<float>((i * 13) % 29) * 0.5f);
     }
-    const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
-    const auto u = [](int pair) { return (static_cast<float>(pair) - 0.5f) / 1000.0f; };
-    std::vector<float> script;
-    for (int repeats : {300, 256})
-        for (int m = 1; m <= 1000; ++m) script.push_back(u(m <= repeats ? 7 : m));
-    AnalysisOptions options;
-    options.lngTrials = 2;
-    EXPECT_EQ(expectEnginesAgree(sample, options, streamOf<testing::ScriptedRandom>(script),
-                                 "one pair drawn 300 and 256 times"),
-              BootstrapOutcome::Completed);
+    EXPECT_EQ(
+        expectEnginesAgree(sampleOf(a, b), optionsOf(2),
+                           streamOf<testing::ScriptedRandom>(repeatedDraws(7, 1000, {300, 256})),
+                           "one pair drawn 300 and 256 times"),
+        BootstrapOutcome::Completed);
 }
 
 TEST(EngineEquivalence, FortyThousandPairsAgree) {
@@ -328,20 +303,13 @@ TEST(EngineEquivalence, FortyThousandPairsAgree) {
         a.push_back(static_cast<float>(static_cast<int>(dataSource.nextSingle() * 500.0f)) * 0.01f);
         b.push_back(i % 97 == 0 ? M : a.back() * 0.5f + dataSource.nextSingle());
     }
-    const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
-    AnalysisOptions options;
-    options.lngTrials = 7;
-    options.sngConfidenceLevel = 0.99f;
-    options.lngNonpooledSdVar = 2;
-    expectEnginesAgree(sample, options, streamOf<SeededRandom>(std::uint64_t{8}, 0),
-                       "forty thousand pairs");
+    expectEnginesAgree(sampleOf(a, b), optionsOf(7, 0.99f, 2),
+                       streamOf<SeededRandom>(std::uint64_t{8}, 0), "forty thousand pairs");
 }
 
 TEST(EngineEquivalence, EqualWholeNumbersInBothColumnsStopInBothEngines) {
-    const PairedSample sample =
-        BuildPairedSample(testing::makeDataSet({{3, 3, 3, 3}, {8, 8, M, 8}}), 1, 2);
-    AnalysisOptions options;
-    options.lngTrials = 600;
+    const PairedSample sample = sampleOf({3, 3, 3, 3}, {8, 8, M, 8});
+    const AnalysisOptions options = optionsOf(600);
     SeededRandom s1(5), s2(5);
     EXPECT_EQ(RunBootstrap(sample, options, s1).outcome, BootstrapOutcome::ZeroVariance);
     EXPECT_EQ(testing::RunLiteralBootstrap(sample, options, s2).result.outcome,
