@@ -13,14 +13,13 @@ ProgressBar::ProgressBar(Writer write, const MonotonicClock& clock, std::int32_t
 
 void ProgressBar::update(std::int32_t t) {
     if (!m_enabled) return;
-    if (t > m_latest) m_latest = t;
     const double now = m_clock.elapsedSeconds();
     const double elapsed = now - m_start;
     if (elapsed < kQuietSeconds) return;
     if (m_lastDraw >= 0.0 && now - m_lastDraw < kRedrawSeconds) return;
     m_lastDraw = now;
     m_drawn = true;
-    m_write("\r" + frame(m_latest, m_total, elapsed));
+    m_write("\r" + frame(t, m_total, elapsed));
 }
 
 void ProgressBar::finish() {

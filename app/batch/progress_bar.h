@@ -11,9 +11,8 @@ namespace velmora::batch {
 
 // A one-line progress bar for a terminal: trials under way, total and the
 // estimated time left. It stays silent during the first second, so short runs
-// never show it, and redraws at most ten times a second. It shows the
-// furthest trial reported, so the count only climbs. Not thread-safe: the
-// engine reports progress on the thread that runs it.
+// never show it, and redraws at most ten times a second. Not thread-safe:
+// the engine reports progress on the thread that runs it, in trial order.
 class ProgressBar {
 public:
     using Writer = std::function<void(std::string_view)>;
@@ -44,7 +43,6 @@ private:
     bool m_enabled;
     double m_start = 0.0;
     double m_lastDraw = -1.0;
-    std::int32_t m_latest = 0;
     bool m_drawn = false;
 };
 

@@ -118,18 +118,6 @@ TEST(ProgressBar, QuietForTheFirstSecondThenDrawsAndClears) {
     EXPECT_EQ(rec.writes[2], "\r" + std::string(72, ' ') + "\r");
 }
 
-TEST(ProgressBar, ShowsTheFurthestTrialWhenReportsArriveOutOfOrder) {
-    testing::FakeMonotonicClock clock(0.0, 0.0);
-    Recorder rec;
-    ProgressBar bar(rec.writer(), clock, 10, true);
-    clock.advance(2.0);
-    bar.update(9);
-    clock.advance(1.0);
-    bar.update(4);
-    ASSERT_EQ(rec.writes.size(), 2u);
-    EXPECT_NE(rec.writes[1].find("] 9/10 trials"), std::string::npos);
-}
-
 TEST(ProgressBar, FramesAndDurations) {
     const auto pad = [](std::string s) { return s + std::string(72 - s.size(), ' '); };
     EXPECT_EQ(ProgressBar::frame(1, 600, 1.2),
