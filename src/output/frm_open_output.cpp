@@ -4,13 +4,13 @@
 #include <QPushButton>
 
 #include "output/output_file.h"
-#include "runtime/file_system_lists.h"
+#include "runtime/qt_file_system_lists.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "runtime/text_file.h"
-#include "shell/output_pane.h"
+#include "shell/qt_output_pane.h"
 
 namespace velmora {
 

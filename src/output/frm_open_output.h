@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/output_file_dialog.h"
+#include "output/qt_output_file_dialog.h"
 
 class QLabel;
 class QPushButton;

@@ -9,8 +9,8 @@
 
 #include "output/output_file_system.h"
 #include "runtime/twips.h"
-#include "shell/dialog_host.h"
-#include "shell/output_pane.h"
+#include "shell/qt_dialog_host.h"
+#include "shell/qt_output_pane.h"
 
 class QAction;
 class QComboBox;

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "runtime/file_system_lists.h"
+#include "runtime/qt_file_system_lists.h"
 
 using velmora::DirListBox;
 using velmora::DriveListBox;

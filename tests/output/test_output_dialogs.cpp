@@ -10,8 +10,8 @@
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
 #include "output/output_file_system.h"
-#include "runtime/file_system_lists.h"
-#include "shell/output_pane.h"
+#include "runtime/qt_file_system_lists.h"
+#include "shell/qt_output_pane.h"
 #include "support/fake_message_box.h"
 
 using velmora::frmOpenOutput;

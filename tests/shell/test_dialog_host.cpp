@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "shell/dialog_host.h"
+#include "shell/qt_dialog_host.h"
 #include "shell/shell_tests.h"
 
 using velmora::DialogHost;

@@ -24,7 +24,7 @@
 #include "output/output_file_system.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
-#include "shell/output_pane.h"
+#include "shell/qt_output_pane.h"
 #include "support/fake_clipboard.h"
 #include "support/fake_clock.h"
 #include "support/fake_message_box.h"

@@ -23,7 +23,7 @@
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
-#include "runtime/file_system_lists.h"
+#include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_twips.h"
 #include "runtime/random_stream.h"
 #include "shell/frm_main.h"

@@ -5,8 +5,8 @@
 #include <QTest>
 #include <QTextCursor>
 
-#include "shell/edit_commands.h"
-#include "shell/output_pane.h"
+#include "shell/qt_edit_commands.h"
+#include "shell/qt_output_pane.h"
 #include "shell/shell_tests.h"
 #include "support/fake_clipboard.h"
 

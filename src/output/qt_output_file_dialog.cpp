@@ -1,8 +1,8 @@
-#include "output/output_file_dialog.h"
+#include "output/qt_output_file_dialog.h"
 
 #include <QKeyEvent>
 
-#include "runtime/file_system_lists.h"
+#include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 

@@ -1,4 +1,4 @@
-#include "shell/dialog_host.h"
+#include "shell/qt_dialog_host.h"
 
 #include <QCloseEvent>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "runtime/file_system_lists.h"
+#include "runtime/qt_file_system_lists.h"
 
 #include <dirent.h>
 

@@ -1,4 +1,4 @@
-#include "shell/output_pane.h"
+#include "shell/qt_output_pane.h"
 
 #include <QPlainTextEdit>
 #include <QStringDecoder>

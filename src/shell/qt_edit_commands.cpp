@@ -1,10 +1,10 @@
-#include "shell/edit_commands.h"
+#include "shell/qt_edit_commands.h"
 
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
 #include "runtime/clipboard.h"
-#include "shell/output_pane.h"
+#include "shell/qt_output_pane.h"
 
 namespace velmora {
 
