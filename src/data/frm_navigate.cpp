@@ -11,25 +11,6 @@
 
 namespace velmora {
 
-namespace {
-
-// Design geometry in twips; positions inside the frame are relative to the frame.
-
-constexpr int kFormWidth = 4320;
-constexpr int kFormHeight = 3480;
-constexpr TwipsRect kNumberOfRows{240, 240, 3840, 255};
-constexpr TwipsRect kNumberOfColumns{240, 540, 3840, 255};
-constexpr TwipsRect kRow{240, 900, 1800, 255};
-constexpr TwipsRect kColumn{2280, 900, 1800, 255};
-constexpr TwipsRect kFrame{240, 1320, 3840, 1920};
-constexpr TwipsRect kUp{1440, 300, 960, 375};
-constexpr TwipsRect kLeft{240, 840, 960, 375};
-constexpr TwipsRect kCell{1260, 900, 1320, 255};
-constexpr TwipsRect kRight{2640, 840, 960, 375};
-constexpr TwipsRect kDown{1440, 1380, 960, 375};
-
-}  // namespace
-
 frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent), m_data(data) {
     setObjectName(QStringLiteral("frmNavigate"));
     setWindowTitle(QStringLiteral("Navigate Data File"));
@@ -37,21 +18,24 @@ frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent)
     setWindowFlags((windowFlags() | Qt::WindowCloseButtonHint) & ~Qt::WindowContextHelpButtonHint);
     setFont(formControlFont());  // the face of every other window's controls
 
-    setFixedSize(twipsToPixels(kFormWidth, logicalDpiX()), twipsToPixels(kFormHeight, logicalDpiY()));
+    // Design rectangles in twips; those of controls in a frame are relative to it.
+    setFixedSize(twipsToPixels(4320, logicalDpiX()), twipsToPixels(3480, logicalDpiY()));
     m_lblNumberOfRows =
-        makeControl<QLabel>(this, "lblNumberOfRows", kNumberOfRows, "Number of rows: ");
-    m_lblNumberOfColumns =
-        makeControl<QLabel>(this, "lblNumberOfColumns", kNumberOfColumns, "Number of columns:");
-    m_lblRow = makeControl<QLabel>(this, "lblRow", kRow, "Row:");
-    m_lblColumn = makeControl<QLabel>(this, "lblColumn", kColumn, "Column:");
+        makeControl<QLabel>(this, "lblNumberOfRows", {240, 240, 3840, 255}, "Number of rows: ");
+    m_lblNumberOfColumns = makeControl<QLabel>(this, "lblNumberOfColumns", {240, 540, 3840, 255},
+                                               "Number of columns:");
+    m_lblRow = makeControl<QLabel>(this, "lblRow", {240, 900, 1800, 255}, "Row:");
+    m_lblColumn = makeControl<QLabel>(this, "lblColumn", {2280, 900, 1800, 255}, "Column:");
 
-    m_fraNavigate = makeControl<QGroupBox>(this, "fraNavigate", kFrame, "Navigate");
-    m_cmdUp = makeControl<QPushButton>(m_fraNavigate, "cmdUp", kUp, "Up");
-    m_cmdLeft = makeControl<QPushButton>(m_fraNavigate, "cmdLeft", kLeft, "Left");
-    m_lblCell = makeControl<QLabel>(m_fraNavigate, "lblCell", kCell, "");
+    m_fraNavigate =
+        makeControl<QGroupBox>(this, "fraNavigate", {240, 1320, 3840, 1920}, "Navigate");
+    m_cmdUp = makeControl<QPushButton>(m_fraNavigate, "cmdUp", {1440, 300, 960, 375}, "Up");
+    m_cmdLeft = makeControl<QPushButton>(m_fraNavigate, "cmdLeft", {240, 840, 960, 375}, "Left");
+    m_lblCell = makeControl<QLabel>(m_fraNavigate, "lblCell", {1260, 900, 1320, 255}, "");
     m_lblCell->setAlignment(Qt::AlignCenter);
-    m_cmdRight = makeControl<QPushButton>(m_fraNavigate, "cmdRight", kRight, "Right");
-    m_cmdDown = makeControl<QPushButton>(m_fraNavigate, "cmdDown", kDown, "Down");
+    m_cmdRight =
+        makeControl<QPushButton>(m_fraNavigate, "cmdRight", {2640, 840, 960, 375}, "Right");
+    m_cmdDown = makeControl<QPushButton>(m_fraNavigate, "cmdDown", {1440, 1380, 960, 375}, "Down");
     applyFormStyle(this);
     applyFormKeyboard(this);
 

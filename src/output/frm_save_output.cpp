@@ -5,8 +5,8 @@
 #include <QPushButton>
 
 #include "output/output_file.h"
-#include "runtime/qt_file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"

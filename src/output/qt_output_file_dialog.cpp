@@ -13,8 +13,7 @@ OutputFileDialog::OutputFileDialog(const char* objectName, const char* title, in
     : QDialog(parent) {
     setObjectName(QString::fromLatin1(objectName));
     setWindowTitle(QString::fromLatin1(title));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setCloseBoxOnly(this);
     setFont(formControlFont());
     resize(twipsToPixels(clientWidth, logicalDpiX()), twipsToPixels(clientHeight, logicalDpiY()));
 

@@ -169,6 +169,11 @@ void applyFormStyle(QWidget* window) {
     for (QWidget* control : window->findChildren<QWidget*>()) control->setStyle(formStyle());
 }
 
+void setCloseBoxOnly(QWidget* dialog) {
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+}
+
 void makeDisplayLabel(QLabel* label) {
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);

@@ -34,6 +34,9 @@ void applyFrameCaptionFont(QGroupBox* frame);
 // Focus frames show only where the window lets them (see applyFormKeyboard).
 // Call it once the controls exist.
 void applyFormStyle(QWidget* window);
+// Title bar of a dialog: a close box, but no minimize, maximize or help
+// button. Customized, so that window managers leave the other buttons off too.
+void setCloseBoxOnly(QWidget* dialog);
 // A label that shows a value: white background, single-line border.
 void makeDisplayLabel(QLabel* label);
 // Widens `control` to the width its caption needs when the face standing in

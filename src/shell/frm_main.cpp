@@ -29,15 +29,15 @@
 #include "output/frm_save_output.h"
 #include "runtime/clipboard.h"
 #include "runtime/clock.h"
-#include "runtime/qt_file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "runtime/twips.h"
-#include "shell/qt_edit_commands.h"
 #include "shell/frm_splash.h"
 #include "shell/main_layout.h"
+#include "shell/qt_edit_commands.h"
 #include "shell/startup_wait.h"
 
 namespace velmora {

@@ -112,7 +112,9 @@ void OutputPane::append(std::string_view block) {
     m_edit->setPlainText(rawToPlain(m_edit->document()->toRawText()) + paneTextToWidget(block));
 }
 
-std::string OutputPane::text() const { return widgetTextToPane(m_edit->document()->toRawText()); }
+std::string OutputPane::text() const {
+    return widgetTextToPane(m_edit->document()->toRawText());
+}
 
 void OutputPane::clear() {
     m_edit->setPlainText(QString());

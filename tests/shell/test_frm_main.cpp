@@ -53,6 +53,11 @@ struct Fixture {
 
 bool at96Dpi(const QWidget& widget) { return widget.logicalDpiX() == 96 && widget.logicalDpiY() == 96; }
 
+bool showExposed(QWidget& window) {
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 QString captionOf(QWidget* widget) {
     if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
@@ -209,34 +214,21 @@ void MainWindowTest::controlsFollowTheControlTable() {
     QCOMPARE(f.window.objectName(), QStringLiteral("frmMain"));
     QCOMPARE(f.window.windowTitle(), QStringLiteral("Velmora: Correlated Groups"));
     using Kind = velmora::MainControlKind;
-    const auto className = [](Kind kind) {
-        switch (kind) {
-            case Kind::Frame:
-                return "QGroupBox";
-            case Kind::OptionButton:
-                return "QRadioButton";
-            case Kind::DriveList:
-                return "velmora::DriveListBox";
-            case Kind::DirectoryList:
-                return "velmora::DirListBox";
-            case Kind::FileTypeBox:
-                return "QComboBox";
-            case Kind::FileList:
-                return "velmora::FileListBox";
-            case Kind::Label:
-            case Kind::ValueLabel:
-                return "QLabel";
-            case Kind::Button:
-                return "QPushButton";
-            case Kind::Pane:
-                return "QPlainTextEdit";
-        }
-        return "";
-    };
+    // The class each kind of row makes, in the order of MainControlKind.
+    const char* const classes[] = {"QGroupBox",
+                                   "QRadioButton",
+                                   "velmora::DriveListBox",
+                                   "velmora::DirListBox",
+                                   "QComboBox",
+                                   "velmora::FileListBox",
+                                   "QLabel",
+                                   "QLabel",
+                                   "QPushButton",
+                                   "QPlainTextEdit"};
     for (const velmora::MainControl& c : velmora::mainControlTable()) {
         auto* widget = f.window.findChild<QWidget*>(QString::fromLatin1(c.name));
         QVERIFY2(widget != nullptr, c.name);
-        QVERIFY2(widget->inherits(className(c.kind)), c.name);
+        QVERIFY2(widget->inherits(classes[static_cast<int>(c.kind)]), c.name);
         QCOMPARE(widget->parentWidget()->objectName(), QString::fromLatin1(c.container));
         QCOMPARE(captionOf(widget), QString::fromLatin1(c.caption));
         QCOMPARE(widget->toolTip(), QString::fromLatin1(c.toolTip));
@@ -611,11 +603,8 @@ void MainWindowTest::clearOutputEmptiesOnlyThePane() {
 
 void MainWindowTest::layoutFollowsWindowSize() {
     Fixture f;
-    if (!at96Dpi(f.window)) {
-        QSKIP("pixel rectangles are written out for 96 dpi");
-    }
-    f.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    if (!at96Dpi(f.window)) QSKIP("pixel rectangles are written out for 96 dpi");
+    QVERIFY(showExposed(f.window));
     // 800 x 600 px = 12000 x 9000 twips: panels 11700 wide, output 5380 high,
     // pane 11300 x 5080 at 200, 300.
     resizeOuter(f.window, QSize(800, 600));
@@ -634,11 +623,8 @@ void MainWindowTest::layoutFollowsWindowSize() {
 
 void MainWindowTest::heightIsRaisedToTheMinimum() {
     Fixture f;
-    if (!at96Dpi(f.window)) {
-        QSKIP("pixel rectangles are written out for 96 dpi");
-    }
-    f.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    if (!at96Dpi(f.window)) QSKIP("pixel rectangles are written out for 96 dpi");
+    QVERIFY(showExposed(f.window));
     // 400 px = 6000 twips. 7000 twips are 466.7 px, so the window becomes 467 px outside
     // (7005 twips): output 7005-2420-1200 = 3385 twips = 226 px, pane 3085 = 206 px.
     resizeOuter(f.window, QSize(800, 400));
@@ -673,11 +659,8 @@ void MainWindowTest::firstClampCountsTheDecorationKnownLate() {
 
 void MainWindowTest::minimizedWindowKeepsItsLayout() {
     Fixture f;
-    if (!at96Dpi(f.window)) {
-        QSKIP("pixel rectangles are written out for 96 dpi");
-    }
-    f.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    if (!at96Dpi(f.window)) QSKIP("pixel rectangles are written out for 96 dpi");
+    QVERIFY(showExposed(f.window));
     resizeOuter(f.window, QSize(800, 600));
     QTRY_COMPARE(f.window.frameGeometry().size(), QSize(800, 600));
     f.window.setWindowState(Qt::WindowMinimized);
@@ -858,8 +841,7 @@ void MainWindowTest::exitDialogue() {
     QVERIFY(dir.isValid());
     Fixture f;
     f.window.Form_Load();
-    f.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    QVERIFY(showExposed(f.window));
     f.window.appendToPane("kept\r\n");
     for (const int answer : answers) f.messageBox.script(velmora::MessageResult(answer));
 
@@ -923,8 +905,7 @@ void MainWindowTest::exitDialogue() {
 void MainWindowTest::hiddenSaveDialogDoesNotKeepTheProgramAlive() {
     Fixture f;
     f.window.Form_Load();
-    f.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    QVERIFY(showExposed(f.window));
     // Both output dialogs open from the File menu and are kept while hidden.
     for (const char* item : {"mnuSaveOutput", "mnuOpenOutput"}) {
         openFromMenu(f.window, item, [](QDialog* dialog) {

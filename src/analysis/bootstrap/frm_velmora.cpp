@@ -21,20 +21,6 @@ namespace velmora {
 
 namespace {
 
-// Design geometry in twips; controls inside a frame are placed relative to it.
-constexpr int kFormWidth = 6795;
-constexpr int kFormHeight = 5520;
-constexpr TwipsRect kVariableFrame1{120, 120, 1932, 4452};
-constexpr TwipsRect kVariableFrame2{2280, 120, 1932, 4452};
-constexpr TwipsRect kVariableList{240, 360, 1452, 3660};
-constexpr TwipsRect kOK{1920, 4800, 1215, 495};
-constexpr TwipsRect kCancel{3720, 4800, 1215, 495};
-constexpr TwipsRect kTrialsFrame{4440, 120, 2295, 2172};
-constexpr TwipsRect kLblTrial{120, 1800, 972, 252};
-constexpr TwipsRect kTxtTrial{1200, 1800, 735, 288};
-constexpr TwipsRect kConfidenceFrame{4440, 2400, 2295, 1092};
-constexpr TwipsRect kNonpooledFrame{4440, 3600, 2292, 972};
-
 struct TrialOption {
     const char* name;
     std::int32_t trials;
@@ -60,13 +46,9 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
       m_clock(clock) {
     setObjectName(QStringLiteral("frmVelmora"));
     setWindowTitle(QStringLiteral("Velmora"));
-    // A close box, but no minimize, maximize or help button.
-    // Customized, so that window managers leave the other buttons off too.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setCloseBoxOnly(this);
     setFont(formControlFont());
-    setFixedSize(twipsToPixels(kFormWidth, logicalDpiX()),
-                 twipsToPixels(kFormHeight, logicalDpiY()));
+    setFixedSize(twipsToPixels(6795, logicalDpiX()), twipsToPixels(5520, logicalDpiY()));
     buildControls();
     applyFormStyle(this);
     applyFormKeyboard(this);
@@ -74,30 +56,34 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
 }
 
 void frmVelmora::buildControls() {
-    m_fraSelectDV = makeControl<QGroupBox>(this, "fraSelectDV", kVariableFrame1, "Pick Variable 1");
-    m_lstV1 = makeControl<QListWidget>(m_fraSelectDV, "lstV1", kVariableList);
+    // Design rectangles in twips; those of controls in a frame are relative to it.
+    m_fraSelectDV =
+        makeControl<QGroupBox>(this, "fraSelectDV", {120, 120, 1932, 4452}, "Pick Variable 1");
+    m_lstV1 = makeControl<QListWidget>(m_fraSelectDV, "lstV1", {240, 360, 1452, 3660});
     m_fraSelectGroups =
-        makeControl<QGroupBox>(this, "fraSelectGroups", kVariableFrame2, "Pick Variable 2");
-    m_lstV2 = makeControl<QListWidget>(m_fraSelectGroups, "lstV2", kVariableList);
-    m_cmdOK = makeControl<QPushButton>(this, "cmdOK", kOK, "OK");
-    m_cmdCancel = makeControl<QPushButton>(this, "cmdCancel", kCancel, "Cancel");
+        makeControl<QGroupBox>(this, "fraSelectGroups", {2280, 120, 1932, 4452}, "Pick Variable 2");
+    m_lstV2 = makeControl<QListWidget>(m_fraSelectGroups, "lstV2", {240, 360, 1452, 3660});
+    m_cmdOK = makeControl<QPushButton>(this, "cmdOK", {1920, 4800, 1215, 495}, "OK");
+    m_cmdCancel = makeControl<QPushButton>(this, "cmdCancel", {3720, 4800, 1215, 495}, "Cancel");
 
-    m_fraTrials = makeControl<QGroupBox>(this, "fraTrials", kTrialsFrame, "Pick Number of Trials");
+    m_fraTrials =
+        makeControl<QGroupBox>(this, "fraTrials", {4440, 120, 2295, 2172}, "Pick Number of Trials");
     for (int i = 0; i < 8; ++i) {
         const TrialOption& o = kTrialOptions[i];
         m_optTrials[i] = makeControl<QRadioButton>(m_fraTrials, o.name, o.rect,
                                                    std::to_string(o.trials).c_str());
     }
-    m_lblTrial = makeControl<QLabel>(m_fraTrials, "lblTrial", kLblTrial, "Trial Number:");
-    m_txtTrial = makeControl<QLineEdit>(m_fraTrials, "txtTrial", kTxtTrial);
+    m_lblTrial =
+        makeControl<QLabel>(m_fraTrials, "lblTrial", {120, 1800, 972, 252}, "Trial Number:");
+    m_txtTrial = makeControl<QLineEdit>(m_fraTrials, "txtTrial", {1200, 1800, 735, 288});
     m_txtTrial->setReadOnly(true);
     // A box the user reads but cannot type in wears the button face.
     QPalette face = m_txtTrial->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     m_txtTrial->setPalette(face);
 
-    m_fraConfidence =
-        makeControl<QGroupBox>(this, "fraConfidence", kConfidenceFrame, "Pick Confidence Level");
+    m_fraConfidence = makeControl<QGroupBox>(this, "fraConfidence", {4440, 2400, 2295, 1092},
+                                             "Pick Confidence Level");
     m_opt90CI =
         makeControl<QRadioButton>(m_fraConfidence, "opt90CI", {120, 240, 972, 252}, "90% CI");
     m_opt95CI =
@@ -105,8 +91,8 @@ void frmVelmora::buildControls() {
     m_opt99CI =
         makeControl<QRadioButton>(m_fraConfidence, "opt99CI", {120, 720, 972, 252}, "99% CI");
 
-    m_fraPickNonpooled =
-        makeControl<QGroupBox>(this, "fraPickNonpooled", kNonpooledFrame, "Pick Nonpooled SD");
+    m_fraPickNonpooled = makeControl<QGroupBox>(this, "fraPickNonpooled", {4440, 3600, 2292, 972},
+                                                "Pick Nonpooled SD");
     m_optVar1 = makeControl<QRadioButton>(m_fraPickNonpooled, "optVar1", {120, 240, 2052, 252},
                                           "Use SD of Variable 1");
     m_optVar2 = makeControl<QRadioButton>(m_fraPickNonpooled, "optVar2", {120, 600, 2052, 192},

@@ -16,20 +16,6 @@
 
 namespace velmora {
 
-namespace {
-
-// Design geometry in twips; controls inside the frame are placed relative to it.
-constexpr int kFormWidth = 3435;
-constexpr int kFormHeight = 5235;
-constexpr TwipsRect kFrame{240, 120, 3015, 4215};
-constexpr TwipsRect kList{360, 360, 1935, 2760};
-constexpr TwipsRect kRanges{240, 3480, 1815, 255};
-constexpr TwipsRect kIndividual{240, 3840, 2055, 255};
-constexpr TwipsRect kOK{360, 4560, 1215, 495};
-constexpr TwipsRect kCancel{1920, 4560, 1215, 495};
-
-}  // namespace
-
 frmDescriptives::frmDescriptives(const DataSet& data, MessageBoxService& messageBox,
                                  AppendToPane appendToPane, QWidget* parent)
     : QDialog(parent),
@@ -38,22 +24,21 @@ frmDescriptives::frmDescriptives(const DataSet& data, MessageBoxService& message
       m_appendToPane(std::move(appendToPane)) {
     setObjectName(QStringLiteral("frmDescriptives"));
     setWindowTitle(QStringLiteral("Descriptives"));
-    // Sizable, with a close box but no minimize, maximize or help button.
-    // Customized, so that window managers leave the other buttons off too.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setCloseBoxOnly(this);  // and sizable
     setFont(formControlFont());
     // The controls keep their design places whatever size the user gives it.
-    resize(twipsToPixels(kFormWidth, logicalDpiX()), twipsToPixels(kFormHeight, logicalDpiY()));
+    resize(twipsToPixels(3435, logicalDpiX()), twipsToPixels(5235, logicalDpiY()));
 
-    m_fraSelectItems = makeControl<QGroupBox>(this, "fraSelectItems", kFrame, "Select Items");
-    m_lstItems = makeControl<QListWidget>(m_fraSelectItems, "lstItems", kList);
-    m_optRanges =
-        makeControl<QRadioButton>(m_fraSelectItems, "optRanges", kRanges, "Range of Items");
-    m_optIndividual = makeControl<QRadioButton>(m_fraSelectItems, "optIndividual", kIndividual,
-                                                "Individiual Items");
-    m_cmdOK = makeControl<QPushButton>(this, "cmdOK", kOK, "OK");
-    m_cmdCancel = makeControl<QPushButton>(this, "cmdCancel", kCancel, "Cancel");
+    // Design rectangles in twips; those of controls in a frame are relative to it.
+    m_fraSelectItems =
+        makeControl<QGroupBox>(this, "fraSelectItems", {240, 120, 3015, 4215}, "Select Items");
+    m_lstItems = makeControl<QListWidget>(m_fraSelectItems, "lstItems", {360, 360, 1935, 2760});
+    m_optRanges = makeControl<QRadioButton>(m_fraSelectItems, "optRanges", {240, 3480, 1815, 255},
+                                            "Range of Items");
+    m_optIndividual = makeControl<QRadioButton>(m_fraSelectItems, "optIndividual",
+                                                {240, 3840, 2055, 255}, "Individiual Items");
+    m_cmdOK = makeControl<QPushButton>(this, "cmdOK", {360, 4560, 1215, 495}, "OK");
+    m_cmdCancel = makeControl<QPushButton>(this, "cmdCancel", {1920, 4560, 1215, 495}, "Cancel");
     applyFrameCaptionFont(m_fraSelectItems);
     applyFormStyle(this);
     applyFormKeyboard(this);

@@ -12,22 +12,10 @@ namespace velmora {
 namespace {
 
 using testing::M;
+using testing::optionsFor;
+using testing::sampleOf;
 using testing::ScriptedRandom;
 using testing::SeededRandom;
-
-AnalysisOptions optionsFor(std::int32_t trials, float level = 0.95f, std::int32_t sdVar = 1) {
-    AnalysisOptions options;
-    options.lngVar1 = 1;
-    options.lngVar2 = 2;
-    options.lngTrials = trials;
-    options.sngConfidenceLevel = level;
-    options.lngNonpooledSdVar = sdVar;
-    return options;
-}
-
-PairedSample sampleOf(const std::vector<float>& var1, const std::vector<float>& var2) {
-    return BuildPairedSample(testing::makeDataSet({var1, var2}), 1, 2);
-}
 
 // ---- drawing a pair -------------------------------------------------------
 

@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "analysis/bootstrap/analysis_records.h"
+#include "analysis/bootstrap/paired_sample.h"
 #include "data/data_set.h"
 
 namespace velmora::testing {
@@ -23,6 +25,23 @@ inline DataSet makeDataSet(const std::vector<std::vector<float>>& columns) {
             data.g_sngData.set(static_cast<std::int32_t>(i + 1), static_cast<std::int32_t>(j + 1),
                                columns[j][i]);
     return data;
+}
+
+// Variables 1 and 2 of a data set of the two columns, paired.
+inline PairedSample sampleOf(const std::vector<float>& var1, const std::vector<float>& var2) {
+    return BuildPairedSample(makeDataSet({var1, var2}), 1, 2);
+}
+
+// The choices of a run on columns 1 and 2.
+inline AnalysisOptions optionsFor(std::int32_t trials, float level = 0.95f,
+                                  std::int32_t sdVar = 1) {
+    AnalysisOptions options;
+    options.lngVar1 = 1;
+    options.lngVar2 = 2;
+    options.lngTrials = trials;
+    options.sngConfidenceLevel = level;
+    options.lngNonpooledSdVar = sdVar;
+    return options;
 }
 
 }  // namespace velmora::testing

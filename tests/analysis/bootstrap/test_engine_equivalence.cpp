@@ -21,6 +21,8 @@ namespace velmora {
 namespace {
 
 using testing::M;
+using testing::optionsFor;
+using testing::sampleOf;
 using testing::SeededRandom;
 
 // Counts what a run reads from a stream.
@@ -88,23 +90,9 @@ std::function<std::unique_ptr<RandomStream>()> streamOf(Args... args) {
     return [=] { return std::make_unique<Stream>(args...); };
 }
 
-PairedSample sampleOf(const std::vector<float>& var1, const std::vector<float>& var2) {
-    return BuildPairedSample(testing::makeDataSet({var1, var2}), 1, 2);
-}
-
 // The single that draws pair `pair` (1-based) of `pairs`.
 float drawOf(int pair, int pairs) {
     return (static_cast<float>(pair) - 0.5f) / static_cast<float>(pairs);
-}
-
-AnalysisOptions optionsOf(std::int32_t trials, float level = 0.95f, std::int32_t sdFrom = 1) {
-    AnalysisOptions options;
-    options.lngVar1 = 1;
-    options.lngVar2 = 2;
-    options.lngTrials = trials;
-    options.sngConfidenceLevel = level;
-    options.lngNonpooledSdVar = sdFrom;
-    return options;
 }
 
 // Trials that each draw pair `pair` of `pairs` in their first `repeats` rows and
@@ -206,8 +194,8 @@ int expectFamiliesAgree(Arithmetic arithmetic, std::int32_t maxTrials) {
             }
             const PairedSample sample = sampleOf(a, b);
             if (sample.n1 < 2 || sample.n2 < 2 || sample.nPairs < 2) continue;
-            const AnalysisOptions options = optionsOf(std::min(trials[variant % 3], maxTrials),
-                                                      levels[variant % 3], variant % 2 + 1);
+            const AnalysisOptions options = optionsFor(std::min(trials[variant % 3], maxTrials),
+                                                       levels[variant % 3], variant % 2 + 1);
             const std::string where =
                 std::string(family.name) + " variant " + std::to_string(variant);
 
@@ -242,11 +230,11 @@ TEST(EngineEquivalence, AccurateTrialsEqualALiteralTwoPassReference) {
     const PairedSample small = sampleOf(std::vector<float>(a.begin(), a.begin() + 1000),
                                         std::vector<float>(b.begin(), b.begin() + 1000));
     EXPECT_EQ(
-        expectEnginesAgree(small, optionsOf(2),
+        expectEnginesAgree(small, optionsFor(2),
                            streamOf<testing::ScriptedRandom>(repeatedDraws(7, 1000, {300, 700})),
                            "one pair drawn 300 and 700 times", Arithmetic::Double),
         BootstrapOutcome::Completed);
-    EXPECT_EQ(expectEnginesAgree(sampleOf(a, b), optionsOf(3),
+    EXPECT_EQ(expectEnginesAgree(sampleOf(a, b), optionsFor(3),
                                  streamOf<SeededRandom>(std::uint64_t{9}, 0), "forty thousand",
                                  Arithmetic::Double),
               BootstrapOutcome::Completed);
@@ -268,7 +256,7 @@ TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
     for (int m = 0; m < 20; ++m) draw(1);                        // pair 1 throughout
     for (int m = 0; m < 20; ++m) draw(m < 12 ? 7 : 8);           // 12 and 8 copies
     for (int m = 0; m < 20; ++m) draw(m % 2 == 0 ? 5 : 16);      // 10 and 10 copies
-    const AnalysisOptions options = optionsOf(5, 0.9f);
+    const AnalysisOptions options = optionsFor(5, 0.9f);
     expectEnginesAgree(sample, options, streamOf<testing::ScriptedRandom>(script),
                        "repeated draws");
     testing::ScriptedRandom random(script);
@@ -288,7 +276,7 @@ TEST(EngineEquivalence, PairDrawnMoreThan255TimesAgrees) {
         b.push_back(static_cast<float>((i * 13) % 29) * 0.5f);
     }
     EXPECT_EQ(
-        expectEnginesAgree(sampleOf(a, b), optionsOf(2),
+        expectEnginesAgree(sampleOf(a, b), optionsFor(2),
                            streamOf<testing::ScriptedRandom>(repeatedDraws(7, 1000, {300, 256})),
                            "one pair drawn 300 and 256 times"),
         BootstrapOutcome::Completed);
@@ -303,13 +291,13 @@ TEST(EngineEquivalence, FortyThousandPairsAgree) {
         a.push_back(static_cast<float>(static_cast<int>(dataSource.nextSingle() * 500.0f)) * 0.01f);
         b.push_back(i % 97 == 0 ? M : a.back() * 0.5f + dataSource.nextSingle());
     }
-    expectEnginesAgree(sampleOf(a, b), optionsOf(7, 0.99f, 2),
+    expectEnginesAgree(sampleOf(a, b), optionsFor(7, 0.99f, 2),
                        streamOf<SeededRandom>(std::uint64_t{8}, 0), "forty thousand pairs");
 }
 
 TEST(EngineEquivalence, EqualWholeNumbersInBothColumnsStopInBothEngines) {
     const PairedSample sample = sampleOf({3, 3, 3, 3}, {8, 8, M, 8});
-    const AnalysisOptions options = optionsOf(600);
+    const AnalysisOptions options = optionsFor(600);
     SeededRandom s1(5), s2(5);
     EXPECT_EQ(RunBootstrap(sample, options, s1).outcome, BootstrapOutcome::ZeroVariance);
     EXPECT_EQ(testing::RunLiteralBootstrap(sample, options, s2).result.outcome,
