@@ -109,42 +109,51 @@ namespace {
 using Id = MainControlId;
 using Kind = MainControlKind;
 
-// One row a control: id, name, kind, container, caption, tooltip, design
-// rectangle, place in the Tab order.
 // clang-format off
 constexpr std::array<MainControl, MAIN_CONTROL_COUNT> kControls = {{
-    {Id::fraSelectData, "fraSelectData", Kind::Frame, "clientArea", "Select Data", "",
-        {120, 0, 10695, 2295}, 0},
-    {Id::fraTypeOfDelimiter, "fraTypeOfDelimiter", Kind::Frame, "fraSelectData",
-        "Type of Delimiter", "Specify the delimiter used", {240, 360, 1815, 1695}, 0},
-    {Id::optSpace, "optSpace", Kind::OptionButton, "fraTypeOfDelimiter", "Space Delimited", "",
-        {120, 240, 1455, 255}, 6},
-    {Id::optComma, "optComma", Kind::OptionButton, "fraTypeOfDelimiter", "Comma Delimited", "",
-        {120, 720, 1575, 255}, 7},
-    {Id::optTab, "optTab", Kind::OptionButton, "fraTypeOfDelimiter", "Tab Delimited", "",
-        {120, 1200, 1335, 255}, 8},
-    {Id::drvDrive, "drvDrive", Kind::DriveList, "fraSelectData", "", "Specify drive of file",
-        {2280, 480, 2415, 315}, 3},
-    {Id::dirDirectory, "dirDirectory", Kind::DirectoryList, "fraSelectData", "",
-        "Specify directory of file", {2280, 840, 2415, 1215}, 1},
-    {Id::cmbFileType, "cmbFileType", Kind::FileTypeBox, "fraSelectData", "File type",
-        "Specify file extension (*.txt or *.dat)", {4920, 480, 2295, 315}, 9},
-    {Id::filFile, "filFile", Kind::FileList, "fraSelectData", "", "Specify file",
-        {4920, 840, 2295, 1065}, 2},
-    {Id::lblSelectedFileLabel, "lblSelectedFileLabel", Kind::Label, "fraSelectData",
-        "Selected File:", "", {7440, 360, 1332, 240}, 0},
-    {Id::lblSelectedFile, "lblSelectedFile", Kind::ValueLabel, "fraSelectData", "",
-        "The file selected for import", {7440, 600, 2055, 255}, 0},
-    {Id::lblCurrentFileLabel, "lblCurrentFileLabel", Kind::Label, "fraSelectData",
-        "File Currently in Processor:", "", {7440, 960, 2055, 255}, 0},
-    {Id::lblCurrentFile, "lblCurrentFile", Kind::ValueLabel, "fraSelectData", "",
-        "File currently contained in KORVA processor", {7440, 1200, 2055, 255}, 0},
-    {Id::cmdImportData, "cmdImportData", Kind::Button, "fraSelectData",
-        "Import Selected Data File", "Click to import selected file", {7440, 1560, 2055, 495}, 4},
-    {Id::fraOutput, "fraOutput", Kind::Frame, "clientArea", "Output", "",
-        {120, 4320, 9375, 3735}, 0},
-    {Id::txtOutput, "txtOutput", Kind::Pane, "fraOutput", "", "",
-        {480, 720, 7095, 2295}, 5},
+    {.id = Id::fraSelectData, .name = "fraSelectData", .kind = Kind::Frame,
+     .container = "clientArea", .caption = "Select Data", .rect = {120, 0, 10695, 2295}},
+    {.id = Id::fraTypeOfDelimiter, .name = "fraTypeOfDelimiter", .kind = Kind::Frame,
+     .container = "fraSelectData", .caption = "Type of Delimiter",
+     .toolTip = "Specify the delimiter used", .rect = {240, 360, 1815, 1695}},
+    {.id = Id::optSpace, .name = "optSpace", .kind = Kind::OptionButton,
+     .container = "fraTypeOfDelimiter", .caption = "Space Delimited",
+     .rect = {120, 240, 1455, 255}, .tab = 6},
+    {.id = Id::optComma, .name = "optComma", .kind = Kind::OptionButton,
+     .container = "fraTypeOfDelimiter", .caption = "Comma Delimited",
+     .rect = {120, 720, 1575, 255}, .tab = 7},
+    {.id = Id::optTab, .name = "optTab", .kind = Kind::OptionButton,
+     .container = "fraTypeOfDelimiter", .caption = "Tab Delimited",
+     .rect = {120, 1200, 1335, 255}, .tab = 8},
+    {.id = Id::drvDrive, .name = "drvDrive", .kind = Kind::DriveList, .container = "fraSelectData",
+     .toolTip = "Specify drive of file", .rect = {2280, 480, 2415, 315}, .tab = 3},
+    {.id = Id::dirDirectory, .name = "dirDirectory", .kind = Kind::DirectoryList,
+     .container = "fraSelectData", .toolTip = "Specify directory of file",
+     .rect = {2280, 840, 2415, 1215}, .tab = 1},
+    {.id = Id::cmbFileType, .name = "cmbFileType", .kind = Kind::FileTypeBox,
+     .container = "fraSelectData", .caption = "File type",
+     .toolTip = "Specify file extension (*.txt or *.dat)", .rect = {4920, 480, 2295, 315},
+     .tab = 9},
+    {.id = Id::filFile, .name = "filFile", .kind = Kind::FileList, .container = "fraSelectData",
+     .toolTip = "Specify file", .rect = {4920, 840, 2295, 1065}, .tab = 2},
+    {.id = Id::lblSelectedFileLabel, .name = "lblSelectedFileLabel", .kind = Kind::Label,
+     .container = "fraSelectData", .caption = "Selected File:", .rect = {7440, 360, 1332, 240}},
+    {.id = Id::lblSelectedFile, .name = "lblSelectedFile", .kind = Kind::ValueLabel,
+     .container = "fraSelectData", .toolTip = "The file selected for import",
+     .rect = {7440, 600, 2055, 255}},
+    {.id = Id::lblCurrentFileLabel, .name = "lblCurrentFileLabel", .kind = Kind::Label,
+     .container = "fraSelectData", .caption = "File Currently in Processor:",
+     .rect = {7440, 960, 2055, 255}},
+    {.id = Id::lblCurrentFile, .name = "lblCurrentFile", .kind = Kind::ValueLabel,
+     .container = "fraSelectData", .toolTip = "File currently contained in KORVA processor",
+     .rect = {7440, 1200, 2055, 255}},
+    {.id = Id::cmdImportData, .name = "cmdImportData", .kind = Kind::Button,
+     .container = "fraSelectData", .caption = "Import Selected Data File",
+     .toolTip = "Click to import selected file", .rect = {7440, 1560, 2055, 495}, .tab = 4},
+    {.id = Id::fraOutput, .name = "fraOutput", .kind = Kind::Frame, .container = "clientArea",
+     .caption = "Output", .rect = {120, 4320, 9375, 3735}},
+    {.id = Id::txtOutput, .name = "txtOutput", .kind = Kind::Pane, .container = "fraOutput",
+     .rect = {480, 720, 7095, 2295}, .tab = 5},
 }};
 // clang-format on
 
@@ -195,7 +204,9 @@ Control* frmMain::control(MainControlId id) const {
 // clang-format off
 QGroupBox* frmMain::fraSelectData() const { return control<QGroupBox>(Id::fraSelectData); }
 QGroupBox* frmMain::fraOutput() const { return control<QGroupBox>(Id::fraOutput); }
-QGroupBox* frmMain::fraTypeOfDelimiter() const { return control<QGroupBox>(Id::fraTypeOfDelimiter); }
+QGroupBox* frmMain::fraTypeOfDelimiter() const {
+    return control<QGroupBox>(Id::fraTypeOfDelimiter);
+}
 QRadioButton* frmMain::optSpace() const { return control<QRadioButton>(Id::optSpace); }
 QRadioButton* frmMain::optComma() const { return control<QRadioButton>(Id::optComma); }
 QRadioButton* frmMain::optTab() const { return control<QRadioButton>(Id::optTab); }

@@ -85,10 +85,10 @@ struct MainControl {
     const char* name;
     MainControlKind kind;
     const char* container;
-    const char* caption;
-    const char* toolTip;
+    const char* caption = "";
+    const char* toolTip = "";
     TwipsRect rect;
-    int tab;
+    int tab = 0;
 };
 
 // The main window's controls, in the order they are made.
