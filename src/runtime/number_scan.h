@@ -1,7 +1,11 @@
 #pragma once
 
 // The one implementation of the number grammar, shared by textToSingle and
-// the import's in-place field scanner so that both always agree.
+// the import's in-place field scanner so that both always agree. It reads a
+// field's digits eight at a time: bench/import_bench imports at about
+// 370-400 MB/s with it, and at about 210-230 MB/s when std::from_chars (after
+// a check of the grammar) reads each field, below the 300 MB/s the import must
+// reach.
 
 #include <bit>
 #include <charconv>
