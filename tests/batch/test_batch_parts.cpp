@@ -267,6 +267,30 @@ TEST(BatchRun, UsageErrorsGoToStderrWithStatusTwo) {
               "velmora-batch --help)\n");
 }
 
+// Found by fuzzing: an argument holding a line break split the error line.
+TEST(BatchRun, ErrorLineShowsControlCharactersOfNamesEscaped) {
+    const testing::FakeMonotonicClock clock(0.0, 0.0);
+    const testing::FakeWallClock wall;
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* err;
+    } cases[] = {
+        {{"a\nb", "c"},
+         2,
+         "velmora-batch: more than one data file given: 'a\\nb' and 'c' (see velmora-batch "
+         "--help)\n"},
+        {{"/no/such\r\t\x1b[2J\x7f"},
+         1,
+         "Cannot open the data file '/no/such\\r\\t\\x1B[2J\\x7F': No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        const CapturedRun r = runInProcess(c.args, false, clock, wall);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
 TEST(BatchMessages, ColumnBeyondTheDataSet) {
     EXPECT_EQ(columnBeyondMessage(7, 3), "Column 7 is beyond the data set's variables: it has 3.");
     EXPECT_EQ(columnBeyondMessage(1, 0),
