@@ -13,6 +13,7 @@
 #include "batch_test_support.h"
 #include "bootstrap_csv.h"
 #include "progress_bar.h"
+#include "support/address_space_limit.h"
 #include "support/fake_clock.h"
 
 namespace velmora::batch {
@@ -289,6 +290,27 @@ TEST(BatchRun, ErrorLineShowsControlCharactersOfNamesEscaped) {
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.err, c.err);
     }
+}
+
+// A data file whose matrix (1000 columns of 200,002 singles, 800 MB) is far
+// beyond the 128 MB the child may still take.
+TEST(BatchRun, DataSetBeyondTheMemoryLimitIsOneLineAndStatusOne) {
+    VELMORA_SKIP_UNDER_ADDRESS_SANITIZER();
+    ScratchDir dir;
+    const std::string data = dir.path("big.txt");
+    std::string text = "1";
+    for (int j = 2; j <= 1000; ++j) text += " 1";
+    text += "\r\n";
+    for (int i = 0; i < 200000; ++i) text += "1\r\n";
+    writeFile(data, text);
+    const testing::FakeMonotonicClock clock(0.0, 0.0);
+    const testing::FakeWallClock wall;
+
+    const std::string seen = testing::runUnderAddressSpaceLimit(128u << 20, [&] {
+        const CapturedRun r = runInProcess({"--descriptives", "1", data}, false, clock, wall);
+        return std::to_string(r.status) + "|" + r.out + "|" + r.err;
+    });
+    EXPECT_EQ(seen, "1||The data file '" + data + "' is too large to be held in memory.\n");
 }
 
 TEST(BatchMessages, ColumnBeyondTheDataSet) {

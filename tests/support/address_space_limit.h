@@ -1,0 +1,76 @@
+#pragma once
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <string>
+
+// The address sanitizer reserves terabytes of address space up front, so a
+// limit on it cannot be tested in a sanitizer build.
+#if defined(__SANITIZE_ADDRESS__)
+#define VELMORA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMORA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#ifdef VELMORA_ADDRESS_SANITIZER
+#define VELMORA_SKIP_UNDER_ADDRESS_SANITIZER() \
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows"
+#else
+#define VELMORA_SKIP_UNDER_ADDRESS_SANITIZER() static_cast<void>(0)
+#endif
+
+namespace velmora::testing {
+
+// Runs `body` in a forked child whose address space may grow by only
+// `headroom` bytes beyond what it holds at the start, and returns the text
+// body returned; an exception out of body gives "exception: " and its text,
+// a child that does not end normally "child crashed".
+// Call it only while the process has a single thread.
+inline std::string runUnderAddressSpaceLimit(std::size_t headroom,
+                                             const std::function<std::string()>& body) {
+    int fds[2];
+    if (::pipe(fds) != 0) return "no pipe";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        std::size_t pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%zu", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t limit =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + headroom;
+        const rlimit rl{limit, limit};
+        std::string text = "no limit";
+        try {
+            if (pages != 0 && ::setrlimit(RLIMIT_AS, &rl) == 0) text = body();
+        } catch (const std::exception& e) {
+            text = std::string("exception: ") + e.what();
+        }
+        for (std::size_t done = 0; done < text.size();) {
+            const ssize_t n = ::write(fds[1], text.data() + done, text.size() - done);
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        ::_exit(0);  // no test framework teardown in the child
+    }
+    ::close(fds[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return "child crashed";
+    return text;
+}
+
+}  // namespace velmora::testing
