@@ -289,4 +289,10 @@ void linkFileSelection(DriveListBox* drive, DirListBox* directory, FileListBox* 
                      [directory, files] { files->setPath(directory->path()); });
 }
 
+std::string storedPath(const QString& path) {
+    // The pane shows these bytes one to one.
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
+#include <string>
 
 namespace velmora {
 
@@ -129,5 +130,10 @@ private:
 // directory change moves the file list. Used by the main window and both
 // output dialogs.
 void linkFileSelection(DriveListBox* drive, DirListBox* directory, FileListBox* files);
+
+// The 8-bit form of a path from the lists, as the program stores and opens it
+// (the main window's m_strFileName, the output dialogs' files): the file
+// system's encoding of the name, so that a name outside Latin-1 opens as listed.
+std::string storedPath(const QString& path);
 
 }  // namespace velmora

@@ -42,4 +42,9 @@ void makeDisplayLabel(QLabel* label) {
     label->setPalette(palette);
 }
 
+void widenToCaption(QWidget* control) {
+    const int needed = control->sizeHint().width();
+    if (needed > control->width()) control->resize(needed, control->height());
+}
+
 }  // namespace velmora

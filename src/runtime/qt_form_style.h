@@ -4,6 +4,7 @@
 
 class QGroupBox;
 class QLabel;
+class QWidget;
 
 namespace velmora {
 
@@ -20,5 +21,9 @@ QFont formFrameCaptionFont();
 void applyFrameCaptionFont(QGroupBox* frame);
 // A label that shows a value: white background, single-line border.
 void makeDisplayLabel(QLabel* label);
+// Widens `control` to the width its caption needs when the face standing in
+// for "MS Sans Serif" is wider than the design face; never narrows it. Call it
+// after placing the control, and only where the room to its right is free.
+void widenToCaption(QWidget* control);
 
 }  // namespace velmora

@@ -19,13 +19,13 @@ void DialogHost::registerDialog(const QString& name, Factory factory, DialogLife
     entry.lifetime = lifetime;
 }
 
-void DialogHost::open(const QString& name) {
+int DialogHost::open(const QString& name) {
     auto it = m_entries.find(name);
     if (it == m_entries.end() || !it->factory) {
-        return;
+        return QDialog::Rejected;
     }
     if (it->running) {
-        return;  // already on screen; a modal dialog cannot be opened twice
+        return QDialog::Rejected;  // already on screen; a modal dialog cannot be opened twice
     }
     if (it->dialog.isNull()) {
         QDialog* created = nullptr;
@@ -33,10 +33,10 @@ void DialogHost::open(const QString& name) {
             created = it->factory();
         } catch (...) {
             // A dialog whose loading fails is not opened; the program goes on.
-            return;
+            return QDialog::Rejected;
         }
         if (created == nullptr) {
-            return;
+            return QDialog::Rejected;
         }
         created->setParent(nullptr);
         created->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -47,17 +47,18 @@ void DialogHost::open(const QString& name) {
     it->discardOnReturn = false;
     it->running = true;
     dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->exec();
+    const int result = dialog->exec();
 
     // The dialog's own code may have discarded or re-registered entries meanwhile.
     it = m_entries.find(name);
     if (it == m_entries.end()) {
-        return;
+        return result;
     }
     it->running = false;
     if (it->discardOnReturn || it->lifetime == DialogLifetime::DiscardAfterEachOpening) {
         destroy(*it);
     }
+    return result;
 }
 
 QDialog* DialogHost::existing(const QString& name) const {

@@ -37,8 +37,10 @@ public:
                         DialogLifetime lifetime = DialogLifetime::KeepWhileHidden);
 
     // Creates the dialog when it does not exist, then runs it modally. A factory
-    // that returns nullptr or throws ends the command silently.
-    void open(const QString& name);
+    // that returns nullptr or throws ends the command silently. Returns the
+    // result the dialog ended its run with (QDialog::Accepted or Rejected; a
+    // close box gives Rejected), or Rejected when nothing was opened.
+    int open(const QString& name);
 
     // The existing dialog, or nullptr when it does not exist now.
     QDialog* existing(const QString& name) const;

@@ -1,6 +1,7 @@
 #include "shell/frm_main.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -12,12 +13,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QSessionManager>
 #include <QThread>
 #include <memory>
 
 #include "data/data_set.h"
 #include "data/frm_navigate.h"
 #include "data/import_command.h"
+#include "output/frm_open_output.h"
+#include "output/frm_save_output.h"
 #include "runtime/clipboard.h"
 #include "runtime/clock.h"
 #include "runtime/file_system_lists.h"
@@ -47,13 +51,6 @@ QFont paneFont() {
 
 }  // namespace
 
-std::string storedPath(const QString& path) {
-    // The file system's own byte encoding, so that a name outside Latin-1
-    // (stored as UTF-8 on disk) still opens; the pane shows those bytes one to one.
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService& clipboard,
                  const MonotonicClock& clock, QWidget* parent)
     : QMainWindow(parent),
@@ -71,6 +68,12 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     m_dialogs.registerDialog(
         QString::fromLatin1(DLG_NAVIGATE), [this] { return new frmNavigate(m_data, nullptr); },
         DialogLifetime::DiscardAfterEachOpening);
+    m_dialogs.registerDialog(QString::fromLatin1(DLG_SAVE_OUTPUT), [this] {
+        return new frmSaveOutput(m_pane, m_messageBox, m_outputFiles);
+    });
+    m_dialogs.registerDialog(QString::fromLatin1(DLG_OPEN_OUTPUT),
+                             [this] { return new frmOpenOutput(m_pane, m_messageBox); });
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
 
     // Design client area; the layout rule sizes the panels from here on.
     resize(twipsToPixels(11880, logicalDpiX()),
@@ -313,9 +316,66 @@ void frmMain::mnuOpenOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_OPE
 void frmMain::mnuSaveOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)); }
 
 void frmMain::mnuExit_Click() {
-    // The exit dialogue (asking to leave and to save) belongs here; until it
-    // exists, Exit closes the window, which ends the program.
-    close();
+    exitDialogue();
+    if (m_lngUnloadProgram == 1) {
+        close();  // confirmed: the close request lets the window go without asking again
+    }
+}
+
+void frmMain::exitDialogue() {
+    try {
+        if (m_messageBox.show("Do you want to exit Velmora: Correlated Groups?",
+                              "Velmora: Correlated Groups", MessageIcon::Warning,
+                              MessageButtons::YesNoCancel) != MessageResult::Yes) {
+            return;
+        }
+        switch (m_messageBox.show("Do you want to save the contents of the output?", "Save Output",
+                                  MessageIcon::Warning, MessageButtons::YesNoCancel)) {
+            case MessageResult::Yes:
+                // The user asked for the output to be kept: leaving without a
+                // written file (Cancel, close box, no name, a failed write)
+                // would lose it, so the exit waits for another try.
+                if (m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)) != QDialog::Accepted) {
+                    return;
+                }
+                break;
+            case MessageResult::No:
+                break;
+            default:
+                return;  // Cancel, or the box closed: the exit is abandoned
+        }
+        m_lngUnloadProgram = 1;
+    } catch (...) {
+        // A failure ends the dialogue silently; the program keeps running.
+    }
+}
+
+bool frmMain::Form_QueryUnload() {
+    if (m_lngUnloadProgram != 1) {
+        exitDialogue();  // only confirms: the close already under way is the one that proceeds
+    }
+    return m_lngUnloadProgram == 1;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (Form_QueryUnload()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void frmMain::commitData(QSessionManager& manager) {
+    // Without the session manager's leave to interact nothing can be asked; the
+    // session then ends as it must.
+    if (m_lngUnloadProgram == 1 || !manager.allowsInteraction()) {
+        return;
+    }
+    const bool mayEnd = Form_QueryUnload();
+    manager.release();
+    if (!mayEnd) {
+        manager.cancel();
+    }
 }
 
 void frmMain::mnuCut_Click() { editCut(QApplication::focusWidget(), m_clipboard); }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "output/output_file_system.h"
 #include "shell/dialog_host.h"
 #include "shell/output_pane.h"
 
@@ -16,6 +17,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QSessionManager;
 
 namespace velmora {
 
@@ -55,6 +57,11 @@ public:
     // The start-up sequence, run once before the window is first shown.
     void Form_Load();
 
+    // A request to close the window (the close box, a log-off or shutdown):
+    // runs the exit dialogue unless the exit is confirmed already. True when
+    // the window may close, that is when m_lngUnloadProgram is 1.
+    bool Form_QueryUnload();
+
     // The output pane's contract; every writer of results calls this.
     void appendToPane(std::string_view block) { m_pane.append(block); }
     OutputPane& outputPane() { return m_pane; }
@@ -92,6 +99,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -104,6 +112,12 @@ private:
     // The file-type list's items, the last start-up step before showing.
     void fillFileTypes();
     char selectedDelimiter() const;
+    // Asks whether to exit and whether to save the output first; sets
+    // m_lngUnloadProgram to 1 when the exit goes ahead. Answering Yes to saving
+    // and then writing no file abandons the exit, so no output is lost.
+    void exitDialogue();
+    // A log-off or shutdown asks to end the session.
+    void commitData(QSessionManager& manager);
 
     DataSet& m_data;
     MessageBoxService& m_messageBox;
@@ -128,11 +142,8 @@ private:
     QPlainTextEdit* m_txtOutput = nullptr;
 
     OutputPane m_pane{nullptr};
+    OutputFileSystem m_outputFiles;
     DialogHost m_dialogs;
 };
-
-// The 8-bit form of a path from a list control, as m_strFileName stores it:
-// the file system's encoding of the name, so the path opens as listed.
-std::string storedPath(const QString& path);
 
 }  // namespace velmora

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/text_encoding.h"
+
 class QPlainTextEdit;
 
 namespace velmora {
@@ -21,6 +23,12 @@ namespace velmora {
 QString paneTextToWidget(std::string_view paneText);
 // `rawText` is the document's raw text (paragraph separators U+2029).
 std::string widgetTextToPane(const QString& rawText);
+// The same conversions for the text of a file, whose bytes stand for characters
+// in `encoding`. Writing keeps every character: the text goes out in Latin-1 only
+// when that is asked for and every character fits in it, otherwise in UTF-8. A
+// byte order mark at the start is kept as a character, so it is written back.
+QString fileTextToWidget(std::string_view fileText, TextEncoding encoding);
+std::string widgetTextToFile(const QString& rawText, TextEncoding encoding);
 // A selection of the widget as clipboard text: line and paragraph breaks become
 // '\n' and the control pictures the characters CR and LF they stand for.
 QString widgetTextToClipboard(QString selectedText);
@@ -38,13 +46,24 @@ public:
     void append(std::string_view block);
     // The whole text, lines separated by CR LF.
     std::string text() const;
-    // Text := empty.
+    // Text := empty. The pane forgets the encoding of a file it was opened from.
     void clear();
+
+    // The pane remembers the encoding of the file its text was last opened
+    // from, as a text editor does, so that saving writes that file's bytes back.
+    // Text := `fileText` (lines ending in CR LF) read in `encoding`, in one
+    // assignment, like append().
+    void replaceFromFile(std::string_view fileText, TextEncoding encoding);
+    // The whole text as a file holds it: in the remembered encoding while every
+    // character fits in it, otherwise in UTF-8.
+    std::string fileText() const;
+    TextEncoding encoding() const { return m_encoding; }
 
     QPlainTextEdit* widget() const { return m_edit; }
 
 private:
     QPlainTextEdit* m_edit;
+    TextEncoding m_encoding = TextEncoding::Utf8;
 };
 
 }  // namespace velmora

@@ -56,6 +56,7 @@ private slots:
     void dialogLoadedAnewOnEveryOpening();
     void openingWithoutFactoryOrWithFailingFactoryOpensNothing();
     void hostDeletesItsHiddenDialogs();
+    void openReturnsTheResultTheRunEndedWith();
 };
 
 void DialogHostTest::openShowsTheDialogModalToTheApplicationWithoutOwner() {
@@ -236,6 +237,20 @@ void DialogHostTest::hostDeletesItsHiddenDialogs() {
         QVERIFY(!kept.isNull());
     }
     QVERIFY(kept.isNull());
+}
+
+void DialogHostTest::openReturnsTheResultTheRunEndedWith() {
+    DialogHost host;
+    host.registerDialog(QStringLiteral("frmTest"), [] { return new NameDialog; });
+    whileOpen(host, QStringLiteral("frmTest"), [](QDialog* dialog) {
+        dialog->setResult(QDialog::Accepted);
+        dialog->hide();
+    });
+    QCOMPARE(host.open(QStringLiteral("frmTest")), int(QDialog::Accepted));
+    // The next run starts without the earlier result; its close box rejects.
+    whileOpen(host, QStringLiteral("frmTest"), [](QDialog* dialog) { dialog->close(); });
+    QCOMPARE(host.open(QStringLiteral("frmTest")), int(QDialog::Rejected));
+    QCOMPARE(host.open(QStringLiteral("frmMissing")), int(QDialog::Rejected));
 }
 
 int runDialogHostTests(int argc, char** argv) {

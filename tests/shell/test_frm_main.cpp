@@ -16,6 +16,8 @@
 #include <QTimer>
 
 #include "data/data_set.h"
+#include "output/frm_open_output.h"
+#include "output/frm_save_output.h"
 #include "runtime/file_system_lists.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
@@ -105,7 +107,9 @@ private slots:
     void minimizedWindowKeepsItsLayout();
     void navigateOpensNavigatorAnewEachTime();
     void laterDialogsOpenNothingYet();
-    void exitClosesTheWindow();
+    void exitDialogue_data();
+    void exitDialogue();
+    void hiddenSaveDialogDoesNotKeepTheProgramAlive();
 };
 
 void MainWindowTest::controlsCarryNamesCaptionsTooltips_data() {
@@ -629,20 +633,148 @@ void MainWindowTest::navigateOpensNavigatorAnewEachTime() {
 void MainWindowTest::laterDialogsOpenNothingYet() {
     Fixture f;
     f.window.Form_Load();
-    for (const char* item : {"mnuOpenOutput", "mnuSaveOutput", "mnuDescriptives", "mnuVelmora"}) {
+    for (const char* item : {"mnuDescriptives", "mnuVelmora"}) {
         f.window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
     }
     QCOMPARE(f.window.outputPane().text(), std::string());
 }
 
-void MainWindowTest::exitClosesTheWindow() {
+void MainWindowTest::exitDialogue_data() {
+    using velmora::MessageResult;
+    QTest::addColumn<bool>("closeBox");       // the close box rather than File > Exit
+    QTest::addColumn<QList<int>>("answers");  // to the exit and the save question
+    QTest::addColumn<QString>("inSave");      // what the user does in Save Output
+    QTest::addColumn<bool>("exits");
+    QTest::addColumn<QStringList>("shown");  // texts of the boxes after the two questions
+    const int yes = int(MessageResult::Yes), no = int(MessageResult::No);
+    const int cancel = int(MessageResult::Cancel), closed = int(MessageResult::Closed);
+    for (const bool closeBox : {false, true}) {
+        const char* via = closeBox ? "close box" : "exit";
+        const auto row = [&](const char* name) -> QTestData& {
+            return QTest::addRow("%s: %s", via, name) << closeBox;
+        };
+        row("no") << QList<int>{no} << "" << false << QStringList();
+        row("cancel") << QList<int>{cancel} << "" << false << QStringList();
+        row("closed") << QList<int>{closed} << "" << false << QStringList();
+        row("yes, no") << QList<int>{yes, no} << "" << true << QStringList();
+        row("yes, cancel") << QList<int>{yes, cancel} << "" << false << QStringList();
+        row("yes, closed") << QList<int>{yes, closed} << "" << false << QStringList();
+        row("yes, yes, written") << QList<int>{yes, yes} << "write" << true << QStringList();
+        row("yes, yes, cancel") << QList<int>{yes, yes} << "cancel" << false << QStringList();
+        row("yes, yes, close box") << QList<int>{yes, yes} << "close" << false << QStringList();
+        row("yes, yes, empty name") << QList<int>{yes, yes} << "empty" << false
+                                    << QStringList{"A file name has not been provided."};
+        row("yes, yes, failed write")
+            << QList<int>{yes, yes} << "fail" << false
+            << QStringList{"The output could not be saved: No such file or directory"};
+    }
+}
+
+void MainWindowTest::exitDialogue() {
+    QFETCH(bool, closeBox);
+    QFETCH(QList<int>, answers);
+    QFETCH(QString, inSave);
+    QFETCH(bool, exits);
+    QFETCH(QStringList, shown);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
     Fixture f;
     f.window.Form_Load();
     f.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.window));
-    f.window.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+    f.window.appendToPane("kept\r\n");
+    for (const int answer : answers) f.messageBox.script(velmora::MessageResult(answer));
+
+    bool saveOpened = false;
+    if (!inSave.isEmpty()) {
+        QTimer::singleShot(0, [&] {
+            auto* save = qobject_cast<velmora::frmSaveOutput*>(QApplication::activeModalWidget());
+            QVERIFY(save != nullptr);
+            saveOpened = true;
+            QVERIFY(save->dirDirectory()->setPath(dir.path()));
+            if (inSave == QStringLiteral("close")) {
+                save->close();
+                return;
+            }
+            if (inSave == QStringLiteral("cancel")) {
+                save->cmdCancel()->click();
+                return;
+            }
+            save->txtSavedFileName()->setText(
+                inSave == QStringLiteral("write")  ? QStringLiteral("out")
+                : inSave == QStringLiteral("fail") ? QStringLiteral("missing/out")
+                                                   : QString());
+            save->cmdSave()->click();
+            if (save->isVisible()) save->cmdCancel()->click();  // after the failed write
+        });
+    }
+    if (closeBox) {
+        QCOMPARE(f.window.close(), exits);
+    } else {
+        f.window.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+    }
+
+    QCOMPARE(saveOpened, !inSave.isEmpty());
+    QCOMPARE(f.window.isVisible(), !exits);
+    QCOMPARE(f.window.m_lngUnloadProgram, exits ? 1 : 0);
+    QCOMPARE(f.window.outputPane().text(), std::string("kept\r\n"));
+    QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("out.txt"))),
+             inSave == QStringLiteral("write"));
+    if (inSave == QStringLiteral("write")) {
+        QFile out(dir.filePath(QStringLiteral("out.txt")));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), QByteArray("kept\r\n\r\n"));
+    }
+
+    const auto& boxes = f.messageBox.shown;
+    QCOMPARE(boxes.size(), std::size_t(answers.size()) + std::size_t(shown.size()));
+    QCOMPARE(boxes[0].text, std::string("Do you want to exit Velmora: Correlated Groups?"));
+    QCOMPARE(boxes[0].title, std::string("Velmora: Correlated Groups"));
+    if (answers.size() > 1) {
+        QCOMPARE(boxes[1].text, std::string("Do you want to save the contents of the output?"));
+        QCOMPARE(boxes[1].title, std::string("Save Output"));
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        QVERIFY(boxes[i].icon == velmora::MessageIcon::Warning);
+        const bool question = i < std::size_t(answers.size());
+        QVERIFY(boxes[i].buttons ==
+                (question ? velmora::MessageButtons::YesNoCancel : velmora::MessageButtons::Ok));
+        if (!question) {
+            QCOMPARE(QString::fromStdString(boxes[i].text), shown[qsizetype(i) - answers.size()]);
+            QCOMPARE(boxes[i].title, std::string("Save Output"));
+        }
+    }
+}
+
+void MainWindowTest::hiddenSaveDialogDoesNotKeepTheProgramAlive() {
+    Fixture f;
+    f.window.Form_Load();
+    f.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    // Both output dialogs open from the File menu and are kept while hidden.
+    for (const char* item : {"mnuSaveOutput", "mnuOpenOutput"}) {
+        QTimer::singleShot(0, [] {
+            auto* dialog =
+                qobject_cast<velmora::OutputFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            dialog->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        });
+        f.window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+    }
+    QVERIFY(qobject_cast<velmora::frmSaveOutput*>(
+        f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_SAVE_OUTPUT))));
+    QVERIFY(qobject_cast<velmora::frmOpenOutput*>(
+        f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_OPEN_OUTPUT))));
+
+    f.messageBox.script(velmora::MessageResult::Yes);
+    f.messageBox.script(velmora::MessageResult::No);
+    f.window.mnuExit_Click();
+    // The program ends with its last visible window; the hidden dialogs are none.
     QVERIFY(!f.window.isVisible());
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+    }
 }
 
 int runMainWindowTests(int argc, char** argv) {

@@ -36,6 +36,9 @@ private slots:
     void strayCrAndLfSurviveAsBytes();
     void typedCharacterBeyondLatin1ReadsAsQuestionMark();
     void clearEmptiesThePane();
+    void fileTextKeepsEveryCharacter_data();
+    void fileTextKeepsEveryCharacter();
+    void paneRemembersTheEncodingItWasOpenedInUntilCleared();
 
     void copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane_data();
     void copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane();
@@ -139,6 +142,50 @@ void OutputPaneTest::clearEmptiesThePane() {
     pane.clear();
     QCOMPARE(pane.text(), std::string());
     QCOMPARE(edit.toPlainText(), QString());
+}
+
+void OutputPaneTest::fileTextKeepsEveryCharacter_data() {
+    QTest::addColumn<QString>("raw");  // the widget's raw text
+    QTest::addColumn<bool>("askLatin1");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("inLatin1");  // the encoding the bytes came out in
+    QTest::newRow("utf-8") << QStringLiteral("\u00E9 \u03B1") << false
+                           << QByteArray("\xC3\xA9 \xCE\xB1") << false;
+    QTest::newRow("latin-1 fits") << QStringLiteral("\u00E9\u00FF") << true
+                                  << QByteArray("\xE9\xFF") << true;
+    QTest::newRow("latin-1 does not fit")
+        << QStringLiteral("\u00E9\u03B1") << true << QByteArray("\xC3\xA9\xCE\xB1") << false;
+    QTest::newRow("breaks and pictures")
+        << QStringLiteral("a\u2029b\u240Ac\u240D") << true << QByteArray("a\r\nb\nc\r") << true;
+}
+
+void OutputPaneTest::fileTextKeepsEveryCharacter() {
+    QFETCH(QString, raw);
+    QFETCH(bool, askLatin1);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, inLatin1);
+    using velmora::TextEncoding;
+    const std::string file =
+        velmora::widgetTextToFile(raw, askLatin1 ? TextEncoding::Latin1 : TextEncoding::Utf8);
+    QCOMPARE(QByteArray::fromStdString(file), bytes);
+    QCOMPARE(velmora::fileTextToWidget(file, inLatin1 ? TextEncoding::Latin1 : TextEncoding::Utf8),
+             QString(raw).replace(QChar::ParagraphSeparator, u'\n'));
+}
+
+void OutputPaneTest::paneRemembersTheEncodingItWasOpenedInUntilCleared() {
+    QPlainTextEdit edit;
+    OutputPane pane(&edit);
+    // A leading byte order mark is a character of the text, so it is written back.
+    pane.replaceFromFile("\xEF\xBB\xBFx\r\n", velmora::TextEncoding::Utf8);
+    QCOMPARE(pane.fileText(), std::string("\xEF\xBB\xBFx\r\n"));
+    pane.replaceFromFile("caf\xE9\r\n", velmora::TextEncoding::Latin1);
+    QCOMPARE(edit.toPlainText(), QStringLiteral("caf\u00E9\n"));
+    QCOMPARE(pane.fileText(), std::string("caf\xE9\r\n"));
+    pane.append("x\r\n");
+    QCOMPARE(pane.fileText(), std::string("caf\xE9\r\nx\r\n"));
+    pane.clear();
+    edit.setPlainText(QStringLiteral("\u00E9"));
+    QCOMPARE(pane.fileText(), std::string("\xC3\xA9"));
 }
 
 void OutputPaneTest::copyOrCutWithFocusOnAListEmptiesClipboardAndLeavesPane_data() {

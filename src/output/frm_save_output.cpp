@@ -1,0 +1,77 @@
+#include "output/frm_save_output.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "output/output_file.h"
+#include "runtime/file_system_lists.h"
+#include "runtime/message_box.h"
+#include "runtime/qt_form_style.h"
+#include "runtime/qt_twips.h"
+#include "shell/output_pane.h"
+
+namespace velmora {
+
+frmSaveOutput::frmSaveOutput(OutputPane& pane, MessageBoxService& messageBox,
+                             OutputFileSystem& files, QWidget* parent)
+    : OutputFileDialog("frmSaveOutput", "Save Output", 5595, 3825, parent),
+      m_pane(pane),
+      m_messageBox(messageBox),
+      m_files(files) {
+    m_txtSavedFileName = new QLineEdit(this);
+    m_txtSavedFileName->setObjectName(QStringLiteral("txtSavedFileName"));
+    placeControl(m_txtSavedFileName, {2880, 2400, 2415, 285});
+    m_lblFileName = new QLabel(QStringLiteral("File name:"), this);
+    m_lblFileName->setObjectName(QStringLiteral("lblFileName"));
+    placeControl(m_lblFileName, {2040, 2400, 735, 255});
+    widenToCaption(m_lblFileName);  // the gap before the name box takes the colon
+    m_cmdSave = new QPushButton(QStringLiteral("Save"), this);
+    m_cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    m_cmdSave->setAutoDefault(false);
+    placeControl(m_cmdSave, {1320, 3120, 1215, 495});
+    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cmdCancel->setAutoDefault(false);
+    placeControl(m_cmdCancel, {3000, 3120, 1215, 495});
+
+    QWidget* order[] = {m_drvDrive,         m_dirDirectory, m_filFile,
+                        m_txtSavedFileName, m_cmdSave,      m_cmdCancel};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    }
+    m_drvDrive->setFocus();
+
+    connect(m_filFile, &FileListBox::clicked, this, &frmSaveOutput::filFile_Click);
+    connect(m_cmdSave, &QPushButton::clicked, this, &frmSaveOutput::cmdSave_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &frmSaveOutput::cmdCancel_Click);
+}
+
+void frmSaveOutput::filFile_Click() {
+    m_txtSavedFileName->setText(m_filFile->fileName());
+}
+
+void frmSaveOutput::cmdSave_Click() {
+    const QString typed = m_txtSavedFileName->text();  // untrimmed: blanks are part of a name
+    if (typed.isEmpty()) {
+        m_messageBox.show("A file name has not been provided.", "Save Output", MessageIcon::Warning,
+                          MessageButtons::Ok);
+        finish(false);
+        return;
+    }
+    // Joined as they stand: in the root the directory's "/" and the separator give "//".
+    const std::string path =
+        storedPath(m_filFile->path() + QLatin1Char('/')) + outputFileName(storedPath(typed));
+    if (const auto error = saveOutputFile(m_files, path, m_pane.fileText())) {
+        m_messageBox.show("The output could not be saved: " + *error, "Save Output",
+                          MessageIcon::Warning, MessageButtons::Ok);
+        return;  // open still, for another name or directory
+    }
+    finish(true);
+}
+
+void frmSaveOutput::cmdCancel_Click() {
+    finish(false);
+}
+
+}  // namespace velmora

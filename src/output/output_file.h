@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "runtime/text_encoding.h"
+
+namespace velmora {
+
+// The output file: the pane's text followed by one CR LF, nothing else.
+// Reading one back gives every line of the file followed by CR LF, so each
+// save-and-open cycle adds one empty line at the end.
+
+class OutputFileSystem;
+
+// The name a saved file gets: `typed` unchanged, with ".txt" added unless its
+// last four characters are exactly ".txt" (case-sensitive).
+std::string outputFileName(std::string_view typed);
+
+// The bytes a save writes for the pane text `paneText`.
+std::string outputFileContent(std::string_view paneText);
+
+// The pane text that the file content `fileBytes` gives: each of its lines,
+// as the runtime line reader splits them, followed by CR LF.
+std::string paneTextOfFile(std::string_view fileBytes);
+
+// How a file's bytes are read into the pane: as UTF-8 when they are valid
+// UTF-8, otherwise byte for byte as Latin-1.
+TextEncoding outputFileEncoding(std::string_view fileBytes);
+
+// Writes outputFileContent(paneText) to `path` so that a failure never
+// destroys a file: the bytes go to a new file in the target's directory,
+// which replaces the target only once it is completely written and flushed.
+// On failure the target is as it was, the new file is removed, and the
+// system's reason is returned (e.g. "No space left on device").
+std::optional<std::string> saveOutputFile(OutputFileSystem& files, const std::string& path,
+                                          std::string_view paneText);
+
+}  // namespace velmora

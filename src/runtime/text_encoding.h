@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+
+namespace velmora {
+
+// How the bytes of a text file stand for characters. UTF-8 is the system's
+// encoding; Latin-1 maps every byte to the character of the same number, so
+// any byte sequence reads and writes back unchanged.
+enum class TextEncoding { Utf8, Latin1 };
+
+// Whether `bytes` are well-formed UTF-8: no overlong forms, no surrogates,
+// nothing beyond U+10FFFF, no sequence cut short. An empty text is valid.
+bool isValidUtf8(std::string_view bytes);
+
+}  // namespace velmora
