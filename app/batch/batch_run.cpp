@@ -6,8 +6,7 @@
 
 #include "analysis/bootstrap/bootstrap_plot.h"
 #include "analysis/bootstrap/effect_size_analysis.h"
-#include "analysis/descriptives/descriptives.h"
-#include "analysis/descriptives/descriptives_report.h"
+#include "analysis/descriptives/descriptives_analysis.h"
 #include "atomic_file.h"
 #include "bootstrap_csv.h"
 #include "data/delimited_import.h"
@@ -175,16 +174,22 @@ std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
     std::string text = buildImportSummary(o.dataFile, data);
 
     if (!o.descriptives.empty()) {
-        std::vector<DescriptiveRow> rows;
-        for (std::int32_t column : expandColumns(o.descriptives)) {
-            auto row = ComputeDescriptiveRow(data, column);
-            if (!row)
+        // The columns as the dialog's ticks, so both front ends run one command.
+        std::vector<bool> ticked(static_cast<std::size_t>(highestColumn(o.descriptives)), false);
+        for (std::int32_t column : expandColumns(o.descriptives))
+            ticked[static_cast<std::size_t>(column) - 1] = true;
+        DescriptivesRun run = RunDescriptivesAnalysis(data, ticked);
+        switch (run.status) {
+            case DescriptivesStatus::Completed:
+                text += run.report;
+                break;
+            case DescriptivesStatus::NoItems:
+                return Failure{kExitDataError, run.message};
+            case DescriptivesStatus::Fault:
                 return Failure{kExitDataError,
-                               "The Descriptives of Var " + integerText(column) +
+                               "The Descriptives of Var " + integerText(run.lngFaultColumn) +
                                    " overflow: a sum leaves the single-precision range."};
-            rows.push_back(*row);
         }
-        text += BuildDescriptivesReport(rows);
     }
 
     std::vector<EffectSizes> trials;

@@ -17,6 +17,8 @@
 #include <QThread>
 #include <memory>
 
+#include "analysis/bootstrap/frm_velmora.h"
+#include "analysis/descriptives/frm_descriptives.h"
 #include "data/data_set.h"
 #include "data/frm_navigate.h"
 #include "data/import_command.h"
@@ -49,6 +51,11 @@ QFont paneFont() {
     return font;
 }
 
+const WallClock& systemWallClock() {
+    static const SystemWallClock clock;
+    return clock;
+}
+
 }  // namespace
 
 frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService& clipboard,
@@ -57,7 +64,8 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
       m_data(data),
       m_messageBox(messageBox),
       m_clipboard(clipboard),
-      m_clock(clock) {
+      m_clock(clock),
+      m_wallClock(&systemWallClock()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velmora: Correlated Groups"));
     buildControls();
@@ -68,6 +76,13 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     m_dialogs.registerDialog(
         QString::fromLatin1(DLG_NAVIGATE), [this] { return new frmNavigate(m_data, nullptr); },
         DialogLifetime::DiscardAfterEachOpening);
+    const auto append = [this](const std::string& block) { appendToPane(block); };
+    m_dialogs.registerDialog(QString::fromLatin1(DLG_DESCRIPTIVES), [this, append] {
+        return new frmDescriptives(m_data, m_messageBox, append);
+    });
+    m_dialogs.registerDialog(QString::fromLatin1(DLG_VELMORA), [this, append] {
+        return new frmVelmora(m_data, m_messageBox, append, *m_wallClock, m_clock);
+    });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_SAVE_OUTPUT), [this] {
         return new frmSaveOutput(m_pane, m_messageBox, m_outputFiles);
     });

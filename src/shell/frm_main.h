@@ -25,6 +25,7 @@ struct DataSet;
 class MessageBoxService;
 class ClipboardService;
 class MonotonicClock;
+class WallClock;
 class DriveListBox;
 class DirListBox;
 class FileListBox;
@@ -56,6 +57,11 @@ public:
 
     // The start-up sequence, run once before the window is first shown.
     void Form_Load();
+
+    // The clock that seeds each bootstrap run (the system clock unless set).
+    // Set it before the bootstrap dialog is first opened; `clock` must
+    // outlive the window.
+    void setWallClock(const WallClock& clock) { m_wallClock = &clock; }
 
     // A request to close the window (the close box, a log-off or shutdown):
     // runs the exit dialogue unless the exit is confirmed already. True when
@@ -123,6 +129,7 @@ private:
     MessageBoxService& m_messageBox;
     ClipboardService& m_clipboard;
     const MonotonicClock& m_clock;
+    const WallClock* m_wallClock;
 
     QGroupBox* m_fraSelectData = nullptr;
     QGroupBox* m_fraTypeOfDelimiter = nullptr;

@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 #include "runtime/clock.h"
+#include "runtime/frame_pacer.h"
 #include "runtime/twips.h"
 #include "support/fake_clock.h"
 
@@ -46,6 +48,30 @@ TEST(SeedFromClock, CloseTimesGiveUnrelatedSeeds) {
         const std::uint64_t b = seedFromClock(testing::FakeWallClock(t + d));
         // Unrelated 64-bit words differ in about 32 bits.
         EXPECT_GE(std::popcount(a ^ b), 12) << d;
+    }
+}
+
+struct PacerCase {
+    const char* name;
+    double secondsPerReading;
+    std::vector<std::int32_t> drawn;
+};
+
+TEST(FramePacer, DrawsTheFirstAtMostOncePerFrameAndAlwaysTheLast) {
+    const PacerCase cases[] = {
+        // Readings 5 ms apart: 0, 20 and 40 ms are 16 ms or more after the last draw.
+        {"5 ms a report", 0.005, {1, 5, 9, 10}},
+        {"a frame or more a report", 0.02, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {"clock standing still", 0.0, {1, 10}},
+    };
+    for (const PacerCase& c : cases) {
+        testing::FakeMonotonicClock clock(100.0, c.secondsPerReading);
+        FramePacer pacer(clock, 10);
+        std::vector<std::int32_t> drawn;
+        for (std::int32_t t = 1; t <= 10; ++t)
+            if (pacer.due(t)) drawn.push_back(t);
+        EXPECT_EQ(drawn, c.drawn) << c.name;
+        EXPECT_EQ(clock.reads, 10) << c.name;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -14,11 +15,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
+#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/descriptives/descriptives_analysis.h"
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
 #include "runtime/file_system_lists.h"
+#include "runtime/random_stream.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
 #include "shell/shell_tests.h"
@@ -30,6 +35,7 @@ using velmora::frmMain;
 using velmora::testing::FakeClipboard;
 using velmora::testing::FakeMessageBox;
 using velmora::testing::FakeMonotonicClock;
+using velmora::testing::FakeWallClock;
 
 namespace {
 
@@ -75,6 +81,49 @@ void resizeOuter(QWidget& window, QSize outer) {
     window.resize(outer - frame);
 }
 
+// Selects examples/pre_post_scores.txt (40 cases, 3 variables) and imports it.
+void importExample(frmMain& window) {
+    QVERIFY(window.dirDirectory()->setPath(QStringLiteral(VELMORA_EXAMPLES_DIR)));
+    selectFile(window.filFile(), QStringLiteral("pre_post_scores.txt"));
+    window.cmdImportData()->click();
+}
+
+// Opens the dialog from its menu item and runs `action` on it while it is
+// shown modal; returns once the dialog is hidden or closed.
+void openFromMenu(frmMain& window, const char* item, const std::function<void(QDialog*)>& action) {
+    QTimer::singleShot(0, [action] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        action(dialog);
+        if (dialog->isVisible()) dialog->hide();  // a failed check must not leave it open
+    });
+    window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+}
+
+void press(QDialog* dialog, const char* name) {
+    auto* button = dialog->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    QVERIFY2(button != nullptr, name);
+    button->click();
+}
+
+void tick(QDialog* dialog, const char* list, int item) {
+    dialog->findChild<QListWidget*>(QString::fromLatin1(list))
+        ->item(item)
+        ->setCheckState(Qt::Checked);
+}
+
+QStringList ticked(QDialog* dialog, const char* list) {
+    QStringList texts;
+    const auto* widget = dialog->findChild<QListWidget*>(QString::fromLatin1(list));
+    for (int i = 0; i < widget->count(); ++i)
+        if (widget->item(i)->checkState() == Qt::Checked) texts << widget->item(i)->text();
+    return texts;
+}
+
+bool selected(QDialog* dialog, const char* option) {
+    return dialog->findChild<QRadioButton*>(QString::fromLatin1(option))->isChecked();
+}
+
 void showActive(QWidget& window) {
     window.show();
     window.activateWindow();
@@ -106,7 +155,8 @@ private slots:
     void heightIsRaisedToTheMinimum();
     void minimizedWindowKeepsItsLayout();
     void navigateOpensNavigatorAnewEachTime();
-    void laterDialogsOpenNothingYet();
+    void velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed();
+    void descriptivesFromTheMenuAppendsTheCoreReport();
     void exitDialogue_data();
     void exitDialogue();
     void hiddenSaveDialogDoesNotKeepTheProgramAlive();
@@ -630,14 +680,110 @@ void MainWindowTest::navigateOpensNavigatorAnewEachTime() {
     }
 }
 
-void MainWindowTest::laterDialogsOpenNothingYet() {
+void MainWindowTest::velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed() {
+    Fixture f;
+    FakeWallClock wall(1'765'000'000'000'000'000ULL);
+    f.window.setWallClock(wall);
+    f.window.Form_Load();
+    importExample(f.window);
+    QCOMPARE(f.data.g_lngNumVariables, 3);
+    const std::string imported = f.window.outputPane().text();
+    const auto coreReport = [&](std::uint64_t clockNow) {
+        velmora::AnalysisOptions options;
+        options.lngVar1 = 1;
+        options.lngVar2 = 2;
+        options.lngTrials = 1000;
+        options.sngConfidenceLevel = 0.9f;
+        options.lngNonpooledSdVar = 2;
+        const FakeWallClock at(clockNow);
+        velmora::DefaultRandomStream random(velmora::seedFromClock(at));
+        return velmora::RunEffectSizeAnalysis(f.data, options, random).report;
+    };
+
+    openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) {
+        QCOMPARE(dialog->objectName(), QStringLiteral("frmVelmora"));
+        tick(dialog, "lstV1", 0);
+        tick(dialog, "lstV2", 1);
+        for (const char* name : {"opt1000", "opt90CI", "optVar2", "cmdOK"}) press(dialog, name);
+    });
+    const std::string first = coreReport(wall.now);
+    QVERIFY(first.rfind("GROUP-LEVEL STATISTICS\r\n", 0) == 0);
+    QCOMPARE(f.window.outputPane().text(), imported + first);
+
+    // Reopened: the same choices; OK seeds afresh from the clock.
+    wall.now = 42;
+    openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) {
+        QCOMPARE(ticked(dialog, "lstV1"), QStringList({"Var 1"}));
+        QCOMPARE(ticked(dialog, "lstV2"), QStringList({"Var 2"}));
+        QVERIFY(selected(dialog, "opt1000") && selected(dialog, "opt90CI") &&
+                selected(dialog, "optVar2"));
+        QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("txtTrial"))->text(),
+                 QStringLiteral("1000"));
+        press(dialog, "cmdOK");
+    });
+    QCOMPARE(f.window.outputPane().text(), imported + first + coreReport(42));
+    const std::string two = f.window.outputPane().text();
+
+    // The close box discards it; Cancel keeps the pane.
+    openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) { dialog->close(); });
+    openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) {
+        QCOMPARE(ticked(dialog, "lstV1"), QStringList());
+        QVERIFY(selected(dialog, "opt600") && selected(dialog, "opt95CI") &&
+                selected(dialog, "optVar1"));
+        QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("txtTrial"))->text(), QString());
+        tick(dialog, "lstV1", 2);
+        press(dialog, "cmdCancel");
+    });
+    QCOMPARE(f.window.outputPane().text(), two);
+    QVERIFY(f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_VELMORA)) != nullptr);
+    // A new import starts it afresh.
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_VELMORA)), nullptr);
+    QVERIFY(f.messageBox.shown.empty());
+}
+
+void MainWindowTest::descriptivesFromTheMenuAppendsTheCoreReport() {
     Fixture f;
     f.window.Form_Load();
-    for (const char* item : {"mnuDescriptives", "mnuVelmora"}) {
-        f.window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
-        QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    }
-    QCOMPARE(f.window.outputPane().text(), std::string());
+    importExample(f.window);
+    const std::string imported = f.window.outputPane().text();
+
+    // Var 1 then Var 3 in "Range of Items" mode ticks Var 2 as well.
+    openFromMenu(f.window, "mnuDescriptives", [](QDialog* dialog) {
+        QCOMPARE(dialog->objectName(), QStringLiteral("frmDescriptives"));
+        tick(dialog, "lstItems", 0);
+        tick(dialog, "lstItems", 2);
+        press(dialog, "cmdOK");
+    });
+    const std::string rule(60, '-');
+    const std::string report = "DESCRIPTIVES\r\n" + rule + "\r\n" +
+                               "Name            Mean        SD       Min       Max         N\r\n" +
+                               rule + "\r\n" +
+                               "Var 1         52.882     9.022      30.5      67.9        39\r\n" +
+                               "Var 2         48.337    13.261      18.9        69        38\r\n" +
+                               "Var 3         43.103    15.593        19        66        39\r\n" +
+                               rule + "\r\n\r\n\r\n\r\n";
+    QCOMPARE(velmora::RunDescriptivesAnalysis(f.data, {true, true, true}).report, report);
+    QCOMPARE(f.window.outputPane().text(), imported + report);
+
+    openFromMenu(f.window, "mnuDescriptives", [](QDialog* dialog) {
+        QCOMPARE(ticked(dialog, "lstItems"), QStringList({"Var 1", "Var 2", "Var 3"}));
+        press(dialog, "optIndividual");
+        press(dialog, "cmdCancel");
+    });
+    openFromMenu(f.window, "mnuDescriptives", [](QDialog* dialog) {
+        QVERIFY(selected(dialog, "optIndividual"));
+        dialog->close();
+    });
+    openFromMenu(f.window, "mnuDescriptives", [](QDialog* dialog) {
+        QCOMPARE(ticked(dialog, "lstItems"), QStringList());
+        QVERIFY(selected(dialog, "optRanges"));
+        press(dialog, "cmdCancel");
+    });
+    QCOMPARE(f.window.outputPane().text(), imported + report);
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_DESCRIPTIVES)), nullptr);
+    QVERIFY(f.messageBox.shown.empty());
 }
 
 void MainWindowTest::exitDialogue_data() {

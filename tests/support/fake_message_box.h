@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ public:
     MessageResult show(const std::string& text, const std::string& title, MessageIcon icon,
                        MessageButtons buttons) override {
         shown.push_back({text, title, icon, buttons});
+        if (onShow) onShow();
         if (!m_answers.empty()) {
             const MessageResult r = m_answers.front();
             m_answers.pop_front();
@@ -32,6 +34,8 @@ public:
     }
 
     std::vector<Shown> shown;
+    // Runs while the box is "open", e.g. to look at the window behind it.
+    std::function<void()> onShow;
 
 private:
     std::deque<MessageResult> m_answers;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/descriptives/descriptives.h"
+#include "analysis/descriptives/descriptives_analysis.h"
 #include "analysis/descriptives/descriptives_report.h"
 
 namespace velmora {
@@ -240,6 +241,72 @@ TEST(DescriptivesReport, HasKPlusEightLinesOfSixtyCharacters) {
         EXPECT_EQ(lines, k + 8);
         EXPECT_EQ(report.substr(report.size() - 8), "\r\n\r\n\r\n\r\n");
     }
+}
+
+// Three cases: column 1 holds 1, 2, 4; column 2 overflows its sum; column 3
+// is missing throughout.
+DataSet threeColumns() {
+    DataSet data;
+    data.g_lngNumCases = 3;
+    data.g_lngNumVariables = 3;
+    data.g_sngData = DataMatrix(3);
+    const float column1[] = {1.0f, 2.0f, 4.0f};
+    for (std::int32_t k = 1; k <= 3; ++k) {
+        data.g_sngData.set(k, 1, column1[k - 1]);
+        data.g_sngData.set(k, 2, 3e38f);
+        data.g_sngData.set(k, 3, MISSING_VALUE);
+    }
+    return data;
+}
+
+TEST(DescriptivesCommand, TicksOfTheFirstAndThirdItemGiveTheirRowsInOrder) {
+    const DescriptivesRun run = RunDescriptivesAnalysis(threeColumns(), {true, false, true});
+    ASSERT_EQ(run.status, DescriptivesStatus::Completed);
+    const std::string rule(60, '-');
+    EXPECT_EQ(run.report, "DESCRIPTIVES\r\n" + rule + "\r\n" +
+                              "Name            Mean        SD       Min       Max         N\r\n" +
+                              rule + "\r\n" +
+                              "Var 1          2.333     1.528         1         4         3\r\n" +
+                              "Var 3              .         .         .         .         0\r\n" +
+                              rule + "\r\n\r\n\r\n\r\n");
+}
+
+TEST(DescriptivesCommand, SelectionStopsAtTheDataSetsVariableCount) {
+    struct Case {
+        const char* name;
+        std::int32_t numVariables;
+        std::vector<bool> ticked;
+        std::vector<std::int32_t> columns;  // empty: the no-items message
+    };
+    const Case cases[] = {
+        {"ticks past the count are ignored", 1, {false, false, true}, {}},
+        {"a shorter list counts as far as it goes", 3, {true}, {1}},
+        {"counts zeroed by a failed import", 0, {true, true, true}, {}},
+        {"nothing ticked", 3, {false, false, false}, {}},
+        {"no list at all", 3, {}, {}},
+        {"the last item inside the count", 3, {false, false, true}, {3}},
+    };
+    for (const Case& c : cases) {
+        DataSet data = threeColumns();
+        data.g_lngNumVariables = c.numVariables;
+        const DescriptivesRun run = RunDescriptivesAnalysis(data, c.ticked);
+        std::vector<std::int32_t> columns;
+        for (const DescriptiveRow& row : run.rows) columns.push_back(row.lngColumn);
+        EXPECT_EQ(columns, c.columns) << c.name;
+        if (c.columns.empty()) {
+            EXPECT_EQ(run.status, DescriptivesStatus::NoItems) << c.name;
+            EXPECT_EQ(run.message, "At least one item must be selected.") << c.name;
+            EXPECT_EQ(run.report, "") << c.name;
+        }
+    }
+}
+
+TEST(DescriptivesCommand, OverflowInAnyRowGivesNoRowsAndNamesTheColumn) {
+    const DescriptivesRun run = RunDescriptivesAnalysis(threeColumns(), {true, true, true});
+    EXPECT_EQ(run.status, DescriptivesStatus::Fault);
+    EXPECT_EQ(run.lngFaultColumn, 2);
+    EXPECT_TRUE(run.rows.empty());
+    EXPECT_EQ(run.report, "");
 }
 
 }  // namespace
