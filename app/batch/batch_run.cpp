@@ -1,6 +1,7 @@
 #include "batch_run.h"
 
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <variant>
 
@@ -247,7 +248,15 @@ std::string columnBeyondMessage(std::int32_t column, std::int32_t numVariables) 
 }
 
 int runBatch(const BatchOptions& options, BatchEnvironment& env) {
-    if (auto failure = execute(options, env)) {
+    std::optional<Failure> failure;
+    try {
+        failure = execute(options, env);
+    } catch (const std::bad_alloc&) {
+        // Anything else the run builds (the trials kept for the CSV and the
+        // plot, the reports, the files' text) may not fit either.
+        failure = Failure{kExitDataError, "There is not enough memory for this run."};
+    }
+    if (failure) {
         reportLine(env, failure->message);
         return failure->status;
     }

@@ -313,6 +313,27 @@ TEST(BatchRun, DataSetBeyondTheMemoryLimitIsOneLineAndStatusOne) {
     EXPECT_EQ(seen, "1||The data file '" + data + "' is too large to be held in memory.\n");
 }
 
+// 2,000,000 pairs import within the child's 96 MB of headroom (16 MB), but
+// the bootstrap's working storage does not fit.
+TEST(BatchRun, TrialsBeyondTheMemoryLimitAreOneLineAndStatusOne) {
+    VELMORA_SKIP_UNDER_ADDRESS_SANITIZER();
+    ScratchDir dir;
+    const std::string data = dir.path("pairs.txt");
+    std::string text;
+    for (int i = 0; i < 2000000; ++i)
+        text += std::to_string(i % 7) + " " + std::to_string(i % 5) + "\r\n";
+    writeFile(data, text);
+    const testing::FakeMonotonicClock clock(0.0, 0.0);
+    const testing::FakeWallClock wall;
+
+    const std::string seen = testing::runUnderAddressSpaceLimit(96u << 20, [&] {
+        const CapturedRun r =
+            runInProcess({"--var1", "1", "--var2", "2", "--seed", "1", data}, false, clock, wall);
+        return std::to_string(r.status) + "|" + r.out + "|" + r.err;
+    });
+    EXPECT_EQ(seen, "1||There is not enough memory for the bootstrap trials.\n");
+}
+
 TEST(BatchMessages, ColumnBeyondTheDataSet) {
     EXPECT_EQ(columnBeyondMessage(7, 3), "Column 7 is beyond the data set's variables: it has 3.");
     EXPECT_EQ(columnBeyondMessage(1, 0),

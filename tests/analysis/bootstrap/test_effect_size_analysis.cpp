@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "analysis/bootstrap/effect_size_analysis.h"
+#include "runtime/random_stream.h"
+#include "support/address_space_limit.h"
 #include "test_data.h"
 #include "test_random.h"
 
@@ -84,6 +86,30 @@ TEST(EffectSizeAnalysis, OverflowIsAFaultWithoutReport) {
     EXPECT_EQ(inTrial.status, AnalysisStatus::Fault);
     EXPECT_EQ(inTrial.message, "Arithmetic overflow in bootstrap trial 3.");
     EXPECT_TRUE(inTrial.report.empty());
+}
+
+// 4,000,000 complete pairs (32 MB) fit, but the trials' working storage
+// (sorted columns, draw counts, laid-out samples: over 200 MB) is far beyond
+// the child's 96 MB of headroom.
+TEST(EffectSizeAnalysis, TrialStorageBeyondTheMemoryLimitIsAFaultWithoutReport) {
+    VELMORA_SKIP_UNDER_ADDRESS_SANITIZER();
+    DataSet data;
+    data.g_lngNumCases = 4'000'000;
+    data.g_lngNumVariables = 2;
+    data.g_sngData = DataMatrix(data.g_lngNumCases);
+    float* var1 = data.g_sngData.column(1);
+    float* var2 = data.g_sngData.column(2);
+    for (std::int32_t i = 1; i <= data.g_lngNumCases; ++i) {
+        var1[i] = static_cast<float>(i % 7);
+        var2[i] = static_cast<float>(i % 5);
+    }
+    const std::string seen = testing::runUnderAddressSpaceLimit(96u << 20, [&] {
+        DefaultRandomStream random(1);
+        const AnalysisRun run = RunEffectSizeAnalysis(data, choose(1, 2), random);
+        return std::string(run.status == AnalysisStatus::Fault ? "Fault" : "other") + "|" +
+               run.message + "|" + run.report;
+    });
+    EXPECT_EQ(seen, "Fault|There is not enough memory for the bootstrap trials.|");
 }
 
 TEST(EffectSizeAnalysis, TwoPairsGiveTheCompleteReport) {
