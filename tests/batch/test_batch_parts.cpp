@@ -292,46 +292,41 @@ TEST(BatchRun, ErrorLineShowsControlCharactersOfNamesEscaped) {
     }
 }
 
-// A data file whose matrix (1000 columns of 200,002 singles, 800 MB) is far
-// beyond the 128 MB the child may still take.
-TEST(BatchRun, DataSetBeyondTheMemoryLimitIsOneLineAndStatusOne) {
+// With 96 MB of headroom left: a matrix of 1000 columns of 200,002 singles
+// (800 MB) cannot be allocated; 2,000,000 pairs (16 MB) can, but not the
+// bootstrap's working storage over them.
+TEST(BatchRun, MemoryBeyondTheLimitIsOneLineAndStatusOne) {
     VELMORA_SKIP_UNDER_ADDRESS_SANITIZER();
     ScratchDir dir;
-    const std::string data = dir.path("big.txt");
+    const std::string wide = dir.path("wide.txt");
+    const std::string pairs = dir.path("pairs.txt");
     std::string text = "1";
     for (int j = 2; j <= 1000; ++j) text += " 1";
     text += "\r\n";
     for (int i = 0; i < 200000; ++i) text += "1\r\n";
-    writeFile(data, text);
-    const testing::FakeMonotonicClock clock(0.0, 0.0);
-    const testing::FakeWallClock wall;
-
-    const std::string seen = testing::runUnderAddressSpaceLimit(128u << 20, [&] {
-        const CapturedRun r = runInProcess({"--descriptives", "1", data}, false, clock, wall);
-        return std::to_string(r.status) + "|" + r.out + "|" + r.err;
-    });
-    EXPECT_EQ(seen, "1||The data file '" + data + "' is too large to be held in memory.\n");
-}
-
-// 2,000,000 pairs import within the child's 96 MB of headroom (16 MB), but
-// the bootstrap's working storage does not fit.
-TEST(BatchRun, TrialsBeyondTheMemoryLimitAreOneLineAndStatusOne) {
-    VELMORA_SKIP_UNDER_ADDRESS_SANITIZER();
-    ScratchDir dir;
-    const std::string data = dir.path("pairs.txt");
-    std::string text;
+    writeFile(wide, text);
+    text.clear();
     for (int i = 0; i < 2000000; ++i)
         text += std::to_string(i % 7) + " " + std::to_string(i % 5) + "\r\n";
-    writeFile(data, text);
+    writeFile(pairs, text);
     const testing::FakeMonotonicClock clock(0.0, 0.0);
     const testing::FakeWallClock wall;
-
-    const std::string seen = testing::runUnderAddressSpaceLimit(96u << 20, [&] {
-        const CapturedRun r =
-            runInProcess({"--var1", "1", "--var2", "2", "--seed", "1", data}, false, clock, wall);
-        return std::to_string(r.status) + "|" + r.out + "|" + r.err;
-    });
-    EXPECT_EQ(seen, "1||There is not enough memory for the bootstrap trials.\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"--descriptives", "1", wide},
+         "The data file '" + wide + "' is too large to be held in memory.\n"},
+        {{"--var1", "1", "--var2", "2", "--seed", "1", pairs},
+         "There is not enough memory for the bootstrap trials.\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string seen = testing::runUnderAddressSpaceLimit(96u << 20, [&] {
+            const CapturedRun r = runInProcess(c.args, false, clock, wall);
+            return std::to_string(r.status) + "|" + r.out + "|" + r.err;
+        });
+        EXPECT_EQ(seen, "1||" + c.err);
+    }
 }
 
 TEST(BatchMessages, ColumnBeyondTheDataSet) {
