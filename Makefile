@@ -1,6 +1,9 @@
 # make run   set up, build and start the desktop program (the batch example without a display)
-# make test  set up, build and run every test, also under the sanitizers
+# make test  set up, build and run every test, also under the sanitizers (the
+#            bootstrap tests, which run the trials on several threads, also
+#            under the thread sanitizer)
 # make bench build and run the benchmarks
+# make bench-scale  whole-program bootstrap timings and peak memory (bench/scale.sh)
 # make fuzz  build the libFuzzer targets (clang) and run each FUZZ_SECONDS (default 30)
 # make install [PREFIX=/usr/local] [DESTDIR=...]  install the build
 # make package  build the Debian package velmora_<version>_<arch>.deb here
@@ -9,9 +12,10 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
+TSAN_BUILD ?= build-tsan
 PREFIX ?= /usr/local
 
-.PHONY: setup build build-asan run test test-fast bench fuzz install package clean
+.PHONY: setup build build-asan build-tsan run test test-fast bench bench-scale fuzz install package clean
 
 setup:
 	@bash scripts/setup.sh
@@ -24,18 +28,27 @@ build-asan: setup
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# Only the bootstrap tests: the engine's threads are the program's only ones.
+build-tsan: setup
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE_THREAD=ON -DVELMORA_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target bootstrap_tests
+
 run: build
 	@bash scripts/run.sh $(BUILD)
 
-test: build build-asan
+test: build build-asan build-tsan
 	@QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	@QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+	@TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -R '^bootstrap_tests$$'
 
 test-fast: build
 	@QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+bench-scale: build
+	@bash bench/scale.sh $(BUILD)
 
 # Its own build directory: clang, with coverage for libFuzzer and the
 # address and UB sanitizers on everything the targets link.
@@ -54,4 +67,4 @@ package: build
 	@cp $(BUILD)/package/velmora_*.deb .
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "analysis/bootstrap/bootstrap_engine.h"
+#include "analysis/running_sum.h"
 #include "literal_bootstrap.h"
 #include "runtime/random_stream.h"
 
 // The whole bootstrap of one analysis (observed pass, 2000 trials, intervals)
 // on nPairs complete pairs, by the engine and by the literal reference that
-// copies and sorts every trial. "per_pair" is the time per drawn pair
-// (trials x nPairs draws per run).
+// copies and sorts every trial. "per_pair" is the wall time per drawn pair
+// (trials x nPairs draws per run); the engine runs with 1 and 2 threads.
 
 namespace {
 
@@ -78,12 +79,15 @@ void setCounters(benchmark::State& state, std::int32_t nPairs) {
 void BM_Engine(benchmark::State& state) {
     const auto nPairs = static_cast<std::int32_t>(state.range(0));
     const PairedSample sample = makeSample(nPairs);
+    velmora::BootstrapHooks hooks;
+    hooks.threads = static_cast<int>(state.range(1));
     for (auto _ : state) {
         velmora::DefaultRandomStream random(7);
-        velmora::BootstrapResult result = velmora::RunBootstrap(sample, options(), random);
+        velmora::BootstrapResult result = velmora::RunBootstrap(sample, options(), random, hooks);
         benchmark::DoNotOptimize(result);
     }
     setCounters(state, nPairs);
+    state.counters["threads"] = hooks.threads;
 }
 
 void BM_LiteralEngine(benchmark::State& state) {
@@ -98,10 +102,59 @@ void BM_LiteralEngine(benchmark::State& state) {
     setCounters(state, nPairs);
 }
 
+// The floor: what no thread count removes. The stream is read on one thread,
+// so its singles bound the whole run; each trial's running sums (S and Q of
+// both columns over all values, T and U over the kept 60%) are chains of
+// dependent additions, so one trial alone cannot go faster than they do.
+void BM_FloorDraws(benchmark::State& state) {
+    const auto nPairs = static_cast<std::size_t>(state.range(0));
+    std::vector<float> singles(nPairs);
+    velmora::DefaultRandomStream random(7);
+    for (auto _ : state) {
+        for (int t = 0; t < kTrials; ++t) random.nextSingles(singles.data(), nPairs);
+        benchmark::DoNotOptimize(singles.data());
+    }
+    setCounters(state, static_cast<std::int32_t>(nPairs));
+}
+
+void BM_FloorRunningSums(benchmark::State& state) {
+    const auto nPairs = static_cast<std::size_t>(state.range(0));
+    const PairedSample sample = makeSample(static_cast<std::int32_t>(nPairs));
+    const std::size_t kept = nPairs - 2 * (nPairs / 5);
+    for (auto _ : state) {
+        for (int t = 0; t < kTrials; ++t) {
+            float s1 = 0, q1 = 0, s2 = 0, q2 = 0;
+            for (std::size_t m = 0; m < nPairs; ++m) {
+                s1 += sample.sngVar1[m];
+                q1 = velmora::addSquareToSingleSum(q1, sample.sngVar1[m]);
+                s2 += sample.sngVar2[m];
+                q2 = velmora::addSquareToSingleSum(q2, sample.sngVar2[m]);
+            }
+            for (std::size_t m = 0; m < kept; ++m) {
+                s1 += sample.sngVar1[m];
+                q1 = velmora::addSquareToSingleSum(q1, sample.sngVar1[m]);
+                s2 += sample.sngVar2[m];
+                q2 = velmora::addSquareToSingleSum(q2, sample.sngVar2[m]);
+            }
+            benchmark::DoNotOptimize(s1 + q1 + s2 + q2);
+        }
+    }
+    setCounters(state, static_cast<std::int32_t>(nPairs));
+}
+
 }  // namespace
 
-BENCHMARK(BM_Engine)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Engine)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_FloorDraws)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorRunningSums)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Engine)
+    ->ArgsProduct({{100, 10000}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Engine)
+    ->ArgsProduct({{1000000}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 BENCHMARK(BM_LiteralEngine)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
 // One run at a million pairs sorts two million-value columns 2000 times.
 BENCHMARK(BM_LiteralEngine)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -123,7 +123,7 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
     hooks.threads = o.threads;
     if (env.errIsTerminal) hooks.progress = [&bar](std::int32_t t) { bar.update(t); };
     if (keepTrials) {
-        // Each trial owns its slot, so workers never touch the same element.
+        // The engine reports the trials on this thread, in trial order.
         hooks.trial = [&out](std::int32_t t, const EffectSizes& e) {
             if (t >= 1 && static_cast<std::size_t>(t) <= out.trials.size())
                 out.trials[static_cast<std::size_t>(t) - 1] = e;

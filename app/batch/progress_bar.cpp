@@ -13,21 +13,14 @@ ProgressBar::ProgressBar(Writer write, const MonotonicClock& clock, std::int32_t
 
 void ProgressBar::update(std::int32_t t) {
     if (!m_enabled) return;
-    // Workers may report out of order; the bar shows the furthest trial.
-    std::int32_t seen = m_latest.load(std::memory_order_relaxed);
-    while (t > seen && !m_latest.compare_exchange_weak(seen, t, std::memory_order_relaxed)) {
-    }
-    // A busy drawer means another thread is drawing right now; skipping
-    // this frame costs nothing.
-    std::unique_lock lock(m_drawing, std::try_to_lock);
-    if (!lock.owns_lock()) return;
+    if (t > m_latest) m_latest = t;
     const double now = m_clock.elapsedSeconds();
     const double elapsed = now - m_start;
     if (elapsed < kQuietSeconds) return;
     if (m_lastDraw >= 0.0 && now - m_lastDraw < kRedrawSeconds) return;
     m_lastDraw = now;
     m_drawn = true;
-    m_write("\r" + frame(m_latest.load(std::memory_order_relaxed), m_total, elapsed));
+    m_write("\r" + frame(m_latest, m_total, elapsed));
 }
 
 void ProgressBar::finish() {

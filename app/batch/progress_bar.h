@@ -1,9 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -13,8 +11,9 @@ namespace velmora::batch {
 
 // A one-line progress bar for a terminal: trials under way, total and the
 // estimated time left. It stays silent during the first second, so short runs
-// never show it, and redraws at most ten times a second. update() may be
-// called from several threads at once; finish() only after the last update.
+// never show it, and redraws at most ten times a second. It shows the
+// furthest trial reported, so the count only climbs. Not thread-safe: the
+// engine reports progress on the thread that runs it.
 class ProgressBar {
 public:
     using Writer = std::function<void(std::string_view)>;
@@ -45,8 +44,7 @@ private:
     bool m_enabled;
     double m_start = 0.0;
     double m_lastDraw = -1.0;
-    std::atomic<std::int32_t> m_latest{0};
-    std::mutex m_drawing;
+    std::int32_t m_latest = 0;
     bool m_drawn = false;
 };
 

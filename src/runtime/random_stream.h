@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace velmora {
@@ -11,6 +12,11 @@ public:
     // Uniform single in [0, 1): the top 24 bits of the generator times 2^-24,
     // so it can never reach 1.
     virtual float nextSingle() = 0;
+    // The next `count` singles, exactly as that many nextSingle() calls give
+    // them, and how many of them are exactly 0 (a caller that must skip
+    // zeros then scans only when there are some). A stream may override it
+    // to produce them faster.
+    virtual std::size_t nextSingles(float* out, std::size_t count);
     // 64 uniformly random bits (for draws that need more than 24 bits).
     virtual std::uint64_t nextBits64() = 0;
 };
@@ -29,6 +35,7 @@ public:
     // generator can be checked against known sequences.
     void setState(std::uint64_t s0, std::uint64_t s1, std::uint64_t s2, std::uint64_t s3);
     float nextSingle() override;
+    std::size_t nextSingles(float* out, std::size_t count) override;
     std::uint64_t nextBits64() override;
 
 private:

@@ -157,25 +157,42 @@ TEST(BatchProgram, WithoutSeedTheClockSeedIsShownAndRepeatsTheRun) {
 }
 
 TEST(BatchProgram, ThreadCountChangesNeitherReportNorTrials) {
+    // Columns: 1 and 2 whole numbers with ties and missing cells, 3 constant,
+    // 4 present in two rows only (two complete pairs with column 1, so about
+    // half the trials repeat a pair and are invalid for every estimator).
+    std::string text;
+    for (int i = 0; i < 60; ++i) {
+        text += i % 11 == 3 ? "." : std::to_string((i * 7) % 5 + 1);
+        text += ' ';
+        text += i % 13 == 5 ? "." : std::to_string((i * 3) % 7);
+        text += i == 2 ? " 5 3\r\n" : i == 9 ? " 5 8\r\n" : " 5 .\r\n";
+    }
     ScratchDir dir;
-    const std::string data = dir.path("small.txt");
-    writeFile(data, kSmallData);
-    std::string report;
-    std::string csv;
-    for (const char* threads : {"1", "2", "3", "0"}) {
-        const std::string csvPath = dir.path(std::string("trials") + threads + ".csv");
-        const ProcessResult r = runBatchExe(
-            {"--threads", threads, "--seed", "99", "--trials", "1000", "--level", "99", "--sd-from",
-             "2", "--var1", "2", "--var2", "1", "--bootstrap-out", csvPath, data},
-            dir);
-        ASSERT_EQ(r.status, 0) << r.err;
-        if (report.empty()) {
-            report = r.out;
-            csv = readFile(csvPath);
-            ASSERT_FALSE(csv.empty());
-        } else {
-            EXPECT_EQ(r.out, report) << threads << " threads";
-            EXPECT_EQ(readFile(csvPath), csv) << threads << " threads";
+    const std::string data = dir.path("ties.txt");
+    writeFile(data, text);
+    const std::vector<std::vector<std::string>> runs = {
+        {"--var1", "1", "--var2", "2", "--level", "99", "--sd-from", "2"},
+        {"--var1", "3", "--var2", "2", "--sd-from", "1"},
+        {"--var1", "1", "--var2", "4", "--level", "90"},
+    };
+    for (const std::vector<std::string>& run : runs) {
+        std::string report;
+        std::string csv;
+        for (const char* threads : {"1", "2", "3", "8"}) {
+            const std::string csvPath = dir.path(std::string("trials") + threads + ".csv");
+            std::vector<std::string> args = run;
+            args.insert(args.end(), {"--threads", threads, "--seed", "99", "--trials", "1000",
+                                     "--bootstrap-out", csvPath, data});
+            const ProcessResult r = runBatchExe(args, dir);
+            ASSERT_EQ(r.status, 0) << r.err;
+            if (report.empty()) {
+                report = r.out;
+                csv = readFile(csvPath);
+                ASSERT_EQ(crlfLines(csv).size(), 1001u);
+            } else {
+                EXPECT_EQ(r.out, report) << run[1] << "/" << run[3] << ", " << threads;
+                EXPECT_EQ(readFile(csvPath), csv) << run[1] << "/" << run[3] << ", " << threads;
+            }
         }
     }
 }

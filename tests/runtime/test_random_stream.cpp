@@ -95,5 +95,25 @@ TEST(DefaultRandomStream, SinglesAreRoughlyUniform) {
     for (int b = 0; b < 10; ++b) EXPECT_NEAR(buckets[b], 10000, 600) << "bucket " << b;
 }
 
+TEST(DefaultRandomStream, BlockOfSinglesContinuesTheStreamAndCountsExactZeros) {
+    // State {1, 2, 3, 4} starts with three exact zeros (see above); the
+    // block must equal the single-by-single stream and count them.
+    DefaultRandomStream one;
+    DefaultRandomStream block;
+    one.setState(1, 2, 3, 4);
+    block.setState(1, 2, 3, 4);
+    float singles[100];
+    const std::size_t zeros = block.nextSingles(singles, 100);
+    std::size_t expectedZeros = 0;
+    for (float u : singles) {
+        const float expected = one.nextSingle();
+        ASSERT_EQ(u, expected);
+        expectedZeros += expected == 0.0f ? 1 : 0;
+    }
+    EXPECT_GE(expectedZeros, 3u);
+    EXPECT_EQ(zeros, expectedZeros);
+    EXPECT_EQ(block.nextBits64(), one.nextBits64());
+}
+
 }  // namespace
 }  // namespace velmora

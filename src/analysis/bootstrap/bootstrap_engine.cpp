@@ -2,12 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/bootstrap/percentile_interval.h"
+#include "analysis/bootstrap/trial_statistics.h"
 
 namespace velmora {
 
@@ -57,216 +63,265 @@ bool isFiniteEstimates(const EffectSizes& e) {
            std::isfinite(e.sngNonpooledD) && std::isfinite(e.sngNonpooledRobustD);
 }
 
-// One complete pair with the positions of its two values in the stable
-// ascending order of their columns.
-struct RankedPair {
-    float v1;
-    float v2;
-    std::uint32_t rank1;
-    std::uint32_t rank2;
+// One trial's draws as the stream gives them, in row order: for up to 2^24
+// pairs the singles u (a u of exactly 0 fills no row, so the stream is read
+// again for that row), beyond that the pair numbers themselves (0-based).
+// Turning a single into its pair number is left to the thread that computes
+// the trial, so the calling thread does no more than read the stream.
+struct TrialDraws {
+    float* singles = nullptr;
+    std::uint32_t* numbers = nullptr;
 };
 
-// The trials of one run. A bootstrap sample is a multiset of the observed
-// pairs, so each column's ascending order follows from how often each pair
-// was drawn: the columns are sorted once, a trial counts its draws per rank
-// and lays the values out in rank order. Equal values are interchangeable in a
-// sum, so the trimmed and Winsorized sums come out bit for bit as after
-// sorting the trial (a zero's sign aside). S and Q follow the draw order.
-//
-// Every running sum rounds after each addition, so each is one long chain of
-// dependent additions; several trials are computed side by side ("lanes") so
-// that their chains overlap instead of waiting on one another.
-class TrialEngine {
-public:
-    static constexpr int kLanes = 2;
+void drawTrial(RandomStream& random, std::int32_t nPairs, TrialDraws out) {
+    const auto n = static_cast<std::size_t>(nPairs);
+    if (nPairs > SINGLE_DRAW_LIMIT) {
+        for (std::size_t m = 0; m < n; ++m)
+            out.numbers[m] = static_cast<std::uint32_t>(drawByBits(random, nPairs) - 1);
+        return;
+    }
+    float* u = out.singles;
+    std::size_t m = 0;
+    while (m < n) {
+        if (random.nextSingles(u + m, n - m) == 0) return;
+        std::size_t kept = m;
+        for (std::size_t i = m; i < n; ++i)
+            if (u[i] != 0.0f) u[kept++] = u[i];
+        m = kept;
+    }
+}
 
-    explicit TrialEngine(const CompletePairs& pairs) : m_n(pairs.sngVar1.size()) {
-        m_pairs.resize(m_n);
-        m_sorted1.resize(m_n);
-        m_sorted2.resize(m_n);
-        rankColumn(pairs.sngVar1, m_sorted1, &RankedPair::rank1);
-        rankColumn(pairs.sngVar2, m_sorted2, &RankedPair::rank2);
-        for (std::size_t k = 0; k < m_n; ++k) {
-            m_pairs[k].v1 = pairs.sngVar1[k];
-            m_pairs[k].v2 = pairs.sngVar2[k];
+// The 0-based pair numbers of one trial's singles: ceil(u * nPairs) - 1.
+// Blocks of a fixed length, so that the compiler turns each into vector code.
+void pairNumbers(const float* singles, std::size_t n, std::uint32_t* numbers) {
+    constexpr std::size_t kBlock = 16;
+    const double scale = static_cast<double>(n);
+    std::size_t m = 0;
+    for (; m + kBlock <= n; m += kBlock)
+        for (std::size_t j = 0; j < kBlock; ++j)
+            numbers[m + j] = static_cast<std::uint32_t>(ceilOfScaled(singles[m + j], scale) - 1);
+    for (; m < n; ++m)
+        numbers[m] = static_cast<std::uint32_t>(ceilOfScaled(singles[m], scale) - 1);
+}
+
+// What the run keeps of one trial.
+struct TrialOutcome {
+    EffectSizes estimates;
+    bool overflow = false;
+};
+
+// A run of consecutive trials: drawn together on the calling thread, computed
+// together by one thread, committed together in trial order.
+struct Batch {
+    std::int32_t first = 0;  // trial number of the first trial
+    std::int32_t count = 0;
+    // count x nPairs draws: singles up to 2^24 pairs, pair numbers beyond.
+    std::vector<float> singles;
+    std::vector<std::uint32_t> numbers;
+    std::vector<TrialOutcome> outcomes;
+    bool done = false;  // outcomes are complete (guarded by the pipeline's mutex)
+
+    // The draws of the batch's trial i (0-based).
+    TrialDraws draws(std::int32_t i, std::int32_t nPairs) {
+        const std::size_t offset = static_cast<std::size_t>(i) * static_cast<std::size_t>(nPairs);
+        return {singles.empty() ? nullptr : singles.data() + offset,
+                numbers.empty() ? nullptr : numbers.data() + offset};
+    }
+};
+
+// The trials of one run over a fixed set of batches. The calling thread reads
+// the random stream (in trial order), calls the hooks and keeps the value
+// lists (in trial order); the statistics are computed by the calling thread
+// and the workers, whichever is free. A batch's slot is reused only after its
+// trials have been committed, so the slots bound the batches in flight: one
+// being computed by each thread and two waiting for each worker.
+class TrialPipeline {
+public:
+    TrialPipeline(const RankedPairs& ranked, std::int32_t nPairs, std::int32_t lngNonpooledSdVar,
+                  int threads, std::int32_t trialsPerBatch)
+        : m_ranked(ranked),
+          m_nPairs(nPairs),
+          m_sdVar(lngNonpooledSdVar),
+          m_own(ranked) {
+        // Enough slots for every worker's batch, the queue and the caller's own.
+        const int slots = threads == 1 ? 1 : 3 * (threads - 1) + 2;
+        for (int s = 0; s < slots; ++s) {
+            auto batch = std::make_unique<Batch>();
+            const std::size_t size =
+                static_cast<std::size_t>(trialsPerBatch) * static_cast<std::size_t>(nPairs);
+            if (nPairs > SINGLE_DRAW_LIMIT)
+                batch->numbers.resize(size);
+            else
+                batch->singles.resize(size);
+            batch->outcomes.resize(static_cast<std::size_t>(trialsPerBatch));
+            m_slots.push_back(std::move(batch));
         }
-        for (Lane& lane : m_lanes) {
-            lane.count1.assign(m_n, 0);
-            lane.count2.assign(m_n, 0);
-            // Room for the unconditional block stores of layOut past the end.
-            lane.laid1.assign(m_n + kBlock, 0.0f);
-            lane.laid2.assign(m_n + kBlock, 0.0f);
+        // A thread the system refuses only leaves more work to the others.
+        try {
+            for (int w = 1; w < threads; ++w) m_workers.emplace_back([this] { workerLoop(); });
+        } catch (const std::system_error&) {
         }
+        m_queueLimit = 2 * static_cast<int>(m_workers.size());
     }
 
-    std::size_t size() const { return m_n; }
+    ~TrialPipeline() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+            m_queue.clear();
+        }
+        m_workReady.notify_all();
+        for (std::thread& worker : m_workers) worker.join();
+    }
 
-    // The statistics of K trials (K = 1 or kLanes); drawn[k] holds trial
-    // k's drawn pairs (0-based), results go to stats1[k] and stats2[k].
-    template <int K>
-    void computeTrials(const std::uint32_t* const* drawn, GroupStats* stats1, GroupStats* stats2) {
-        static_assert(K == 1 || K == 2);
-        // Named locals rather than arrays indexed by lane: the sums must stay
-        // in registers, or every addition would also wait on memory.
-        RowOrderSums a0;
-        RowOrderSums a1;
-        Lane& l0 = m_lanes[0];
-        Lane& l1 = m_lanes[K - 1];
-        if (m_n >= kPrefetchFrom) {
-            // Beyond the caches every draw would wait for three random
-            // accesses; fetch the pair well ahead, then its two counts.
-            const std::size_t ahead = m_n - kPairAhead;
-            std::size_t m = 0;
-            // (Written out in the loop: a helper holding only prefetches
-            // counts as free of effects and its calls are dropped.)
-            for (; m < ahead; ++m) {
-                __builtin_prefetch(&m_pairs[drawn[0][m + kPairAhead]]);
-                const RankedPair& soon0 = m_pairs[drawn[0][m + kCountAhead]];
-                __builtin_prefetch(&l0.count1[soon0.rank1], 1);
-                __builtin_prefetch(&l0.count2[soon0.rank2], 1);
-                a0.add(m_pairs[drawn[0][m]], l0);
-                if constexpr (K == 2) {
-                    __builtin_prefetch(&m_pairs[drawn[1][m + kPairAhead]]);
-                    const RankedPair& soon1 = m_pairs[drawn[1][m + kCountAhead]];
-                    __builtin_prefetch(&l1.count1[soon1.rank1], 1);
-                    __builtin_prefetch(&l1.count2[soon1.rank2], 1);
-                    a1.add(m_pairs[drawn[1][m]], l1);
+    TrialPipeline(const TrialPipeline&) = delete;
+    TrialPipeline& operator=(const TrialPipeline&) = delete;
+
+    // Runs trials 1..trials in batches of trialsPerBatch. `commit` is called on
+    // the calling thread with every trial in order and returns false to stop.
+    template <typename Draw, typename Commit>
+    void run(std::int32_t trials, std::int32_t trialsPerBatch, Draw draw, Commit commit) {
+        const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
+        const auto slots = static_cast<std::int32_t>(m_slots.size());
+        std::int32_t nextDraw = 0;
+        std::int32_t nextCommit = 0;
+        while (nextCommit < batches) {
+            // Commit every finished batch that is next in trial order.
+            for (;;) {
+                Batch& batch = *m_slots[static_cast<std::size_t>(nextCommit % slots)];
+                if (nextCommit == nextDraw || !isDone(batch)) break;
+                for (std::int32_t i = 0; i < batch.count; ++i)
+                    if (!commit(batch.first + i, batch.outcomes[static_cast<std::size_t>(i)]))
+                        return;
+                ++nextCommit;
+                if (nextCommit == batches) return;
+            }
+            if (nextDraw < batches && nextDraw - nextCommit < slots) {
+                Batch& batch = *m_slots[static_cast<std::size_t>(nextDraw % slots)];
+                batch.first = 1 + nextDraw * trialsPerBatch;
+                batch.count = std::min(trialsPerBatch, trials - batch.first + 1);
+                batch.done = false;
+                for (std::int32_t i = 0; i < batch.count; ++i)
+                    draw(batch.first + i, batch.draws(i, m_nPairs));
+                ++nextDraw;
+                Batch* own = &batch;
+                {
+                    std::unique_lock lock(m_mutex);
+                    if (static_cast<int>(m_queue.size()) < m_queueLimit) {
+                        m_queue.push_back(&batch);
+                        lock.unlock();
+                        m_workReady.notify_one();
+                        continue;
+                    }
+                    // Every worker has work waiting: the calling thread
+                    // computes the earliest waiting batch, which is needed
+                    // first, and the new one waits in its place.
+                    if (!m_queue.empty()) {
+                        own = m_queue.front();
+                        m_queue.pop_front();
+                        m_queue.push_back(&batch);
+                    }
+                }
+                computeAndFinish(*own, m_own);
+                continue;
+            }
+            // Nothing left to draw or no free slot: help with queued work, or
+            // wait for the batch that is next in order.
+            Batch* help = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                Batch& next = *m_slots[static_cast<std::size_t>(nextCommit % slots)];
+                if (!m_queue.empty()) {
+                    help = m_queue.front();
+                    m_queue.pop_front();
+                } else {
+                    m_resultReady.wait(lock, [&] { return next.done; });
                 }
             }
-            for (; m < m_n; ++m) {
-                a0.add(m_pairs[drawn[0][m]], l0);
-                if constexpr (K == 2) a1.add(m_pairs[drawn[1][m]], l1);
-            }
-        } else {
-            for (std::size_t m = 0; m < m_n; ++m) {
-                a0.add(m_pairs[drawn[0][m]], l0);
-                if constexpr (K == 2) a1.add(m_pairs[drawn[1][m]], l1);
-            }
-        }
-        layOut(l0.count1, m_sorted1, l0.laid1);
-        layOut(l0.count2, m_sorted2, l0.laid2);
-        if constexpr (K == 2) {
-            layOut(l1.count1, m_sorted1, l1.laid1);
-            layOut(l1.count2, m_sorted2, l1.laid2);
-        }
-
-        // Both columns of every trial have nPairs values, so they share the
-        // kept positions and all their sums can run side by side.
-        const auto n = static_cast<std::int32_t>(m_n);
-        const auto g = static_cast<std::size_t>(TrimCount(n));
-        const std::size_t lo = g;
-        const std::size_t hi = m_n - g - 1;
-        KeptSums k0;
-        KeptSums k1;
-        const float* x0 = l0.laid1.data();
-        const float* y0 = l0.laid2.data();
-        const float* x1 = l1.laid1.data();
-        const float* y1 = l1.laid2.data();
-        for (std::size_t i = lo; i <= hi; ++i) {
-            k0.add(x0[i], y0[i]);
-            if constexpr (K == 2) k1.add(x1[i], y1[i]);
-        }
-        stats1[0] = GroupStatsFromSums(GroupSums{n, a0.s1, a0.q1, k0.t1, k0.u1, x0[lo], x0[hi]});
-        stats2[0] = GroupStatsFromSums(GroupSums{n, a0.s2, a0.q2, k0.t2, k0.u2, y0[lo], y0[hi]});
-        if constexpr (K == 2) {
-            stats1[1] =
-                GroupStatsFromSums(GroupSums{n, a1.s1, a1.q1, k1.t1, k1.u1, x1[lo], x1[hi]});
-            stats2[1] =
-                GroupStatsFromSums(GroupSums{n, a1.s2, a1.q2, k1.t2, k1.u2, y1[lo], y1[hi]});
+            if (help) computeAndFinish(*help, m_own);
         }
     }
 
 private:
-    static constexpr std::size_t kBlock = 8;
-    static constexpr std::size_t kPrefetchFrom = 1u << 15;
-    static constexpr std::size_t kPairAhead = 32;
-    static constexpr std::size_t kCountAhead = 16;
-    static_assert(kPrefetchFrom > kPairAhead && kPairAhead > kCountAhead);
+    bool isDone(const Batch& batch) {
+        std::lock_guard lock(m_mutex);
+        return batch.done;
+    }
 
-    struct Lane {
-        std::vector<std::uint32_t> count1;
-        std::vector<std::uint32_t> count2;
-        std::vector<float> laid1;
-        std::vector<float> laid2;
-    };
-
-    // S and Q of both columns in draw order, and the draw counts per rank.
-    struct RowOrderSums {
-        float s1 = 0.0f, q1 = 0.0f, s2 = 0.0f, q2 = 0.0f;
-        void add(const RankedPair& pair, Lane& lane) {
-            s1 = addToSingleSum(s1, pair.v1);
-            q1 = addSquareToSingleSum(q1, pair.v1);
-            s2 = addToSingleSum(s2, pair.v2);
-            q2 = addSquareToSingleSum(q2, pair.v2);
-            ++lane.count1[pair.rank1];
-            ++lane.count2[pair.rank2];
+    // One computing thread's working storage: O(nPairs).
+    struct Workspace {
+        explicit Workspace(const RankedPairs& ranked) : statistics(ranked) {
+            if (ranked.size() <= static_cast<std::size_t>(SINGLE_DRAW_LIMIT))
+                for (std::vector<std::uint32_t>& lane : numbers) lane.resize(ranked.size());
         }
+        TrialStatistics statistics;
+        std::vector<std::uint32_t> numbers[TrialStatistics::kLanes];
     };
 
-    // T and U of both columns over the kept positions, ascending.
-    struct KeptSums {
-        float t1 = 0.0f, u1 = 0.0f, t2 = 0.0f, u2 = 0.0f;
-        void add(float x, float y) {
-            t1 = addToSingleSum(t1, x);
-            u1 = addSquareToSingleSum(u1, x);
-            t2 = addToSingleSum(t2, y);
-            u2 = addSquareToSingleSum(u2, y);
+    void computeAndFinish(Batch& batch, Workspace& workspace) {
+        computeBatch(batch, workspace);
+        {
+            std::lock_guard lock(m_mutex);
+            batch.done = true;
         }
-    };
+        m_resultReady.notify_all();
+    }
 
-    void rankColumn(const std::vector<float>& values, std::vector<float>& sorted,
-                    std::uint32_t RankedPair::*rank) {
-        std::vector<std::uint32_t> order(m_n);
-        std::iota(order.begin(), order.end(), 0u);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
-        for (std::size_t r = 0; r < m_n; ++r) {
-            sorted[r] = values[order[r]];
-            m_pairs[order[r]].*rank = static_cast<std::uint32_t>(r);
+    void computeBatch(Batch& batch, Workspace& workspace) const {
+        constexpr int kLanes = TrialStatistics::kLanes;
+        const auto n = static_cast<std::size_t>(m_nPairs);
+        for (std::int32_t i = 0; i < batch.count; i += kLanes) {
+            const int lanes = std::min<std::int32_t>(kLanes, batch.count - i);
+            const std::uint32_t* drawn[kLanes];
+            for (int k = 0; k < kLanes; ++k) {
+                const TrialDraws draws = batch.draws(i + std::min(k, lanes - 1), m_nPairs);
+                if (draws.numbers) {
+                    drawn[k] = draws.numbers;
+                } else {
+                    pairNumbers(draws.singles, n, workspace.numbers[k].data());
+                    drawn[k] = workspace.numbers[k].data();
+                }
+            }
+            GroupStats stats1[kLanes];
+            GroupStats stats2[kLanes];
+            workspace.statistics.compute(lanes, drawn, stats1, stats2);
+            for (int k = 0; k < lanes; ++k) {
+                TrialOutcome& out = batch.outcomes[static_cast<std::size_t>(i + k)];
+                out.estimates = ComputeEffectSizes(stats1[k], stats2[k], m_sdVar);
+                out.overflow = !isFiniteStats(stats1[k]) || !isFiniteStats(stats2[k]) ||
+                               !isFiniteEstimates(out.estimates);
+            }
         }
     }
 
-    // Writes every rank's value as often as it was drawn, ascending, and
-    // clears the counts for the next trial. Most counts are 0, 1 or 2, so a
-    // fixed block is stored unconditionally and only the rare larger count
-    // takes a loop; this keeps the walk free of unpredictable branches.
-    static void layOut(std::vector<std::uint32_t>& counts, const std::vector<float>& sorted,
-                       std::vector<float>& out) {
-        float* dst = out.data();
-        std::uint32_t* count = counts.data();
-        const float* value = sorted.data();
-        const std::size_t n = counts.size();
-        std::size_t pos = 0;
-        for (std::size_t r = 0; r < n; ++r) {
-            const std::uint32_t c = count[r];
-            count[r] = 0;
-            const float v = value[r];
-            float* block = dst + pos;
-            for (std::size_t j = 0; j < kBlock; ++j) block[j] = v;
-            if (c > kBlock) [[unlikely]]
-                std::fill(block + kBlock, block + c, v);
-            pos += c;
+    void workerLoop() {
+        Workspace workspace(m_ranked);
+        for (;;) {
+            Batch* batch = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                m_workReady.wait(lock, [&] { return m_stopping || !m_queue.empty(); });
+                if (m_stopping) return;
+                batch = m_queue.front();
+                m_queue.pop_front();
+            }
+            computeAndFinish(*batch, workspace);
         }
     }
 
-    std::size_t m_n;
-    std::vector<RankedPair> m_pairs;
-    std::vector<float> m_sorted1;
-    std::vector<float> m_sorted2;
-    Lane m_lanes[kLanes];
+    const RankedPairs& m_ranked;
+    const std::int32_t m_nPairs;
+    const std::int32_t m_sdVar;
+    int m_queueLimit = 0;  // batches waiting for a worker, at most
+    Workspace m_own;  // the calling thread's
+    std::vector<std::unique_ptr<Batch>> m_slots;
+    std::mutex m_mutex;
+    std::condition_variable m_workReady;
+    std::condition_variable m_resultReady;
+    std::deque<Batch*> m_queue;
+    bool m_stopping = false;
+    std::vector<std::thread> m_workers;
 };
-
-void drawTrial(RandomStream& random, std::int32_t nPairs, std::uint32_t* drawn) {
-    const auto n = static_cast<std::size_t>(nPairs);
-    if (nPairs <= SINGLE_DRAW_LIMIT) {
-        const double scale = static_cast<double>(nPairs);
-        for (std::size_t m = 0; m < n; ++m)
-            drawn[m] = static_cast<std::uint32_t>(drawBySingle(random, scale) - 1);
-    } else {
-        for (std::size_t m = 0; m < n; ++m)
-            drawn[m] = static_cast<std::uint32_t>(drawByBits(random, nPairs) - 1);
-    }
-}
 
 // One estimator's valid trial values, in trial order.
 struct ValueList {
@@ -277,7 +332,16 @@ struct ValueList {
     std::int32_t count() const { return static_cast<std::int32_t>(values.size()); }
 };
 
+// Below this many drawn pairs a batch would cost more to hand over than to compute.
+constexpr std::int64_t kPairsPerBatch = 1 << 16;
+
 }  // namespace
+
+int ResolveBootstrapThreads(int requested) {
+    if (requested > 0) return requested;
+    const unsigned hardware = std::thread::hardware_concurrency();
+    return hardware == 0 ? 1 : static_cast<int>(hardware);
+}
 
 std::int32_t DrawPairNumber(RandomStream& random, std::int32_t nPairs) {
     if (nPairs <= SINGLE_DRAW_LIMIT) return drawBySingle(random, static_cast<double>(nPairs));
@@ -308,46 +372,46 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
     }
 
     const std::int32_t trials = std::max(options.lngTrials, 0);
-    TrialEngine engine(CollectCompletePairs(sample));
-    constexpr int kLanes = TrialEngine::kLanes;
-    std::vector<std::uint32_t> drawnStore(engine.size() * kLanes);
-    std::uint32_t* drawn[kLanes];
-    for (int k = 0; k < kLanes; ++k)
-        drawn[k] = drawnStore.data() + engine.size() * static_cast<std::size_t>(k);
     ValueList pooledD, pooledRobustD, nonpooledD, nonpooledRobustD;
     for (ValueList* list : {&pooledD, &pooledRobustD, &nonpooledD, &nonpooledRobustD})
         list->values.reserve(static_cast<std::size_t>(trials));
 
-    for (std::int32_t first = 1; first <= trials; first += kLanes) {
-        const int lanes = std::min(kLanes, trials - first + 1);
-        // The stream is read strictly in trial order: all of trial t's draws,
-        // then trial t + 1's.
-        for (int k = 0; k < lanes; ++k) {
-            if (hooks.progress) hooks.progress(first + k);
-            drawTrial(random, sample.nPairs, drawn[k]);
-        }
-        GroupStats stats1[kLanes];
-        GroupStats stats2[kLanes];
-        if (lanes == kLanes)
-            engine.computeTrials<kLanes>(drawn, stats1, stats2);
-        else
-            engine.computeTrials<1>(drawn, stats1, stats2);
+    if (trials > 0) {
+        const RankedPairs ranked(CollectCompletePairs(sample));
+        // Small samples go in batches of several trials so that handing a
+        // batch to a thread costs little beside computing it, yet every
+        // thread gets a few batches, so that all of them share the work.
+        constexpr std::int32_t kLanes = TrialStatistics::kLanes;
+        const int allowed = ResolveBootstrapThreads(hooks.threads);
+        const std::int64_t bySize = std::max<std::int64_t>(1, kPairsPerBatch / sample.nPairs);
+        const std::int64_t byShare = (trials + 8 * std::int64_t{allowed} - 1) / (8 * allowed);
+        const auto wanted = static_cast<std::int32_t>(std::min(bySize, byShare));
+        const std::int32_t trialsPerBatch = (wanted + kLanes - 1) / kLanes * kLanes;
+        const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
+        const int threads = std::min(allowed, batches);
 
-        for (int k = 0; k < lanes; ++k) {
-            const std::int32_t t = first + k;
-            const EffectSizes es =
-                ComputeEffectSizes(stats1[k], stats2[k], options.lngNonpooledSdVar);
-            if (!isFiniteStats(stats1[k]) || !isFiniteStats(stats2[k]) || !isFiniteEstimates(es)) {
+        const auto draw = [&](std::int32_t t, TrialDraws draws) {
+            if (hooks.progress) hooks.progress(t);
+            drawTrial(random, sample.nPairs, draws);
+        };
+        const auto commit = [&](std::int32_t t, const TrialOutcome& outcome) {
+            if (outcome.overflow) {
                 result.outcome = BootstrapOutcome::Overflow;
                 result.lngFaultPass = t;
-                return result;
+                return false;
             }
+            const EffectSizes& es = outcome.estimates;
             if (hooks.trial) hooks.trial(t, es);
             pooledD.addIfValid(es.sngPooledD);
             pooledRobustD.addIfValid(es.sngPooledRobustD);
             nonpooledD.addIfValid(es.sngNonpooledD);
             nonpooledRobustD.addIfValid(es.sngNonpooledRobustD);
-        }
+            return true;
+        };
+        TrialPipeline pipeline(ranked, sample.nPairs, options.lngNonpooledSdVar, threads,
+                               trialsPerBatch);
+        pipeline.run(trials, trialsPerBatch, draw, commit);
+        if (result.outcome == BootstrapOutcome::Overflow) return result;
     }
 
     BootstrapSummary& summary = result.summary;

@@ -9,17 +9,21 @@
 
 namespace velmora {
 
-// Observers of a run. Both callbacks are optional.
+// Observers of a run and the threads it may use. Both callbacks are optional
+// and are called on the thread that called RunBootstrap, never on a worker.
 struct BootstrapHooks {
-    // Called with t before the draws of trial t (1..T); the dialog repaints its trial box.
+    // Called with t (1..T, each once, increasing) just before trial t's draws
+    // are read from the stream; the dialog repaints its trial box. It may run
+    // a few trials ahead of the statistics computed so far.
     std::function<void(std::int32_t t)> progress;
-    // Called with every trial's estimates (invalid ones hold 9999999), in trial order.
+    // Called with every trial's estimates (invalid ones hold 9999999), in
+    // trial order, up to the last trial before a fault.
     std::function<void(std::int32_t t, const EffectSizes& estimates)> trial;
-    // Worker threads the caller allows for the trials (0 = choose). The
-    // result never depends on it: the stream is read in trial order on the
-    // calling thread. The engine currently computes on that thread alone,
-    // which already meets its speed goal.
-    int threads = 1;
+    // Threads that compute the trials, the calling thread included; 0 means
+    // one per hardware thread. The result never depends on it: the stream is
+    // read on the calling thread alone, in trial order and row order, and the
+    // values are kept in trial order.
+    int threads = 0;
 };
 
 enum class BootstrapOutcome {
@@ -48,9 +52,15 @@ struct BootstrapResult {
 // pairs of `sample`, then the four percentile intervals. Trial t draws nPairs
 // pair numbers with DrawPairNumber, in row order, from `random`, and nothing
 // else reads the stream, so a given stream state fixes the result whatever
-// hooks.threads says. Estimators without a valid trial get 9999999 limits.
+// hooks.threads says; an overflow names the earliest faulting trial. The
+// stream may be read a few trials beyond a faulting one. Memory: O(nPairs)
+// per thread. Estimators without a valid trial get 9999999 limits.
 BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& options,
                              RandomStream& random, const BootstrapHooks& hooks = {});
+
+// The number of threads a run with `requested` threads uses at most: the
+// count itself, or one per hardware thread for 0 (at least 1).
+int ResolveBootstrapThreads(int requested);
 
 // Up to this many complete pairs a draw is ceil(u * nPairs) from one single u.
 inline constexpr std::int32_t SINGLE_DRAW_LIMIT = 16777216;  // 2^24

@@ -236,18 +236,31 @@ TEST(Bootstrap, OneZeroVarianceGoesOn) {
     EXPECT_EQ(RunBootstrap(sample, optionsFor(600), random).outcome, BootstrapOutcome::Completed);
 }
 
-TEST(Bootstrap, OverflowInATrialIsAFaultNamingTheTrial) {
+TEST(Bootstrap, OverflowInALateTrialIsTheSameFaultForAnyThreadCount) {
     // Observed Q is 1e38 + 1e38 + 1.21e38, inside the single range; a trial
-    // of the largest value three times reaches 3.63e38 and overflows.
+    // of the largest value three times reaches 3.63e38 and overflows. Every
+    // trial draws pairs 1, 2, 3 except trials 577 and 590, which draw pair 3
+    // three times: the earliest of them is the fault, even when workers
+    // finish later trials first.
     const PairedSample sample = sampleOf({1.0e19f, 1.0e19f, 1.1e19f}, {1, 2, 3});
-    ScriptedRandom random({0.1f, 0.5f, 0.9f, 0.9f, 0.9f, 0.9f});
-    std::vector<std::int32_t> trialsSeen;
-    BootstrapHooks hooks;
-    hooks.trial = [&](std::int32_t t, const EffectSizes&) { trialsSeen.push_back(t); };
-    const BootstrapResult r = RunBootstrap(sample, optionsFor(600), random, hooks);
-    EXPECT_EQ(r.outcome, BootstrapOutcome::Overflow);
-    EXPECT_EQ(r.lngFaultPass, 2);
-    EXPECT_EQ(trialsSeen, (std::vector<std::int32_t>{1}));
+    std::vector<float> script;
+    for (int t = 1; t <= 600; ++t) {
+        const bool faulty = t == 577 || t == 590;
+        for (float u : {0.1f, 0.5f, 0.9f}) script.push_back(faulty ? 0.9f : u);
+    }
+    for (int threads : {1, 4}) {
+        ScriptedRandom random(script);
+        std::vector<std::int32_t> trialsSeen;
+        BootstrapHooks hooks;
+        hooks.threads = threads;
+        hooks.trial = [&](std::int32_t t, const EffectSizes&) { trialsSeen.push_back(t); };
+        const BootstrapResult r = RunBootstrap(sample, optionsFor(600), random, hooks);
+        EXPECT_EQ(r.outcome, BootstrapOutcome::Overflow) << threads << " threads";
+        EXPECT_EQ(r.lngFaultPass, 577) << threads << " threads";
+        ASSERT_EQ(trialsSeen.size(), 576u) << threads << " threads";
+        EXPECT_EQ(trialsSeen.front(), 1);
+        EXPECT_EQ(trialsSeen.back(), 576);
+    }
 }
 
 TEST(Bootstrap, OverflowInTheObservedSampleIsAFaultOfPassZero) {

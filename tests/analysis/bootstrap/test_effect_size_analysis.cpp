@@ -80,8 +80,12 @@ TEST(EffectSizeAnalysis, OverflowIsAFaultWithoutReport) {
     EXPECT_TRUE(observed.report.empty());
 
     const DataSet trial = testing::makeDataSet({{1.0e19f, 1.0e19f, 1.1e19f}, {1, 2, 3}});
-    // Trial 3 draws the largest value three times (trial 4 is drawn as well).
-    ScriptedRandom draws({0.1f, 0.5f, 0.9f, 0.1f, 0.5f, 0.9f, 0.9f, 0.9f, 0.9f, 0.1f, 0.1f, 0.1f});
+    // Trial 3 draws the largest value three times; the others draw each pair
+    // once (the stream may be read beyond the faulting trial).
+    std::vector<float> script;
+    for (int t = 1; t <= 600; ++t)
+        for (float u : {0.1f, 0.5f, 0.9f}) script.push_back(t == 3 ? 0.9f : u);
+    ScriptedRandom draws(script);
     const AnalysisRun inTrial = RunEffectSizeAnalysis(trial, choose(1, 2), draws);
     EXPECT_EQ(inTrial.status, AnalysisStatus::Fault);
     EXPECT_EQ(inTrial.message, "Arithmetic overflow in bootstrap trial 3.");

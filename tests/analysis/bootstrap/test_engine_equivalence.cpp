@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,71 @@ void expectSame(const BootstrapSummary& a, const BootstrapSummary& b, const std:
         EXPECT_EQ(x[k]->sngLower, y[k]->sngLower) << where << " interval " << k;
         EXPECT_EQ(x[k]->sngUpper, y[k]->sngUpper) << where << " interval " << k;
     }
+}
+
+// Counts what a run reads from a stream.
+class CountingStream final : public RandomStream {
+public:
+    explicit CountingStream(RandomStream& inner) : m_inner(inner) {}
+    float nextSingle() override {
+        ++reads;
+        return m_inner.nextSingle();
+    }
+    std::uint64_t nextBits64() override {
+        ++reads;
+        return m_inner.nextBits64();
+    }
+    long long reads = 0;
+
+private:
+    RandomStream& m_inner;
+};
+
+// Runs the literal engine once and the engine with 1, 2, 3 and 8 threads on
+// the same stream, and expects them all to agree on every trial, the
+// observed results, the summary and how far the stream was read. Returns the
+// engine's outcome.
+BootstrapOutcome expectEnginesAgree(const PairedSample& sample, const AnalysisOptions& options,
+                                    const std::function<std::unique_ptr<RandomStream>()>& stream,
+                                    const std::string& where) {
+    const std::unique_ptr<RandomStream> literalSource = stream();
+    CountingStream literalStream(*literalSource);
+    const testing::LiteralRun literal =
+        testing::RunLiteralBootstrap(sample, options, literalStream);
+    for (int threads : {1, 2, 3, 8}) {
+        const std::string at = where + ", " + std::to_string(threads) + " threads";
+        const std::unique_ptr<RandomStream> fastSource = stream();
+        CountingStream fastStream(*fastSource);
+        std::vector<EffectSizes> fastTrials;
+        BootstrapHooks hooks;
+        hooks.threads = threads;
+        hooks.trial = [&](std::int32_t t, const EffectSizes& es) {
+            EXPECT_EQ(t, static_cast<std::int32_t>(fastTrials.size()) + 1) << at;
+            fastTrials.push_back(es);
+        };
+        const BootstrapResult fast = RunBootstrap(sample, options, fastStream, hooks);
+        EXPECT_EQ(fast.outcome, literal.result.outcome) << at;
+        if (fast.outcome != BootstrapOutcome::Completed ||
+            literal.result.outcome != BootstrapOutcome::Completed)
+            continue;
+        EXPECT_EQ(fastStream.reads, literalStream.reads) << at;
+        expectSame(fast.stats1, literal.result.stats1, at + " stats1");
+        expectSame(fast.stats2, literal.result.stats2, at + " stats2");
+        EXPECT_TRUE(same(fast.observed, literal.result.observed)) << at;
+        EXPECT_EQ(fastTrials.size(), literal.trials.size()) << at;
+        for (std::size_t t = 0; t < std::min(fastTrials.size(), literal.trials.size()); ++t)
+            if (!same(fastTrials[t], literal.trials[t])) {
+                ADD_FAILURE() << at << " trial " << t + 1;
+                break;
+            }
+        expectSame(fast.summary, literal.result.summary, at);
+    }
+    return literal.result.outcome;
+}
+
+template <typename Stream, typename... Args>
+std::function<std::unique_ptr<RandomStream>()> streamOf(Args... args) {
+    return [=] { return std::make_unique<Stream>(args...); };
 }
 
 // Values for one generated column: a seeded source and a rule turning its
@@ -112,6 +179,9 @@ const std::vector<Family>& families() {
         {"zeros of both signs", 20,
          [](SeededRandom& r, int) { return r.nextSingle() < 0.5f ? -0.0f : 0.0f; },
          [](SeededRandom& r, int) { return r.nextSingle() < 0.5f ? -0.0f : wholeIn(r, 0, 2); }},
+        {"many pairs in many batches", 1500,
+         [](SeededRandom& r, int) { return wholeIn(r, 0, 60) * 0.25f; },
+         withMissing([](SeededRandom& r, int) { return uniform(r, -2.0f, 9.0f); }, 0.02f)},
         {"longer ties", 211, [](SeededRandom& r, int) { return wholeIn(r, 0, 12) * 0.5f; },
          withMissing([](SeededRandom& r, int) { return wholeIn(r, -20, 20) * 0.1f; }, 0.05f)},
     };
@@ -143,30 +213,14 @@ TEST(EngineEquivalence, FastAndLiteralEnginesAgreeBitForBit) {
                 std::string(family.name) + " variant " + std::to_string(variant);
 
             const std::uint64_t seed = 77 + static_cast<std::uint64_t>(variant);
-            SeededRandom fastStream(seed, variant == 5 ? 97 : 0);
-            SeededRandom literalStream(seed, variant == 5 ? 97 : 0);
-            std::vector<EffectSizes> fastTrials;
-            BootstrapHooks hooks;
-            hooks.trial = [&](std::int32_t, const EffectSizes& es) { fastTrials.push_back(es); };
-            const BootstrapResult fast = RunBootstrap(sample, options, fastStream, hooks);
-            const testing::LiteralRun literal =
-                testing::RunLiteralBootstrap(sample, options, literalStream);
-
-            ASSERT_EQ(fast.outcome, literal.result.outcome) << where;
-            EXPECT_EQ(fastStream.calls(), literalStream.calls()) << where;
-            if (fast.outcome != BootstrapOutcome::Completed) continue;
-            ++runs;
-            expectSame(fast.stats1, literal.result.stats1, where + " stats1");
-            expectSame(fast.stats2, literal.result.stats2, where + " stats2");
-            EXPECT_TRUE(same(fast.observed, literal.result.observed)) << where;
-            ASSERT_EQ(fastTrials.size(), literal.trials.size()) << where;
-            for (std::size_t t = 0; t < fastTrials.size(); ++t)
-                ASSERT_TRUE(same(fastTrials[t], literal.trials[t])) << where << " trial " << t + 1;
-            expectSame(fast.summary, literal.result.summary, where);
+            const int zeroEvery = variant == 5 ? 97 : 0;
+            const BootstrapOutcome outcome =
+                expectEnginesAgree(sample, options, streamOf<SeededRandom>(seed, zeroEvery), where);
+            if (outcome == BootstrapOutcome::Completed) ++runs;
         }
     }
     // Most families complete; the constant-against-constant ones stop early.
-    EXPECT_GT(runs, 60);
+    EXPECT_GT(runs, 65);
 }
 
 TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
@@ -190,18 +244,34 @@ TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
     AnalysisOptions options;
     options.lngTrials = 5;
     options.sngConfidenceLevel = 0.9f;
-    testing::ScriptedRandom s1(script), s2(script);
-    std::vector<EffectSizes> fastTrials;
-    BootstrapHooks hooks;
-    hooks.trial = [&](std::int32_t, const EffectSizes& es) { fastTrials.push_back(es); };
-    const BootstrapResult fast = RunBootstrap(sample, options, s1, hooks);
-    const testing::LiteralRun literal = testing::RunLiteralBootstrap(sample, options, s2);
+    expectEnginesAgree(sample, options, streamOf<testing::ScriptedRandom>(script),
+                       "repeated draws");
+    testing::ScriptedRandom random(script);
+    const BootstrapResult fast = RunBootstrap(sample, options, random);
     ASSERT_EQ(fast.outcome, BootstrapOutcome::Completed);
-    ASSERT_EQ(fastTrials.size(), 5u);
-    for (std::size_t t = 0; t < 5; ++t)
-        EXPECT_TRUE(same(fastTrials[t], literal.trials[t])) << "trial " << t + 1;
-    expectSame(fast.summary, literal.result.summary, "repeated draws");
     EXPECT_EQ(fast.summary.lngValidPooledD, 4);  // the trial of pair 1 alone is invalid
+}
+
+TEST(EngineEquivalence, PairDrawnMoreThan255TimesAgrees) {
+    // Draw counts are kept in bytes; 300 and 256 draws of one pair must not
+    // wrap around. Trial 1 draws pair 7 in its first 300 rows and trial 2 in
+    // its first 256; the other rows draw distinct pairs, so the copies of
+    // pair 7 cover only part of the kept positions.
+    std::vector<float> a, b;
+    for (int i = 0; i < 1000; ++i) {
+        a.push_back(static_cast<float>(i % 17));
+        b.push_back(static_cast<float>((i * 13) % 29) * 0.5f);
+    }
+    const PairedSample sample = BuildPairedSample(testing::makeDataSet({a, b}), 1, 2);
+    const auto u = [](int pair) { return (static_cast<float>(pair) - 0.5f) / 1000.0f; };
+    std::vector<float> script;
+    for (int repeats : {300, 256})
+        for (int m = 1; m <= 1000; ++m) script.push_back(u(m <= repeats ? 7 : m));
+    AnalysisOptions options;
+    options.lngTrials = 2;
+    EXPECT_EQ(expectEnginesAgree(sample, options, streamOf<testing::ScriptedRandom>(script),
+                                 "one pair drawn 300 and 256 times"),
+              BootstrapOutcome::Completed);
 }
 
 TEST(EngineEquivalence, FortyThousandPairsAgree) {
@@ -218,17 +288,8 @@ TEST(EngineEquivalence, FortyThousandPairsAgree) {
     options.lngTrials = 7;
     options.sngConfidenceLevel = 0.99f;
     options.lngNonpooledSdVar = 2;
-    SeededRandom s1(8), s2(8);
-    std::vector<EffectSizes> fastTrials;
-    BootstrapHooks hooks;
-    hooks.trial = [&](std::int32_t, const EffectSizes& es) { fastTrials.push_back(es); };
-    const BootstrapResult fast = RunBootstrap(sample, options, s1, hooks);
-    const testing::LiteralRun literal = testing::RunLiteralBootstrap(sample, options, s2);
-    ASSERT_EQ(fast.outcome, BootstrapOutcome::Completed);
-    ASSERT_EQ(fastTrials.size(), 7u);
-    for (std::size_t t = 0; t < 7; ++t)
-        EXPECT_TRUE(same(fastTrials[t], literal.trials[t])) << "trial " << t + 1;
-    expectSame(fast.summary, literal.result.summary, "forty thousand pairs");
+    expectEnginesAgree(sample, options, streamOf<SeededRandom>(std::uint64_t{8}, 0),
+                       "forty thousand pairs");
 }
 
 TEST(EngineEquivalence, EqualWholeNumbersInBothColumnsStopInBothEngines) {

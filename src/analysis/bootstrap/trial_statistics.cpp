@@ -1,0 +1,324 @@
+#include "analysis/bootstrap/trial_statistics.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#include "analysis/bootstrap/group_stats.h"
+#include "analysis/running_sum.h"
+
+namespace velmora {
+
+// A bootstrap sample is a multiset of the observed pairs, so each column's
+// ascending order follows from how often each pair was drawn: the columns are
+// sorted once, a trial counts its draws per pair and lays the values out in
+// the presorted order. Equal values are interchangeable in a sum, so the
+// trimmed and Winsorized sums come out bit for bit as after sorting the trial
+// (a zero's sign aside). S and Q follow the draw order. Only the kept
+// positions are laid out, a short chunk at a time, and summed while the chunk
+// is still in the nearest cache; the ranks below them are only counted.
+//
+// Every running sum rounds after each addition, so each is one long chain of
+// dependent additions; several trials are computed side by side ("lanes") so
+// that their chains overlap instead of waiting on one another.
+//
+// A sum of singles (S, T) is added in single precision: the double sum of two
+// singles rounded to single is the correctly rounded single sum, because a
+// double holds more than twice a single's digits, so this is the same
+// running sum as addToSingleSum at a third of the latency. The sums of
+// squares (Q, U) add a double square and stay in double.
+
+namespace {
+
+constexpr std::size_t kBlock = 4;
+constexpr std::size_t kPrefetchFrom = 1u << 15;
+constexpr std::size_t kAhead = 128;
+constexpr std::size_t kNear = 16;
+
+using Values = RankedPairs::Values;
+
+// S and Q of both columns in draw order.
+struct RowOrderSums {
+    float s1 = 0.0f, q1 = 0.0f, s2 = 0.0f, q2 = 0.0f;
+    void add(const Values& pair) {
+        s1 += pair.v1;
+        q1 = addSquareToSingleSum(q1, pair.v1);
+        s2 += pair.v2;
+        q2 = addSquareToSingleSum(q2, pair.v2);
+    }
+};
+
+// T and U of both columns over the kept positions, ascending.
+struct KeptSums {
+    float t1 = 0.0f, u1 = 0.0f, t2 = 0.0f, u2 = 0.0f;
+    void add(float x, float y) {
+        t1 += x;
+        u1 = addSquareToSingleSum(u1, x);
+        t2 += y;
+        u2 = addSquareToSingleSum(u2, y);
+    }
+};
+
+using Extra = std::unordered_map<std::uint32_t, std::uint32_t>;
+
+// One more draw of pair k.
+inline void countDraw(std::uint8_t* count, Extra& extra, std::uint32_t k) {
+    if (count[k] == 255) [[unlikely]] {
+        ++extra[k];
+        return;
+    }
+    ++count[k];
+}
+
+constexpr std::size_t kChunk = 512;
+
+// One column of one trial laid out in ascending order, a chunk of positions
+// at a time: buf[i] holds position `start + i`. Most counts are 0, 1 or 2, so
+// a fixed block is stored unconditionally and only the rare larger count
+// takes a loop; this keeps the walk free of unpredictable branches.
+class ColumnWalk {
+public:
+    ColumnWalk(const std::uint8_t* count, const Extra& extra, const std::uint32_t* order,
+               const float* sorted)
+        : m_count(count), m_extra(extra), m_order(order), m_sorted(sorted) {}
+
+    const float* chunk() const { return m_buf; }
+
+    // Counts past the ranks below position `lo` without laying them out;
+    // the first chunk then begins at `lo`.
+    void skipTo(std::size_t lo) {
+        m_start = lo;
+        for (;;) {
+            const std::size_t c = countAt(m_rank);
+            if (m_laid + c > lo) {
+                m_left = m_laid + c - lo;
+                m_value = m_sorted[m_rank];
+                ++m_rank;
+                m_laid = lo;
+                return;
+            }
+            m_laid += c;
+            ++m_rank;
+        }
+    }
+
+    // Lays out the chunk's positions up to `end`; a few positions laid
+    // beyond it stay in the buffer for the next chunk.
+    void fill(std::size_t end) {
+        // The walk's state in locals: the buffer stores could otherwise be
+        // taken to change it, and it would be reloaded for every rank.
+        std::size_t laid = m_laid;
+        std::size_t rank = m_rank;
+        std::size_t left = m_left;
+        float* const buf = m_buf - m_start;  // buf[position]
+        while (laid < end) {
+            float* at = buf + laid;
+            if (left > 0) {
+                const std::size_t k = std::min(left, end - laid);
+                std::fill(at, at + k, m_value);
+                laid += k;
+                left -= k;
+                continue;
+            }
+            const std::size_t c = countAt(rank);
+            const float v = m_sorted[rank];
+            ++rank;
+            for (std::size_t j = 0; j < kBlock; ++j) at[j] = v;
+            if (c > kBlock) [[unlikely]] {
+                left = c;
+                m_value = v;
+                continue;
+            }
+            laid += c;
+        }
+        m_laid = laid;
+        m_rank = rank;
+        m_left = left;
+    }
+
+    // Moves what was laid beyond a full chunk to the buffer's front.
+    void nextChunk() {
+        const std::size_t over = m_laid - m_start - kChunk;
+        std::copy(m_buf + kChunk, m_buf + kChunk + over, m_buf);
+        m_start += kChunk;
+    }
+
+private:
+    std::size_t countAt(std::size_t rank) const {
+        const std::uint32_t k = m_order[rank];
+        const std::size_t c = m_count[k];
+        if (c == 255) [[unlikely]] {
+            const auto more = m_extra.find(k);
+            return more == m_extra.end() ? c : c + more->second;
+        }
+        return c;
+    }
+
+    const std::uint8_t* m_count;
+    const Extra& m_extra;
+    const std::uint32_t* m_order;
+    const float* m_sorted;
+    std::size_t m_rank = 0;   // next rank to lay out
+    std::size_t m_laid = 0;   // positions laid out so far
+    std::size_t m_left = 0;   // copies of m_value still to lay out
+    std::size_t m_start = 0;  // position of m_buf[0]
+    float m_value = 0.0f;
+    float m_buf[kChunk + kBlock];
+};
+
+}  // namespace
+
+RankedPairs::RankedPairs(const CompletePairs& pairs) {
+    const std::size_t n = pairs.sngVar1.size();
+    m_values.resize(n);
+    for (std::size_t k = 0; k < n; ++k) m_values[k] = {pairs.sngVar1[k], pairs.sngVar2[k]};
+    const auto rankColumn = [n](const std::vector<float>& values, std::vector<std::uint32_t>& order,
+                                std::vector<float>& sorted) {
+        order.resize(n);
+        std::iota(order.begin(), order.end(), 0u);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
+        sorted.resize(n);
+        for (std::size_t r = 0; r < n; ++r) sorted[r] = values[order[r]];
+    };
+    rankColumn(pairs.sngVar1, m_order1, m_sorted1);
+    rankColumn(pairs.sngVar2, m_order2, m_sorted2);
+}
+
+TrialStatistics::TrialStatistics(const RankedPairs& pairs) : m_ranked(pairs), m_n(pairs.size()) {
+    for (Lane& lane : m_lanes) lane.count.assign(m_n, 0);
+}
+
+void TrialStatistics::compute(int count, const std::uint32_t* const* drawn, GroupStats* stats1,
+                              GroupStats* stats2) {
+    static_assert(kLanes == 2);
+    if (count == 2)
+        computeLanes<2>(drawn, stats1, stats2);
+    else
+        computeLanes<1>(drawn, stats1, stats2);
+}
+
+template <int K>
+void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats* stats1,
+                                   GroupStats* stats2) {
+    // Named locals rather than arrays indexed by lane: the sums must stay in
+    // registers, or every addition would also wait on memory.
+    RowOrderSums a0;
+    RowOrderSums a1;
+    Lane& l0 = m_lanes[0];
+    Lane& l1 = m_lanes[K - 1];
+    std::uint8_t* c0 = l0.count.data();
+    std::uint8_t* c1 = l1.count.data();
+    const Values* values = m_ranked.values();
+    const std::uint32_t* d0 = drawn[0];
+    const std::uint32_t* d1 = drawn[K - 1];
+    std::size_t m = 0;
+    if (m_n >= kPrefetchFrom) {
+        // Beyond the caches every draw would wait for its pair and its count;
+        // both addresses follow from the drawn number, so fetch them well
+        // ahead. (Written out in the loop: a helper holding only prefetches
+        // counts as free of effects and its calls are dropped.)
+        for (const std::size_t ahead = m_n - kAhead; m < ahead; ++m) {
+            __builtin_prefetch(&values[d0[m + kAhead]], 0, 1);
+            __builtin_prefetch(&c0[d0[m + kAhead]], 1, 1);
+            __builtin_prefetch(&values[d0[m + kNear]]);
+            __builtin_prefetch(&c0[d0[m + kNear]], 1);
+            a0.add(values[d0[m]]);
+            countDraw(c0, l0.extra, d0[m]);
+            if constexpr (K == 2) {
+                __builtin_prefetch(&values[d1[m + kAhead]], 0, 1);
+                __builtin_prefetch(&c1[d1[m + kAhead]], 1, 1);
+                __builtin_prefetch(&values[d1[m + kNear]]);
+                __builtin_prefetch(&c1[d1[m + kNear]], 1);
+                a1.add(values[d1[m]]);
+                countDraw(c1, l1.extra, d1[m]);
+            }
+        }
+    }
+    for (; m < m_n; ++m) {
+        a0.add(values[d0[m]]);
+        countDraw(c0, l0.extra, d0[m]);
+        if constexpr (K == 2) {
+            a1.add(values[d1[m]]);
+            countDraw(c1, l1.extra, d1[m]);
+        }
+    }
+
+    // Both columns of every trial have nPairs values, so they share the kept
+    // positions and all their sums can run side by side.
+    const auto n = static_cast<std::int32_t>(m_n);
+    const auto g = static_cast<std::size_t>(TrimCount(n));
+    const std::size_t lo = g;
+    const std::size_t hi = m_n - g - 1;
+    const RankedPairs& r = m_ranked;
+    ColumnWalk x0(c0, l0.extra, r.order1(), r.sorted1());
+    ColumnWalk y0(c0, l0.extra, r.order2(), r.sorted2());
+    ColumnWalk x1(c1, l1.extra, r.order1(), r.sorted1());
+    ColumnWalk y1(c1, l1.extra, r.order2(), r.sorted2());
+    x0.skipTo(lo);
+    y0.skipTo(lo);
+    if constexpr (K == 2) {
+        x1.skipTo(lo);
+        y1.skipTo(lo);
+    }
+    KeptSums k0;
+    KeptSums k1;
+    float lowKept[4] = {};
+    float highKept[4] = {};
+    for (std::size_t start = lo;; start += kChunk) {
+        const std::size_t end = std::min(start + kChunk, hi + 1);
+        x0.fill(end);
+        y0.fill(end);
+        if constexpr (K == 2) {
+            x1.fill(end);
+            y1.fill(end);
+        }
+        const float* px0 = x0.chunk();
+        const float* py0 = y0.chunk();
+        const float* px1 = x1.chunk();
+        const float* py1 = y1.chunk();
+        const std::size_t count = end - start;
+        for (std::size_t i = 0; i < count; ++i) {
+            k0.add(px0[i], py0[i]);
+            if constexpr (K == 2) k1.add(px1[i], py1[i]);
+        }
+        if (start == lo) {
+            lowKept[0] = px0[0];
+            lowKept[1] = py0[0];
+            if constexpr (K == 2) {
+                lowKept[2] = px1[0];
+                lowKept[3] = py1[0];
+            }
+        }
+        if (end == hi + 1) {
+            highKept[0] = px0[count - 1];
+            highKept[1] = py0[count - 1];
+            if constexpr (K == 2) {
+                highKept[2] = px1[count - 1];
+                highKept[3] = py1[count - 1];
+            }
+            break;
+        }
+        x0.nextChunk();
+        y0.nextChunk();
+        if constexpr (K == 2) {
+            x1.nextChunk();
+            y1.nextChunk();
+        }
+    }
+    for (int k = 0; k < K; ++k) {
+        std::memset(m_lanes[k].count.data(), 0, m_n);
+        m_lanes[k].extra.clear();
+    }
+
+    stats1[0] = GroupStatsFromSums(GroupSums{n, a0.s1, a0.q1, k0.t1, k0.u1, lowKept[0], highKept[0]});
+    stats2[0] = GroupStatsFromSums(GroupSums{n, a0.s2, a0.q2, k0.t2, k0.u2, lowKept[1], highKept[1]});
+    if constexpr (K == 2) {
+        stats1[1] =
+            GroupStatsFromSums(GroupSums{n, a1.s1, a1.q1, k1.t1, k1.u1, lowKept[2], highKept[2]});
+        stats2[1] =
+            GroupStatsFromSums(GroupSums{n, a1.s2, a1.q2, k1.t2, k1.u2, lowKept[3], highKept[3]});
+    }
+}
+
+}  // namespace velmora

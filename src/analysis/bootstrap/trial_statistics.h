@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/bootstrap/analysis_records.h"
+#include "analysis/bootstrap/paired_sample.h"
+#include "runtime/large_page_allocator.h"
+
+namespace velmora {
+
+// The complete pairs of a run with each column's stable ascending order (the
+// pair number at every position, and the value there). Built once per run
+// and only read afterwards, so any number of threads may share it.
+class RankedPairs {
+public:
+    explicit RankedPairs(const CompletePairs& pairs);
+
+    std::size_t size() const { return m_values.size(); }
+
+    struct Values {
+        float v1;
+        float v2;
+    };
+    const Values* values() const { return m_values.data(); }
+    const std::uint32_t* order1() const { return m_order1.data(); }
+    const std::uint32_t* order2() const { return m_order2.data(); }
+    const float* sorted1() const { return m_sorted1.data(); }
+    const float* sorted2() const { return m_sorted2.data(); }
+
+private:
+    std::vector<Values, LargePageAllocator<Values>> m_values;
+    std::vector<std::uint32_t> m_order1;
+    std::vector<std::uint32_t> m_order2;
+    std::vector<float> m_sorted1;
+    std::vector<float> m_sorted2;
+};
+
+// The group statistics of bootstrap trials, in single-precision running sums
+// exactly as ComputeGroupStats forms them on a copied and sorted trial, in
+// O(nPairs) per trial: S and Q follow the draw order, and each column's
+// ascending order follows from how often each pair was drawn. One instance
+// is one thread's workspace (one byte per pair and lane); it only reads
+// `pairs`.
+class TrialStatistics {
+public:
+    // Trials computed side by side in one call.
+    static constexpr int kLanes = 2;
+
+    explicit TrialStatistics(const RankedPairs& pairs);
+
+    // The statistics of `count` (1..kLanes) trials: drawn[k] holds trial k's
+    // nPairs drawn pairs (0-based, in draw order); the results go to
+    // stats1[k] (Var 1) and stats2[k] (Var 2). An overflow leaves a
+    // non-finite field.
+    void compute(int count, const std::uint32_t* const* drawn, GroupStats* stats1,
+                 GroupStats* stats2);
+
+private:
+    template <int K>
+    void computeLanes(const std::uint32_t* const* drawn, GroupStats* stats1, GroupStats* stats2);
+
+    // How often each pair was drawn in one trial. A byte holds any likely
+    // count; a pair drawn more than 255 times keeps 255 there and the rest
+    // in `extra`.
+    struct Lane {
+        std::vector<std::uint8_t, LargePageAllocator<std::uint8_t>> count;
+        std::unordered_map<std::uint32_t, std::uint32_t> extra;
+    };
+
+    const RankedPairs& m_ranked;
+    std::size_t m_n;
+    Lane m_lanes[kLanes];
+};
+
+}  // namespace velmora
