@@ -10,21 +10,21 @@
 #include <functional>
 #include <string>
 
-// The address sanitizer reserves terabytes of address space up front, so a
-// limit on it cannot be tested in a sanitizer build.
-#if defined(__SANITIZE_ADDRESS__)
-#define VELMORA_ADDRESS_SANITIZER 1
+// The address and thread sanitizers reserve terabytes of address space up
+// front, so a limit on it cannot be tested in a sanitizer build.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VELMORA_SANITIZER_RESERVES_ADDRESS_SPACE 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELMORA_ADDRESS_SANITIZER 1
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define VELMORA_SANITIZER_RESERVES_ADDRESS_SPACE 1
 #endif
 #endif
 
-#ifdef VELMORA_ADDRESS_SANITIZER
-#define VELMORA_SKIP_UNDER_ADDRESS_SANITIZER() \
-    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows"
+#ifdef VELMORA_SANITIZER_RESERVES_ADDRESS_SPACE
+#define VELMORA_SKIP_UNDER_SANITIZER() \
+    GTEST_SKIP() << "the sanitizer reserves more address space than any limit allows"
 #else
-#define VELMORA_SKIP_UNDER_ADDRESS_SANITIZER() static_cast<void>(0)
+#define VELMORA_SKIP_UNDER_SANITIZER() static_cast<void>(0)
 #endif
 
 namespace velmora::testing {
