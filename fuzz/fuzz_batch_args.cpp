@@ -6,6 +6,7 @@
 // file behind.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,31 +118,56 @@ bool oneLine(const std::string& text) {
     return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
 }
 
-}  // namespace
+// The run works in the scratch directory, libFuzzer (which names its corpus
+// and crash files as given) in the directory it was started in.
+struct Directories {
+    std::string scratch;
+    int scratchFd = -1;
+    int startFd = -1;
+};
 
-std::string& scratchDirectory() {
-    static std::string path;
-    return path;
+Directories& directories() {
+    static Directories d;
+    return d;
 }
 
 void removeScratchDirectory() {
-    for (const DataFile& f : dataFiles()) ::unlink(f.name);
-    ::chdir("/");
-    ::rmdir(scratchDirectory().c_str());
+    Directories& d = directories();
+    if (::fchdir(d.scratchFd) == 0)
+        for (const DataFile& f : dataFiles()) ::unlink(f.name);
+    if (::fchdir(d.startFd) == 0) ::rmdir(d.scratch.c_str());
 }
+
+int runOne(const std::uint8_t* bytes, std::size_t size);
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // tmpfs where there is one: the output files are synced on every run.
-    std::string& dir = scratchDirectory();
-    dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    dir += "/velmora_fuzz_batch_XXXXXX";
-    if (::mkdtemp(dir.data()) == nullptr || ::chdir(dir.c_str()) != 0) std::abort();
+    Directories& d = directories();
+    d.scratch = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    d.scratch += "/velmora_fuzz_batch_XXXXXX";
+    if (::mkdtemp(d.scratch.data()) == nullptr) std::abort();
+    d.scratchFd = ::open(d.scratch.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    d.startFd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (d.scratchFd < 0 || d.startFd < 0 || ::fchdir(d.scratchFd) != 0) std::abort();
     for (const DataFile& f : dataFiles()) writeFile(f.name, f.bytes);
+    if (::fchdir(d.startFd) != 0) std::abort();
     std::atexit(removeScratchDirectory);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    const Directories& d = directories();
+    if (::fchdir(d.scratchFd) != 0) std::abort();
+    const int kept = runOne(bytes, size);
+    if (::fchdir(d.startFd) != 0) std::abort();
+    return kept;
+}
+
+namespace {
+
+int runOne(const std::uint8_t* bytes, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(bytes), size);
     // Every name stays inside the scratch directory.
     if (input.find('/') != std::string_view::npos || input.find("..") != std::string_view::npos)
@@ -223,3 +249,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (directoryEntries() != dataFileNames()) fail("a file was left behind", args);
     return 0;
 }
+
+}  // namespace
