@@ -296,7 +296,7 @@ TEST(BatchRun, ErrorLineShowsControlCharactersOfNamesEscaped) {
 // (800 MB) cannot be allocated; 2,000,000 pairs (16 MB) can, but not the
 // bootstrap's working storage over them.
 TEST(BatchRun, MemoryBeyondTheLimitIsOneLineAndStatusOne) {
-    VELMORA_SKIP_UNDER_SANITIZER();
+    VELMORA_TEST_ALONE_UNDER_MEMORY_LIMITS();
     ScratchDir dir;
     const std::string wide = dir.path("wide.txt");
     const std::string pairs = dir.path("pairs.txt");

@@ -140,7 +140,7 @@ TEST_F(ImportCommandTest, OtherFailuresEndSilently) {
 // 200,001 lines, the first with 1000 fields: a matrix of 1000 columns of
 // 200,002 singles (800 MB) that the child's 128 MB of headroom cannot hold.
 TEST_F(ImportCommandTest, MatrixBeyondTheMemoryLimitFailsSilentlyKeepingTheEarlierData) {
-    VELMORA_SKIP_UNDER_SANITIZER();
+    VELMORA_TEST_ALONE_UNDER_MEMORY_LIMITS();
     std::string text = "1";
     for (int j = 2; j <= 1000; ++j) text += " 1";
     text += "\r\n";

@@ -1,14 +1,20 @@
 #pragma once
 
+#include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
+
+extern char** environ;
 
 // The address and thread sanitizers reserve terabytes of address space up
 // front, so a limit on it cannot be tested in a sanitizer build.
@@ -20,11 +26,46 @@
 #endif
 #endif
 
+namespace velmora::testing {
+
+// A limit on the address space refuses new memory, but memory that earlier
+// tests of the program allocated and freed would still be handed out under
+// it. So a test of memory exhaustion runs again, alone, in a fresh copy of
+// the test program: there this returns true and the test does its work; here
+// it waits for that copy, expects it to pass, and returns false.
+inline bool aloneInFreshProcess() {
+    if (std::getenv("VELMORA_TEST_ALONE") != nullptr) return true;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string self = "/proc/self/exe";
+    std::string filter =
+        std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name();
+    std::string brief = "--gtest_brief=1";
+    char* argv[] = {self.data(), filter.data(), brief.data(), nullptr};
+    std::vector<char*> env;
+    for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);
+    std::string mark = "VELMORA_TEST_ALONE=1";
+    env.push_back(mark.data());
+    env.push_back(nullptr);
+    pid_t pid = 0;
+    int status = -1;
+    if (::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, env.data()) != 0 ||
+        ::waitpid(pid, &status, 0) != pid)
+        status = -1;
+    EXPECT_TRUE(status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the test failed when run alone; its output is above";
+    return false;
+}
+
+}  // namespace velmora::testing
+
+// Opens a test of memory exhaustion: skipped in a sanitizer build, otherwise
+// carried out alone in a fresh copy of the test program.
 #ifdef VELMORA_SANITIZER_RESERVES_ADDRESS_SPACE
-#define VELMORA_SKIP_UNDER_SANITIZER() \
+#define VELMORA_TEST_ALONE_UNDER_MEMORY_LIMITS() \
     GTEST_SKIP() << "the sanitizer reserves more address space than any limit allows"
 #else
-#define VELMORA_SKIP_UNDER_SANITIZER() static_cast<void>(0)
+#define VELMORA_TEST_ALONE_UNDER_MEMORY_LIMITS() \
+    if (!::velmora::testing::aloneInFreshProcess()) return
 #endif
 
 namespace velmora::testing {

@@ -97,7 +97,7 @@ TEST(EffectSizeAnalysis, OverflowIsAFaultWithoutReport) {
 // the worker's), the run ends as a fault without a report; a run that
 // completes gives the report of an unlimited run, whoever computed the trials.
 TEST(EffectSizeAnalysis, AnyMemoryLimitEndsInTheReportOrTheMemoryFault) {
-    VELMORA_SKIP_UNDER_SANITIZER();
+    VELMORA_TEST_ALONE_UNDER_MEMORY_LIMITS();
     DataSet data;
     data.g_lngNumCases = 250'000;
     data.g_lngNumVariables = 2;
