@@ -12,7 +12,8 @@
 // The whole bootstrap of one analysis (observed pass, 2000 trials, intervals)
 // on nPairs complete pairs, by the engine and by the literal reference that
 // copies and sorts every trial. "per_pair" is the wall time per drawn pair
-// (trials x nPairs draws per run); the engine runs with 1 and 2 threads.
+// (trials x nPairs draws per run); the engine runs with 1 and 2 threads, in
+// single precision and with the accurate statistics ("double": exact sums).
 
 namespace {
 
@@ -81,13 +82,17 @@ void BM_Engine(benchmark::State& state) {
     const PairedSample sample = makeSample(nPairs);
     velmora::BootstrapHooks hooks;
     hooks.threads = static_cast<int>(state.range(1));
+    const bool accurate = state.range(2) != 0;
+    const auto arithmetic = accurate ? velmora::Arithmetic::Double : velmora::Arithmetic::Single;
     for (auto _ : state) {
         velmora::DefaultRandomStream random(7);
-        velmora::BootstrapResult result = velmora::RunBootstrap(sample, options(), random, hooks);
+        velmora::BootstrapResult result =
+            velmora::RunBootstrap(sample, options(), random, hooks, arithmetic);
         benchmark::DoNotOptimize(result);
     }
     setCounters(state, nPairs);
     state.counters["threads"] = hooks.threads;
+    state.SetLabel(accurate ? "double" : "single");
 }
 
 void BM_LiteralEngine(benchmark::State& state) {
@@ -147,11 +152,11 @@ void BM_FloorRunningSums(benchmark::State& state) {
 BENCHMARK(BM_FloorDraws)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorRunningSums)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Engine)
-    ->ArgsProduct({{100, 10000}, {1, 2}})
+    ->ArgsProduct({{100, 10000}, {1, 2}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_Engine)
-    ->ArgsProduct({{1000000}, {1, 2}})
+    ->ArgsProduct({{1000000}, {1, 2}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(2);

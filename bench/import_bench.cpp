@@ -40,6 +40,10 @@ const BenchFile& spaceFile() {
     static const BenchFile file(velmora::bench::spaceTwoColumnsMillionLines());
     return file;
 }
+const BenchFile& spaceLfFile() {
+    static const BenchFile file(velmora::bench::spaceTwoColumnsMillionLfLines());
+    return file;
+}
 const BenchFile& commaFile() {
     static const BenchFile file(velmora::bench::commaFiftyColumnsHundredThousandLines());
     return file;
@@ -93,6 +97,9 @@ void BM_ImportText_Space2Columns1MLines(benchmark::State& state) {
 void BM_ImportFile_Space2Columns1MLines(benchmark::State& state) {
     importFromFile(state, spaceFile());
 }
+void BM_ImportFile_Space2Columns1MLfLines(benchmark::State& state) {
+    importFromFile(state, spaceLfFile());
+}
 void BM_ImportText_Comma50Columns100kLines(benchmark::State& state) {
     importFromMemory(state, commaFile());
 }
@@ -109,6 +116,7 @@ void BM_CountLines_Space2Columns1MLines(benchmark::State& state) {
 
 BENCHMARK(BM_ImportText_Space2Columns1MLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportFile_Space2Columns1MLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportFile_Space2Columns1MLfLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportText_Comma50Columns100kLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportFile_Comma50Columns100kLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountLines_Space2Columns1MLines)->Unit(benchmark::kMillisecond);

@@ -1,7 +1,7 @@
 #pragma once
 
 // Deterministic data files for the import benchmarks: every field a random
-// value with 6 significant digits, lines ending in CR LF. Generated on demand
+// value with 6 significant digits, lines ending in CR LF (or LF). Generated on demand
 // so that no large data file ever needs to be kept in the repository.
 
 #include <cmath>
@@ -20,6 +20,7 @@ struct ImportDataShape {
     // Zeros written before each value's digits ("-000123.45"): a file of any
     // size with few cells, to show that memory follows the cells.
     int padZeros = 0;
+    const char* lineEnd = "\r\n";
 };
 
 // Appends one line of the shape to `out`.
@@ -42,7 +43,7 @@ inline void appendImportLine(std::mt19937_64& rng, const ImportDataShape& shape,
         }
         out.append(buffer, static_cast<std::size_t>(n));
     }
-    out += "\r\n";
+    out += shape.lineEnd;
 }
 
 inline std::string generateImportText(const ImportDataShape& shape) {
@@ -60,6 +61,10 @@ inline ImportDataShape spaceTwoColumnsMillionLines() {
 }
 inline ImportDataShape commaFiftyColumnsHundredThousandLines() {
     return {100'000, 50, ',', 20240602};
+}
+// The first file with the line ends most Linux tools write.
+inline ImportDataShape spaceTwoColumnsMillionLfLines() {
+    return {1'000'000, 2, ' ', 20240601, "\n"};
 }
 
 }  // namespace velmora::bench

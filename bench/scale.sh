@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole-program bootstrap figures: wall time and peak memory of velmora-batch
 # at 10,000, 1,000,000 and 10,000,000 complete pairs with 1 and all threads,
-# and the numpy program of the same analysis at 10,000 pairs.
+# in single and in double precision, and the numpy program of the same
+# analysis at 10,000 pairs.
 #   bash bench/scale.sh [BUILD] [DATA_DIR]
 # Needs /usr/bin/time (package time) and, for the comparison, python3-numpy.
 # The data files (about 25 MB, 250 MB... written once) go to DATA_DIR.
@@ -23,16 +24,19 @@ timed() {
   tail -n 1 "$data/time.txt"
 }
 
-printf '%-48s %s\n' "run" "whole process"
+printf '%-64s %s\n' "run" "whole process"
 for spec in "10000 2000" "1000000 2000" "10000000 600"; do
   set -- $spec
   for threads in 1 0; do
-    printf '%-48s ' "velmora-batch $1 pairs, T=$2, threads=$threads"
-    timed "$batch" --var1 1 --var2 2 --trials "$2" --seed 1 --threads "$threads" "$data/pairs_$1.txt"
+    for arithmetic in single double; do
+      printf '%-64s ' "velmora-batch $1 pairs, T=$2, threads=$threads, $arithmetic"
+      timed "$batch" --var1 1 --var2 2 --trials "$2" --seed 1 --threads "$threads" \
+        --arithmetic "$arithmetic" "$data/pairs_$1.txt"
+    done
   done
 done
 if /usr/bin/python3 -c 'import numpy' 2>/dev/null; then
-  printf '%-48s ' "numpy 10000 pairs, T=2000"
+  printf '%-64s ' "numpy 10000 pairs, T=2000"
   # Unset together: they select a slower OpenBLAS kernel on some machines.
   timed env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE /usr/bin/python3 bench/numpy_bootstrap.py \
     --trials 2000 "$data/pairs_10000.txt"

@@ -31,6 +31,7 @@ enum class Opt {
     Output,
     Descriptives,
     Threads,
+    Arithmetic,
     Help,
     Version,
     Count
@@ -56,6 +57,7 @@ constexpr std::array<OptionSpec, static_cast<std::size_t>(Opt::Count)> kOptions 
     {Opt::Output, "output", 'o', true},
     {Opt::Descriptives, "descriptives", 0, true},
     {Opt::Threads, "threads", 0, true},
+    {Opt::Arithmetic, "arithmetic", 0, true},
     {Opt::Help, "help", 'h', false},
     {Opt::Version, "version", 'V', false},
 }};
@@ -182,6 +184,17 @@ std::optional<std::string> apply(Opt id, const std::string& value, BatchOptions&
             o.threads = static_cast<int>(*n);
             return std::nullopt;
         }
+        case Opt::Arithmetic:
+            if (value == "auto") {
+                o.arithmetic = Arithmetic::Auto;
+            } else if (value == "single") {
+                o.arithmetic = Arithmetic::Single;
+            } else if (value == "double") {
+                o.arithmetic = Arithmetic::Double;
+            } else {
+                return "--arithmetic must be auto, single or double, not " + quoted(value);
+            }
+            return std::nullopt;
         case Opt::Help:
         case Opt::Version:
         case Opt::Count:
@@ -351,6 +364,13 @@ std::string batchUsageText() {
            "      --threads N              threads that compute the trials, 0 to 256; 0 (the\n"
            "                               default) uses one per hardware thread; the output\n"
            "                               does not depend on it\n"
+           "      --arithmetic auto|single|double\n"
+           "                               how the statistics are computed: single\n"
+           "                               precision as the reports always have been,\n"
+           "                               double precision from exact sums, or (auto,\n"
+           "                               the default, as the desktop program) single\n"
+           "                               unless it loses accuracy for a variable, which\n"
+           "                               the report then names\n"
            "  -h, --help                   show this help\n"
            "  -V, --version                show the version\n"
            "\n"

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/arithmetic.h"
+
 namespace velmora::batch {
 
 // An inclusive run of 1-based columns, first <= last.
@@ -31,6 +33,7 @@ struct BatchOptions {
     // so that "1-2000000000" costs nothing before it is refused.
     std::vector<ColumnRange> descriptives;
     int threads = 0;  // 0: the engine chooses
+    Arithmetic arithmetic = Arithmetic::Auto;  // as the desktop program always computes
 
     // The effect-size analysis runs when either variable was named.
     bool wantsEffectSize() const { return var1.has_value() || var2.has_value(); }

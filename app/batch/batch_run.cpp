@@ -129,7 +129,7 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
                 out.trials[static_cast<std::size_t>(t) - 1] = e;
         };
     }
-    AnalysisRun run = RunEffectSizeAnalysis(data, options, random, hooks);
+    AnalysisRun run = RunEffectSizeAnalysis(data, options, random, hooks, o.arithmetic);
     bar.finish();
 
     switch (run.status) {
@@ -179,7 +179,7 @@ std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
         std::vector<bool> ticked(static_cast<std::size_t>(highestColumn(o.descriptives)), false);
         for (std::int32_t column : expandColumns(o.descriptives))
             ticked[static_cast<std::size_t>(column) - 1] = true;
-        DescriptivesRun run = RunDescriptivesAnalysis(data, ticked);
+        DescriptivesRun run = RunDescriptivesAnalysis(data, ticked, o.arithmetic);
         switch (run.status) {
             case DescriptivesStatus::Completed:
                 text += run.report;

@@ -33,17 +33,17 @@ ImportResult failure(ImportStatus status, std::int32_t row, std::int32_t column)
     return r;
 }
 
-// The end of the field starting at p: the first delimiter or CR, or the end.
+// The end of the field starting at p: the first delimiter or line end, or the end.
 const char* findFieldEnd(const char* p, const char* end, char delimiter) {
-    while (p != end && *p != '\r' && *p != delimiter) ++p;
+    while (p != end && *p != delimiter && !isLineEndChar(*p)) ++p;
     return p;
 }
 
 // The second pass: stores every field of whole lines into a data set whose
 // counts and matrix the first pass has set, block after block, and stops at
 // the first fault. Lines and fields are found in one walk over the bytes: a
-// field ends at the delimiter, and a CR (with an LF right after it) ends the
-// line as well.
+// field ends at the delimiter, and a line end (CR LF, CR or LF) ends the line
+// as well.
 class FieldStore {
 public:
     FieldStore(DataSet& data, char delimiter)
@@ -79,9 +79,8 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
             return r;
         }
         const std::int32_t row = ++m_row;
-        if (*p == '\r') {  // an empty line has no fields
-            ++p;
-            if (p != end && *p == '\n') ++p;
+        if (isLineEndChar(*p)) {  // an empty line has no fields
+            p = skipLineEnd(p, end);
             continue;
         }
         const char* field = p;
@@ -101,7 +100,7 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
             if (m_scanInPlace) {
                 const detail::DecimalScan scan = detail::scanDecimal(field, end);
                 if (scan.complete &&
-                    (scan.stop == end || *scan.stop == delimiter || *scan.stop == '\r')) {
+                    (scan.stop == end || *scan.stop == delimiter || isLineEndChar(*scan.stop))) {
                     fieldEnd = scan.stop;
                     kind = detail::scannedToSingle(scan, fieldEnd, value);
                     classified = true;
@@ -128,9 +127,8 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
                 p = end;
                 break;
             }
-            if (*fieldEnd == '\r') {  // checked first: a CR always ends the line
-                p = fieldEnd + 1;
-                if (p != end && *p == '\n') ++p;
+            if (isLineEndChar(*fieldEnd)) {  // checked first: a line end always ends the line
+                p = skipLineEnd(fieldEnd, end);
                 break;
             }
             field = fieldEnd + 1;  // a delimiter right before the line end leaves one empty field

@@ -5,6 +5,8 @@
 #include <QPushButton>
 
 #include "runtime/number_text.h"
+#include "runtime/qt_form_keyboard.h"
+#include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 
 namespace velmora {
@@ -33,6 +35,7 @@ frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Navigate Data File"));
     // The close box is the only way out; no help button either.
     setWindowFlags((windowFlags() | Qt::WindowCloseButtonHint) & ~Qt::WindowContextHelpButtonHint);
+    setFont(formControlFont());  // the face of every other window's controls
 
     auto label = [](QWidget* owner, const char* name, const char* caption,
                           const TwipsRect& r) {
@@ -66,6 +69,8 @@ frmNavigate::frmNavigate(const DataSet& data, QWidget* parent) : QDialog(parent)
     m_lblCell->setAlignment(Qt::AlignCenter);
     m_cmdRight = button(m_fraNavigate, "cmdRight", "Right", kRight);
     m_cmdDown = button(m_fraNavigate, "cmdDown", "Down", kDown);
+    applyFormStyle(this);
+    applyFormKeyboard(this);
 
     connect(m_cmdUp, &QPushButton::clicked, this, &frmNavigate::cmdUp_Click);
     connect(m_cmdDown, &QPushButton::clicked, this, &frmNavigate::cmdDown_Click);

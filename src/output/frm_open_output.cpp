@@ -6,6 +6,7 @@
 #include "output/output_file.h"
 #include "runtime/file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "runtime/text_file.h"
@@ -44,6 +45,8 @@ frmOpenOutput::frmOpenOutput(OutputPane& pane, MessageBoxService& messageBox, QW
     connect(m_filFile, &FileListBox::clicked, this, &frmOpenOutput::filFile_Click);
     connect(m_cmdOpen, &QPushButton::clicked, this, &frmOpenOutput::cmdOpen_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmOpenOutput::cmdCancel_Click);
+    applyFormStyle(this);
+    applyFormKeyboard(this);
 }
 
 void frmOpenOutput::filFile_Click() {

@@ -7,6 +7,7 @@
 #include "output/output_file.h"
 #include "runtime/file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "shell/output_pane.h"
@@ -45,6 +46,8 @@ frmSaveOutput::frmSaveOutput(OutputPane& pane, MessageBoxService& messageBox,
     connect(m_filFile, &FileListBox::clicked, this, &frmSaveOutput::filFile_Click);
     connect(m_cmdSave, &QPushButton::clicked, this, &frmSaveOutput::cmdSave_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmSaveOutput::cmdCancel_Click);
+    applyFormStyle(this);
+    applyFormKeyboard(this);
 }
 
 void frmSaveOutput::filFile_Click() {

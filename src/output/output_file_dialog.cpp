@@ -38,8 +38,9 @@ void OutputFileDialog::finish(bool fileDone) {
 }
 
 void OutputFileDialog::keyPressEvent(QKeyEvent* event) {
-    // Neither button answers Enter or Escape; the dialog would otherwise press
-    // its default button on Enter and close itself on Escape.
+    // Neither button answers Enter or Escape from elsewhere (Enter only presses
+    // the button that has the focus); the dialog would otherwise press its
+    // default button on Enter and close itself on Escape.
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:

@@ -15,8 +15,8 @@ class FileListBox;
 // minimize and maximize buttons whose controls keep their design places, the
 // drive, directory and file lists at the same rectangles, linked as on the main
 // window (with its silent drive recovery) and listing "*.txt" files, no key bound
-// to a button, and a file list read afresh at every showing, so that it lists
-// the files as they are now.
+// to a button (Enter presses only the button that has the focus), and a file
+// list read afresh at every showing, so that it lists the files as they are now.
 //
 // A modal run ends with Accepted when the dialog wrote or read a file, and with
 // Rejected otherwise (its Cancel, a refused choice, or the close box).

@@ -2,11 +2,15 @@
 
 #include <dirent.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSet>
+#include <QTimer>
 #include <algorithm>
 
 namespace velmora {
@@ -172,12 +176,70 @@ void DriveListBox::setDrives(const QStringList& drives) {
     m_filling = false;
 }
 
+// ---------------------------------------------------------------- watching
+
+ShownDirectoryWatch::ShownDirectoryWatch(QObject* parent)
+    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_settle(new QTimer(this)) {
+    // Unpacking an archive changes a directory thousands of times a second;
+    // one re-read after the burst is enough.
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(50);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle,
+            [this] { m_settle->start(); });
+    connect(m_settle, &QTimer::timeout, this, &ShownDirectoryWatch::changed);
+}
+
+void ShownDirectoryWatch::watch(const QString& path) {
+    const QStringList watched = m_watcher->directories();
+    if (watched == QStringList{path}) return;
+    if (!watched.isEmpty()) m_watcher->removePaths(watched);
+    m_settle->stop();
+    // Where the system cannot watch (no inotify, its limit reached) the list
+    // is simply read as before: when it is moved or shown again.
+    m_watcher->addPath(path);
+}
+
 // ---------------------------------------------------------------- directories
 
-DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
+DirListBox::DirListBox(QWidget* parent)
+    : QListWidget(parent), m_watch(new ShownDirectoryWatch(this)) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemActivated, this, &DirListBox::openEntry);
+    connect(m_watch, &ShownDirectoryWatch::changed, this, &DirListBox::reread);
     if (!setPath(QDir::currentPath())) setPath(QStringLiteral("/"));
+}
+
+void DirListBox::reread() {
+    const QString current = entryPath(currentRow());
+    if (!setPath(m_path)) return;  // gone or unreadable: the listing stays as it was
+    for (int row = 0; row < count(); ++row) {
+        if (entryPath(row) == current) {
+            setCurrentRow(row);
+            break;
+        }
+    }
+}
+
+void DirListBox::keyboardSearch(const QString& search) {
+    if (search.isEmpty()) return;
+    const bool goingOn =
+        m_sinceTyped.isValid() && m_sinceTyped.elapsed() < QApplication::keyboardInputInterval();
+    m_typed = goingOn ? m_typed + search : search;
+    m_sinceTyped.start();
+    // A fresh letter looks past the entry the user is on, so that typing it
+    // again steps through the names that start with it; a longer prefix may
+    // still match the entry itself.
+    const int rows = count();
+    const int from = currentRow() < 0 ? 0 : currentRow() + (m_typed.size() == 1 ? 1 : 0);
+    for (int k = 0; k < rows; ++k) {
+        const int row = (from + k) % rows;
+        const QString path = entryPath(row);
+        const QString name = path == QStringLiteral("/") ? path : QFileInfo(path).fileName();
+        if (name.startsWith(m_typed, Qt::CaseInsensitive)) {
+            setCurrentRow(row);
+            return;
+        }
+    }
 }
 
 QString DirListBox::entryPath(int row) const {
@@ -219,14 +281,17 @@ bool DirListBox::setPath(const QString& path) {
 
     const bool moved = target != m_path;
     m_path = target;
+    m_watch->watch(m_path);
     if (moved) emit changed();
     return true;
 }
 
 // ---------------------------------------------------------------- files
 
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
+FileListBox::FileListBox(QWidget* parent)
+    : QListWidget(parent), m_watch(new ShownDirectoryWatch(this)) {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(m_watch, &ShownDirectoryWatch::changed, this, &FileListBox::reread);
     // Selection, not the current row: focus alone moves the current row
     // without selecting, and that is no choice of a file.
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
@@ -251,8 +316,24 @@ bool FileListBox::setPath(const QString& path) {
     const QString target = normalPath(path, base);
     if (!QFileInfo(target).isDir() || !canReadDirectory(target)) return false;
     m_path = target;
+    m_watch->watch(m_path);
     fill();
     return true;
+}
+
+void FileListBox::reread() {
+    if (!canReadDirectory(m_path)) return;  // gone: the listing stays as it was
+    const QString chosen = fileName();
+    const int scrolled = verticalScrollBar()->value();
+    fill();
+    const QList<QListWidgetItem*> found =
+        chosen.isEmpty() ? QList<QListWidgetItem*>() : findItems(chosen, Qt::MatchExactly);
+    if (!found.isEmpty()) {
+        m_filling = true;  // the same choice as before: no click
+        setCurrentItem(found.first());
+        m_filling = false;
+    }
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void FileListBox::setPattern(const QString& pattern) {

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
 #include <string>
+
+class QFileSystemWatcher;
+class QTimer;
 
 namespace velmora {
 
@@ -14,6 +18,11 @@ namespace velmora {
 // root, which the file system reads as "/name". Paths are made absolute and
 // cleaned ("." and ".." removed) but symbolic links are kept as given.
 // Hidden entries (names starting with ".") are not listed.
+//
+// The directory and file lists follow the disk: while a directory is shown,
+// entries created, renamed or deleted in it (by this program or any other)
+// appear in the list or leave it within a moment, with the entry the user was
+// on kept where it still exists.
 //
 // The controls know nothing of the windows that use them; linkFileSelection
 // wires a trio together.
@@ -58,6 +67,22 @@ private:
     bool m_filling = false;
 };
 
+// Watches the one directory a list shows and tells, once a burst of changes
+// has settled for a moment, that its entries changed.
+class ShownDirectoryWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit ShownDirectoryWatch(QObject* parent);
+    // Watches `path` instead of the directory watched so far.
+    void watch(const QString& path);
+signals:
+    void changed();
+
+private:
+    QFileSystemWatcher* m_watcher;
+    QTimer* m_settle;
+};
+
 class DirListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -76,15 +101,25 @@ public:
     QString entryPath(int row) const;
     // Row of the current directory's own entry.
     int pathRow() const { return m_pathRow; }
+    // Typing the first letters of a name moves to the next entry whose name
+    // starts with them (case-insensitively, from the entry the user is on,
+    // wrapping at the end); letters typed in quick succession gather into one
+    // prefix. The entry is not opened.
+    void keyboardSearch(const QString& search) override;
 signals:
     // The path changed (the user opened a directory, or setPath moved it).
     void changed();
 
 private:
     void openEntry(QListWidgetItem* item);
+    // Lists the shown directory again after a change on the disk.
+    void reread();
 
     QString m_path;
     int m_pathRow = -1;
+    ShownDirectoryWatch* m_watch;
+    QString m_typed;
+    QElapsedTimer m_sinceTyped;
 };
 
 class FileListBox : public QListWidget {
@@ -115,10 +150,14 @@ signals:
 
 private:
     void fill();
+    // Lists the shown directory again after a change on the disk, keeping the
+    // selected file selected (without a click notice) while it exists.
+    void reread();
 
     QString m_path;
     QString m_pattern = QStringLiteral("*");
     bool m_filling = false;
+    ShownDirectoryWatch* m_watch;
 };
 
 // Links the trio as the forms do: a drive change moves the directory list to

@@ -5,6 +5,17 @@
 
 namespace velmora {
 
+// The one line rule for every text file read line by line (the data import,
+// both passes, desktop and batch, and Open Output): a line ends at CR LF, at a
+// lone CR or at a lone LF, so files written on Linux, Windows and old Macs all
+// read alike. The terminator is not part of the line; "CR CR LF" is a line and
+// then an empty line; a last line without terminator is read; an end of text
+// right after a terminator adds no line.
+
+inline bool isLineEndChar(char c) {
+    return c == '\r' || c == '\n';
+}
+
 // Where the line starting at `pos` ends (exclusive, before its terminator) and
 // where the next one starts (after the terminator). At or past the end of the
 // text both are text.size().
@@ -14,9 +25,13 @@ struct LineSpan {
 };
 LineSpan findLine(std::string_view text, std::size_t pos);
 
-// Reads lines from 8-bit text held in memory. CR LF or a lone CR ends a line;
-// a lone LF is an ordinary character; a last line without terminator is read;
-// an end of text right after a terminator adds no line.
+// Where the line end starting at `p` (a CR or an LF) ends: after the LF that
+// follows a CR, otherwise after the character itself. `p` must be before `end`.
+inline const char* skipLineEnd(const char* p, const char* end) {
+    return (*p++ == '\r' && p != end && *p == '\n') ? p + 1 : p;
+}
+
+// Reads lines from 8-bit text held in memory, by the rule above.
 class LineReader {
 public:
     explicit LineReader(std::string_view text) : m_text(text) {}

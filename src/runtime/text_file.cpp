@@ -132,17 +132,17 @@ bool LineBlockInput::nextBlock(std::string_view& block) {
             m_begin = m_end;
             return true;
         }
-        // Cut after the last CR whose next byte is already here, so that a
-        // CR LF is never split between two blocks.
+        // Cut after the last line end whose next byte is already here, so
+        // that a CR LF is never split between two blocks. Lines are short, so
+        // the walk back from the end stops soon.
         if (m_end - m_begin >= 2) {
-            const char* base = m_buffer.data() + m_begin;
-            const void* cr = ::memrchr(base, '\r', m_end - m_begin - 1);
-            if (cr != nullptr) {
-                std::size_t cut =
-                    static_cast<std::size_t>(static_cast<const char*>(cr) - m_buffer.data()) + 1;
-                if (m_buffer[cut] == '\n') ++cut;
-                block = std::string_view(base, cut - m_begin);
-                m_begin = cut;
+            const char* const base = m_buffer.data() + m_begin;
+            const char* p = m_buffer.data() + m_end - 1;  // the last byte is never the one
+            while (p != base && !isLineEndChar(p[-1])) --p;
+            if (p != base) {
+                const char* const cut = skipLineEnd(p - 1, m_buffer.data() + m_end);
+                block = std::string_view(base, static_cast<std::size_t>(cut - base));
+                m_begin = static_cast<std::size_t>(cut - m_buffer.data());
                 return true;
             }
         }

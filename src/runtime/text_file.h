@@ -29,10 +29,10 @@ private:
 };
 
 // A file read front to back in blocks that each hold whole lines only, by the
-// line rules of LineReader: a block ends right after a CR (and the LF that
-// follows it), except the last, which ends at the end of the file. Lets a file
-// of any size be scanned with a small buffer; a line longer than the buffer
-// grows it.
+// line rule of LineReader: a block ends right after a line end (a CR LF stays
+// whole), except the last, which ends at the end of the file. Lets a file of
+// any size be scanned with a small buffer; a line longer than the buffer grows
+// it.
 class LineBlockInput {
 public:
     // The buffer starts at initialBuffer bytes (at least 2), or at the size of

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,6 +29,7 @@
 #include "runtime/clock.h"
 #include "runtime/file_system_lists.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "runtime/twips.h"
@@ -70,6 +72,8 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     setWindowTitle(QStringLiteral("Velmora: Correlated Groups"));
     buildControls();
     buildMenus();
+    applyFormStyle(this);
+    applyFormKeyboard(this);
     setTabOrderChain();
     m_pane = OutputPane(m_txtOutput);
 
@@ -422,37 +426,63 @@ void frmMain::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+void frmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    // Framing the window moves it into the frame: the decoration is known now.
+    followDecoration();
+}
+
 void frmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     // Restoring from the taskbar need not resize the window, yet the rule runs.
     if (event->type() == QEvent::WindowStateChange) {
         Form_Resize();
+    } else if (event->type() == QEvent::ActivationChange) {
+        followDecoration();
+    }
+}
+
+int frmMain::decorationHeight() const {
+    return frameGeometry().height() - height();
+}
+
+void frmMain::followDecoration() {
+    if (decorationHeight() == m_decoration || (windowState() & Qt::WindowMinimized) != 0) {
+        return;
+    }
+    // A minimum set before the window was framed counted no decoration, so a
+    // window brought to it is taller outside than the minimum by the title bar.
+    const bool atMinimum = height() == minimumHeight();
+    Form_Resize();
+    if (atMinimum && height() != minimumHeight()) {
+        resize(width(), minimumHeight());
     }
 }
 
 void frmMain::Form_Resize() {
     const double dpiX = logicalDpiX();
     const double dpiY = logicalDpiY();
-    const QRect outer = frameGeometry();
+    const int decoration = decorationHeight();
+    const QSize outer(frameGeometry().width(), height() + decoration);
     const std::optional<MainLayout> layout =
         computeMainLayout(pixelsToTwips(outer.width(), dpiX), pixelsToTwips(outer.height(), dpiY),
                           (windowState() & Qt::WindowMinimized) != 0);
     if (!layout) {
         return;
     }
+    m_decoration = decoration;
     m_fraSelectData->setGeometry(pixelRect(layout->fraSelectData, dpiX, dpiY));
     m_fraOutput->setGeometry(pixelRect(layout->fraOutput, dpiX, dpiY));
     m_txtOutput->setGeometry(pixelRect(layout->txtOutput, dpiX, dpiY));
 
     // The height the window may not go below, as a size of the window itself
     // (title bar and borders are outside it, the menu bar inside).
-    const int decoration = outer.height() - height();
-    const int minimumInner = twipsToPixels(MAIN_MIN_WINDOW_HEIGHT, dpiY) - decoration;
+    const int minimumInner = twipsToPixels(MAIN_MIN_WINDOW_HEIGHT, dpiY) - m_decoration;
     if (minimumHeight() != minimumInner) {
         setMinimumHeight(minimumInner);
     }
     if (layout->raiseHeight) {
-        resize(width(), twipsToPixels(layout->windowHeight, dpiY) - decoration);
+        resize(width(), twipsToPixels(layout->windowHeight, dpiY) - m_decoration);
     }
 }
 

@@ -107,7 +107,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // The height the window manager's decoration (title bar, borders) adds to
+    // the window, in pixels; 0 until the window manager has framed it.
+    virtual int decorationHeight() const;
 
 private:
     void buildControls();
@@ -115,6 +119,9 @@ private:
     void setTabOrderChain();
     // The layout rule for the current outer size; nothing while minimized.
     void Form_Resize();
+    // Once the decoration is known, or when it changes, the minimum height
+    // is set anew, and a window held at the old minimum is brought to the new.
+    void followDecoration();
     // The file-type list's items, the last start-up step before showing.
     void fillFileTypes();
     char selectedDelimiter() const;
@@ -147,6 +154,9 @@ private:
     QPushButton* m_cmdImportData = nullptr;
     QGroupBox* m_fraOutput = nullptr;
     QPlainTextEdit* m_txtOutput = nullptr;
+
+    // The decoration height the minimum height was last computed with.
+    int m_decoration = 0;
 
     OutputPane m_pane{nullptr};
     OutputFileSystem m_outputFiles;

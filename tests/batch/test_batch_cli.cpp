@@ -357,12 +357,51 @@ TEST(BatchProgram, CommaAndTabDelimitersImportLikeTheOptionButtons) {
                          "\r\nNumber of Cases: 1\r\nNumber of Variables: 3\r\n\r\n\r\n");
 }
 
+TEST(BatchProgram, ArithmeticLeavesOrdinaryDataAsItWasAndMendsWhereSinglePrecisionFails) {
+    ScratchDir dir;
+    const auto run = [&](std::vector<std::string> args, const char* arithmetic) {
+        if (arithmetic) args.insert(args.begin(), {"--arithmetic", arithmetic});
+        const ProcessResult r = runBatchExe(args, dir);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.out;
+    };
+    // The example data set: the default (auto) prints what single precision prints.
+    const std::vector<std::string> example = {"--var1",
+                                              "1",
+                                              "--var2",
+                                              "2",
+                                              "--seed",
+                                              "20261208",
+                                              "--descriptives",
+                                              "1-3",
+                                              VELMORA_EXAMPLES_DIR "/pre_post_scores.txt"};
+    const std::string ordinary = run(example, nullptr);
+    EXPECT_EQ(ordinary, run(example, "single"));
+    EXPECT_EQ(ordinary.find("double precision"), std::string::npos);
+
+    // Three equal values 0.1 have no spread.
+    const std::string data = dir.path("tenths.txt");
+    writeFile(data, "0.1 1\r\n0.1 2\r\n0.1 4\r\n");
+    const std::vector<std::string> tenths = {"--descriptives", "1", "--var1", "1", "--var2", "2",
+                                             "--seed",         "5", data};
+    const std::string mended = run(tenths, nullptr);
+    EXPECT_EQ(mended, run(tenths, "double"));
+    const std::string parts = run(tenths, "single");
+    const std::string note = "Computed in double precision: ";
+    for (const std::string& line : {note + "Var 1.", std::string("Nonpooled Cohen's D = 9999999"),
+                                    note + "single precision lost accuracy for Var 1."})
+        EXPECT_NE(mended.find("\r\n" + line + "\r\n"), std::string::npos) << line;
+    EXPECT_EQ(parts.find(note), std::string::npos);
+    EXPECT_NE(parts.find("\r\nNonpooled Cohen's D = 182954.7\r\n"), std::string::npos);
+}
+
 TEST(BatchProgram, HelpAndVersionGoToStdout) {
     ScratchDir dir;
     const ProcessResult help = runBatchExe({"--help"}, dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: velmora-batch [options] DATAFILE\n", 0), 0u);
     EXPECT_NE(help.out.find("--bootstrap-out FILE"), std::string::npos);
+    EXPECT_NE(help.out.find("--arithmetic auto|single|double"), std::string::npos);
     EXPECT_EQ(help.err, "");
     const ProcessResult version = runBatchExe({"-V"}, dir);
     EXPECT_EQ(version.status, 0);

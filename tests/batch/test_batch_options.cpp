@@ -28,6 +28,7 @@ TEST(BatchOptions, DefaultsMatchTheDialogsStartingChoices) {
     EXPECT_TRUE(o.outputFile.empty());
     EXPECT_TRUE(o.descriptives.empty());
     EXPECT_EQ(o.threads, 0);
+    EXPECT_EQ(o.arithmetic, Arithmetic::Auto);  // what the desktop program always uses
 }
 
 TEST(BatchOptions, EveryOptionInLongShortAndEqualsForms) {
@@ -53,6 +54,8 @@ TEST(BatchOptions, EveryOptionInLongShortAndEqualsForms) {
                                                 "4,1-2",
                                                 "--threads",
                                                 "3",
+                                                "--arithmetic",
+                                                "double",
                                                 "in.dat"});
     ASSERT_EQ(p.status, ParseStatus::Run) << p.error;
     const BatchOptions& o = p.options;
@@ -70,7 +73,10 @@ TEST(BatchOptions, EveryOptionInLongShortAndEqualsForms) {
     EXPECT_EQ(o.descriptives[0].first, 4);
     EXPECT_EQ(o.descriptives[1].last, 2);
     EXPECT_EQ(o.threads, 3);
+    EXPECT_EQ(o.arithmetic, Arithmetic::Double);
     EXPECT_EQ(o.dataFile, "in.dat");
+    EXPECT_EQ(parseBatchArguments({"--arithmetic=single", "f"}).options.arithmetic,
+              Arithmetic::Single);
 
     const ParseOutcome shortForms =
         parseBatchArguments({"-d", "comma", "--output=x.txt", "--", "-data.txt"});
@@ -137,6 +143,8 @@ TEST(BatchOptions, UsageErrorsNameTheFaultExactly) {
          "--seed must be a whole number from 0 to 18446744073709551615, not "
          "'18446744073709551616'"},
         {{"--threads", "257", "f"}, "--threads must be a whole number from 0 to 256, not '257'"},
+        {{"--arithmetic", "Double", "f"},
+         "--arithmetic must be auto, single or double, not 'Double'"},
         {{"--descriptives", "3-1", "f"},
          "--descriptives must be a list of columns such as 1,3-5, not '3-1'"},
         {{"--output", "", "f"}, "--output needs a file name"},

@@ -104,9 +104,9 @@ TEST(DelimitedImport, BlankFieldRulesWithCommaAndTab) {
             EXPECT_EQ(r.result.column, 2) << '"' << bad << '"';
         }
     }
-    // With the comma, tabs and line feeds around a number are white space too,
-    // but a tab alone is neither a number nor one of the missing forms.
-    Imported ws = importText("\t12\t,\n7", ',');
+    // With the comma, tabs around a number are white space too, but a tab
+    // alone is neither a number nor one of the missing forms.
+    Imported ws = importText("\t12\t,7", ',');
     ASSERT_EQ(ws.result.status, ImportStatus::Completed);
     EXPECT_EQ(cells(ws.data, 1, 2), (Grid{{12, 7}}));
     EXPECT_EQ(importText("1,\t", ',').result.status, ImportStatus::InvalidEntry);
@@ -125,26 +125,33 @@ TEST(DelimitedImport, BlankLinesAreCasesOfZerosAndCountInRowNumbers) {
     EXPECT_EQ(bad.result.column, 2);
 }
 
-TEST(DelimitedImport, LineTerminatorsFollowTheLineRules) {
-    // A lone CR ends a line just like CR LF.
-    Imported r = importText("1 2\r3 4\r\n5 6\r", ' ');
-    ASSERT_EQ(r.result.status, ImportStatus::Completed);
-    EXPECT_EQ(r.data.g_lngNumCases, 3);
-    EXPECT_EQ(cells(r.data, 3, 2), (Grid{{1, 2}, {3, 4}, {5, 6}}));
+TEST(DelimitedImport, LfCrLfAndLoneCrEndLinesAlike) {
+    // The same three cases, the second one blank, under every kind of line end.
+    const std::vector<std::string> texts = {
+        "1 2\n\n3 4\n", "1 2\r\n\r\n3 4\r\n", "1 2\r\r3 4\r",
+        "1 2\n\r\n3 4", "1 2\r\n\r3 4\n",     "1 2\r\r\n3 4\r\n",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        Imported r = importText(text, ' ');
+        ASSERT_EQ(r.result.status, ImportStatus::Completed);
+        EXPECT_EQ(r.data.g_lngNumCases, 3);
+        EXPECT_EQ(r.data.g_lngNumVariables, 2);
+        EXPECT_EQ(cells(r.data, 3, 2), (Grid{{1, 2}, {0, 0}, {3, 4}}));
+    }
+    Imported one = importText("1 2\n", ' ');
+    ASSERT_EQ(one.result.status, ImportStatus::Completed);
+    EXPECT_EQ(one.data.g_lngNumCases, 1);
+    EXPECT_EQ(cells(one.data, 1, 2), (Grid{{1, 2}}));
 
-    // A line feed alone does not: it stays in the field, where it is white space
-    // at a number's end but not inside one.
-    Imported lf = importText("1 2\n", ' ');
-    ASSERT_EQ(lf.result.status, ImportStatus::Completed);
-    EXPECT_EQ(lf.data.g_lngNumCases, 1);
-    EXPECT_EQ(cells(lf.data, 1, 2), (Grid{{1, 2}}));
-    Imported unix = importText("1 2\n3 4\n", ' ');
-    EXPECT_EQ(unix.result.status, ImportStatus::InvalidEntry);
-    EXPECT_EQ(unix.result.row, 1);
-    EXPECT_EQ(unix.result.column, 2);  // "2\n3"
+    // An LF ends the line right after a number and after an empty field.
+    Imported comma = importText("1,\n,2\n", ',');
+    ASSERT_EQ(comma.result.status, ImportStatus::Completed);
+    EXPECT_EQ(cells(comma.data, 2, 2), (Grid{{1, M}, {M, 2}}));
 
-    Imported rows = importText("1\r2\r\nx", ' ');
-    EXPECT_EQ(rows.result.row, 3);
+    Imported rows = importText("1\n2\r\n3\rx", ' ');
+    EXPECT_EQ(rows.result.status, ImportStatus::InvalidEntry);
+    EXPECT_EQ(rows.result.row, 4);
 }
 
 TEST(DelimitedImport, ShortLinesLeaveZerosBeyondTheirLastField) {
@@ -325,7 +332,7 @@ TEST_F(DelimitedFileImport, FileLargerThanAReadBlockImportsEveryLine) {
     std::string text;
     for (int i = 1; i <= 200000; ++i) {
         text += std::to_string(i) + "\t-" + std::to_string(i) + ".5";
-        text += (i % 3 == 0) ? "\r" : "\r\n";
+        text += (i % 3 == 0) ? "\r" : (i % 3 == 1 ? "\r\n" : "\n");
     }
     const std::string path = writeFile("large.txt", text);
     DataSet data;

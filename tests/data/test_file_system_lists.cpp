@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +25,12 @@ QStringList texts(const QListWidget& list) {
     return out;
 }
 
+QStringList entries(const DirListBox& dir) {
+    QStringList out;
+    for (int i = 0; i < dir.count(); ++i) out.append(dir.entryPath(i));
+    return out;
+}
+
 }  // namespace
 
 class FileSystemListsTests : public QObject {
@@ -42,6 +50,8 @@ private slots:
 
     void FilePatternIsCaseSensitiveAndListsOnlyFiles();
     void FileNameIsTheBareSelectedName();
+    void ListsFollowTheDiskKeepingTheChoice();
+    void TypingJumpsToADirectoryByItsFirstLetters();
 
     void UnreadableDriveFallsBackToTheDirectorysDrive();
     void FailedRecoveryStopsAfterOneAttempt();
@@ -237,6 +247,59 @@ void FileSystemListsTests::FileNameIsTheBareSelectedName() {
     QVERIFY(files.setPath(m_root + "/alpha"));
     QVERIFY(files.fileName().isEmpty());
     QCOMPARE(spy.count(), 2);
+}
+
+void FileSystemListsTests::ListsFollowTheDiskKeepingTheChoice() {
+    DirListBox dir;
+    FileListBox files;
+    files.setPattern(QStringLiteral("*.txt"));
+    QVERIFY(dir.setPath(m_root));
+    QVERIFY(files.setPath(m_root));
+    dir.setCurrentRow(static_cast<int>(entries(dir).indexOf(m_root + "/gamma")));
+    files.setCurrentRow(1);
+    QCOMPARE(files.fileName(), QStringLiteral("B.txt"));
+    QSignalSpy clicks(&files, &FileListBox::clicked);
+    QSignalSpy moves(&dir, &DirListBox::changed);
+
+    // Created, renamed and made by another program while the lists are shown.
+    touch(m_root + "/new.txt");
+    QVERIFY(QDir(m_root).rename(QStringLiteral("a.txt"), QStringLiteral("z.txt")));
+    QVERIFY(QDir(m_root).mkdir(QStringLiteral("delta")));
+    QTRY_COMPARE(texts(files), QStringList({"B.txt", "new.txt", "z.txt"}));
+    QCOMPARE(files.fileName(), QStringLiteral("B.txt"));
+    QTRY_VERIFY(entries(dir).contains(m_root + "/delta"));
+    QCOMPARE(dir.entryPath(dir.currentRow()), m_root + "/gamma");
+
+    QVERIFY(QFile::remove(m_root + "/B.txt"));
+    QTRY_COMPARE(texts(files), QStringList({"new.txt", "z.txt"}));
+    QVERIFY(files.fileName().isEmpty());
+    QCOMPARE(clicks.count(), 0);
+    QCOMPARE(moves.count(), 0);
+    QCOMPARE(dir.path(), m_root);
+}
+
+void FileSystemListsTests::TypingJumpsToADirectoryByItsFirstLetters() {
+    QVERIFY(QDir(m_root).mkdir(QStringLiteral("gate")));
+    DirListBox dir;
+    QVERIFY(dir.setPath(m_root));
+    QSignalSpy moves(&dir, &DirListBox::changed);
+    const auto at = [&dir] { return QFileInfo(dir.entryPath(dir.currentRow())).fileName(); };
+
+    QTest::keyClicks(&dir, QStringLiteral("GA"));  // gamma, then "ga" still gamma
+    QCOMPARE(at(), QStringLiteral("gamma"));
+    QTest::keyClicks(&dir, QStringLiteral("t"));  // "gat"
+    QCOMPARE(at(), QStringLiteral("gate"));
+    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    QTest::keyClicks(&dir, QStringLiteral("b"));  // a new search
+    QCOMPARE(at(), QStringLiteral("Beta"));
+    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    QTest::keyClicks(&dir, QStringLiteral("g"));
+    QCOMPARE(at(), QStringLiteral("gamma"));
+    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    QTest::keyClicks(&dir, QStringLiteral("g"));  // the same letter again: the next name with it
+    QCOMPARE(at(), QStringLiteral("gate"));
+    QCOMPARE(moves.count(), 0);  // found, not opened
+    QCOMPARE(dir.path(), m_root);
 }
 
 void FileSystemListsTests::UnreadableDriveFallsBackToTheDirectorysDrive() {

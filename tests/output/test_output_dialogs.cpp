@@ -181,7 +181,9 @@ void OutputDialogsTest::FocusStartsOnTheFirstControlAndFollowsTheTabOrder() {
             visited << QApplication::focusWidget()->objectName();
         }
         QCOMPARE(visited, order);
-        // Neither key is bound to a button: the dialog stays open.
+        // Neither key is bound to a button: away from the buttons (Enter on a
+        // focused button presses it) the dialog stays open.
+        dialog->findChild<QWidget*>(QStringLiteral("filFile"))->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(dialog->isVisible());
@@ -257,6 +259,7 @@ void OutputDialogsTest::OpenGivesEveryLineFollowedByCrLf_data() {
     // The line rule itself is pinned by the core tests; here the pane receives it.
     QTest::newRow("no line end at the end") << QByteArray("A\r\nB") << QByteArray("A\r\nB\r\n");
     QTest::newRow("empty file") << QByteArray() << QByteArray();
+    QTest::newRow("lf line ends") << QByteArray("A\nB\n") << QByteArray("A\r\nB\r\n");
 }
 
 void OutputDialogsTest::OpenGivesEveryLineFollowedByCrLf() {

@@ -38,8 +38,13 @@ TEST(OutputFile, ContentIsThePaneTextAndOneCrLf) {
 
 TEST(OutputFile, EveryLineOfAFileEndsInCrLfInThePane) {
     const std::pair<std::string, std::string> cases[] = {
-        {"A\r\nB\r\n", "A\r\nB\r\n"}, {"A\r\nB", "A\r\nB\r\n"}, {"", ""},
-        {"A\rB\r", "A\r\nB\r\n"},     {"A\nB\n", "A\nB\n\r\n"}, {"\r\n\r\n", "\r\n\r\n"},
+        {"A\r\nB\r\n", "A\r\nB\r\n"},
+        {"A\r\nB", "A\r\nB\r\n"},
+        {"", ""},
+        {"A\rB\r", "A\r\nB\r\n"},
+        {"A\nB\n", "A\r\nB\r\n"},
+        {"\r\n\r\n", "\r\n\r\n"},
+        {"A\nB\r\nC\rD", "A\r\nB\r\nC\r\nD\r\n"},
     };
     for (const auto& [file, pane] : cases) EXPECT_EQ(paneTextOfFile(file), pane) << file;
 }

@@ -22,23 +22,24 @@ struct LineCase {
     std::vector<std::string> lines;
 };
 
-TEST(LineReader, CrLfOrLoneCrEndsALineAndLoneLfIsOrdinary) {
+TEST(LineReader, CrLfLoneCrAndLoneLfEachEndALine) {
     const std::vector<LineCase> cases = {
         {"crlf", "a\r\nb", {"a", "b"}},
         {"lone cr", "a\rb", {"a", "b"}},
-        {"lone lf inside a line", "a\nb", {"a\nb"}},
-        {"lone lf at end stays in the line", "a\n", {"a\n"}},
-        {"lf alone is a line", "\n", {"\n"}},
+        {"lone lf", "a\nb", {"a", "b"}},
+        {"lf at end adds no line", "a\n", {"a"}},
+        {"lf alone is an empty line", "\n", {""}},
         {"last line without terminator", "x\r\ny", {"x", "y"}},
         {"crlf at end adds no line", "a\r\n", {"a"}},
         {"cr at end adds no line", "a\r", {"a"}},
         {"blank line in the middle", "a\r\n\r\nb", {"a", "", "b"}},
         {"blank last line", "a\r\n\r\n", {"a", ""}},
+        {"blank last line after lf", "a\n\n", {"a", ""}},
         {"only a terminator", "\r\n", {""}},
         {"cr then crlf", "a\r\r\nb", {"a", "", "b"}},
-        {"lf after crlf starts the next line", "a\r\n\nb", {"a", "\nb"}},
-        {"lf then cr", "a\n\r", {"a\n"}},
-        {"mixed", "x\ry\r\nz\n", {"x", "y", "z\n"}},
+        {"lf after crlf is an empty line", "a\r\n\nb", {"a", "", "b"}},
+        {"lf then cr are two ends", "a\n\r", {"a", ""}},
+        {"mixed", "x\ry\r\nz\nw", {"x", "y", "z", "w"}},
         {"empty text", "", {}},
         {"cr in the middle of blanks", "  \r  ", {"  ", "  "}},
     };
@@ -55,19 +56,27 @@ TEST(LineReader, KeepsEveryByteOfTheLine) {
 }
 
 TEST(LineReader, FindLineGivesEndAndStartOfNext) {
-    const std::string_view text = "ab\r\ncd\re";
-    LineSpan span = findLine(text, 0);
-    EXPECT_EQ(span.end, 2u);
-    EXPECT_EQ(span.next, 4u);
-    span = findLine(text, 4);
-    EXPECT_EQ(span.end, 6u);
-    EXPECT_EQ(span.next, 7u);
-    span = findLine(text, 7);
-    EXPECT_EQ(span.end, 8u);
-    EXPECT_EQ(span.next, 8u);
-    span = findLine(text, 8);
-    EXPECT_EQ(span.end, 8u);
-    EXPECT_EQ(span.next, 8u);
+    const std::string_view text = "ab\r\ncd\re\nf";
+    const struct {
+        std::size_t pos, end, next;
+    } spans[] = {{0, 2, 4}, {4, 6, 7}, {7, 8, 9}, {9, 10, 10}, {10, 10, 10}};
+    for (const auto& s : spans) {
+        const LineSpan span = findLine(text, s.pos);
+        EXPECT_EQ(span.end, s.end) << s.pos;
+        EXPECT_EQ(span.next, s.next) << s.pos;
+    }
+}
+
+TEST(LineReader, CountsLineEndsAtEveryPositionOfALongText) {
+    // Counted sixteen bytes at a time: here every kind of line end falls on
+    // every position within sixteen bytes, a CR LF also across two of them.
+    std::string text;
+    for (int pad = 1; pad <= 64; ++pad) {
+        text += std::string(pad, 'x') + "\r\n" + std::string(pad, 'y') + "\r" +
+                std::string(pad, 'z') + "\n";
+    }
+    text += "tail";
+    EXPECT_EQ(countLines(text), 64u * 3 + 1);
 }
 
 TEST(LineReader, CountsManyLinesLikeTheReader) {
@@ -75,8 +84,9 @@ TEST(LineReader, CountsManyLinesLikeTheReader) {
     for (int i = 0; i < 1000; ++i)
         text += (i % 3 == 0) ? "1 2\r\n" : (i % 3 == 1 ? "\r" : "x\ny\r");
     text += "tail";
-    EXPECT_EQ(countLines(text), 1001u);
-    EXPECT_EQ(readAll(text).size(), 1001u);
+    // 334 lines of "1 2", 333 empty ones, 333 x 2 of "x" and "y", and the tail.
+    EXPECT_EQ(countLines(text), 1334u);
+    EXPECT_EQ(readAll(text).size(), 1334u);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -124,6 +125,23 @@ bool selected(QDialog* dialog, const char* option) {
     return dialog->findChild<QRadioButton*>(QString::fromLatin1(option))->isChecked();
 }
 
+// A window manager that frames the window only after it is shown, and tells
+// the height of its decoration then.
+class FramedLate : public frmMain {
+public:
+    using frmMain::frmMain;
+    int decoration = 0;
+
+    void frame(int height) {
+        decoration = height;
+        QMoveEvent moved(pos(), pos());
+        QApplication::sendEvent(this, &moved);
+    }
+
+protected:
+    int decorationHeight() const override { return decoration; }
+};
+
 void showActive(QWidget& window) {
     window.show();
     window.activateWindow();
@@ -153,6 +171,7 @@ private slots:
     void clearOutputEmptiesOnlyThePane();
     void layoutFollowsWindowSize();
     void heightIsRaisedToTheMinimum();
+    void firstClampCountsTheDecorationKnownLate();
     void minimizedWindowKeepsItsLayout();
     void navigateOpensNavigatorAnewEachTime();
     void velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed();
@@ -262,7 +281,7 @@ void MainWindowTest::windowStartsEmpty() {
 void MainWindowTest::framesUseBoldCaptionsAndPaneAFixedPitchFace() {
     Fixture f;
     for (QGroupBox* frame : {f.window.fraSelectData(), f.window.fraOutput()}) {
-        QCOMPARE(frame->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(frame->font().family(), QStringLiteral("Liberation Sans Narrow"));
         QCOMPARE(frame->font().pointSizeF(), 8.25);
         QVERIFY(frame->font().bold());
     }
@@ -633,6 +652,30 @@ void MainWindowTest::heightIsRaisedToTheMinimum() {
     QTRY_COMPARE(f.window.frameGeometry().height(), 467);
     QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 226));
     QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 206));
+}
+
+void MainWindowTest::firstClampCountsTheDecorationKnownLate() {
+    velmora::DataSet data;
+    FakeMessageBox messageBox;
+    FakeClipboard clipboard;
+    FakeMonotonicClock clock;
+    for (const bool clampedBeforeFraming : {false, true}) {
+        FramedLate window(data, messageBox, clipboard, clock);
+        if (!at96Dpi(window)) {
+            QSKIP("pixel heights are written out for 96 dpi");
+        }
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // 7000 twips are 467 px; unframed, the window itself may take them all.
+        QCOMPARE(window.minimumHeight(), 467);
+        if (clampedBeforeFraming) window.resize(800, 300);
+        window.frame(25);
+        QCOMPARE(window.minimumHeight(), 442);
+        window.resize(800, 300);
+        // Outside, with the title bar and borders: 467 px, 7000 twips.
+        QCOMPARE(window.height() + 25, 467);
+        QCOMPARE(window.fraOutput()->height(), 226);
+    }
 }
 
 void MainWindowTest::minimizedWindowKeepsItsLayout() {

@@ -8,10 +8,12 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "analysis/bootstrap/accurate_group_stats.h"
 #include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/bootstrap/percentile_interval.h"
@@ -137,14 +139,14 @@ struct Batch {
 // and the workers, whichever is free. A batch's slot is reused only after its
 // trials have been committed, so the slots bound the batches in flight: one
 // being computed by each thread and two waiting for each worker.
+template <typename Statistics>
 class TrialPipeline {
 public:
-    TrialPipeline(const RankedPairs& ranked, std::int32_t nPairs, std::int32_t lngNonpooledSdVar,
+    using Source = typename Statistics::Source;
+
+    TrialPipeline(const Source& ranked, std::int32_t nPairs, std::int32_t lngNonpooledSdVar,
                   int threads, std::int32_t trialsPerBatch)
-        : m_ranked(ranked),
-          m_nPairs(nPairs),
-          m_sdVar(lngNonpooledSdVar),
-          m_own(ranked) {
+        : m_ranked(ranked), m_nPairs(nPairs), m_sdVar(lngNonpooledSdVar), m_own(ranked) {
         // Enough slots for every worker's batch, the queue and the caller's own.
         const int slots = threads == 1 ? 1 : 3 * (threads - 1) + 2;
         for (int s = 0; s < slots; ++s) {
@@ -252,12 +254,12 @@ private:
 
     // One computing thread's working storage: O(nPairs).
     struct Workspace {
-        explicit Workspace(const RankedPairs& ranked) : statistics(ranked) {
+        explicit Workspace(const Source& ranked) : statistics(ranked) {
             if (ranked.size() <= static_cast<std::size_t>(SINGLE_DRAW_LIMIT))
                 for (std::vector<std::uint32_t>& lane : numbers) lane.resize(ranked.size());
         }
-        TrialStatistics statistics;
-        std::vector<std::uint32_t> numbers[TrialStatistics::kLanes];
+        Statistics statistics;
+        std::vector<std::uint32_t> numbers[Statistics::kLanes];
     };
 
     void computeAndFinish(Batch& batch, Workspace& workspace) {
@@ -270,7 +272,7 @@ private:
     }
 
     void computeBatch(Batch& batch, Workspace& workspace) const {
-        constexpr int kLanes = TrialStatistics::kLanes;
+        constexpr int kLanes = Statistics::kLanes;
         const auto n = static_cast<std::size_t>(m_nPairs);
         for (std::int32_t i = 0; i < batch.count; i += kLanes) {
             const int lanes = std::min<std::int32_t>(kLanes, batch.count - i);
@@ -321,7 +323,7 @@ private:
         }
     }
 
-    const RankedPairs& m_ranked;
+    const Source& m_ranked;
     const std::int32_t m_nPairs;
     const std::int32_t m_sdVar;
     int m_queueLimit = 0;  // batches waiting for a worker, at most
@@ -361,7 +363,8 @@ std::int32_t DrawPairNumber(RandomStream& random, std::int32_t nPairs) {
 }
 
 BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& options,
-                             RandomStream& random, const BootstrapHooks& hooks) {
+                             RandomStream& random, const BootstrapHooks& hooks,
+                             Arithmetic arithmetic) {
     BootstrapResult result;
     if (sample.n1 < 2 || sample.n2 < 2 || sample.nPairs < 2) {
         result.outcome = BootstrapOutcome::InsufficientData;
@@ -369,8 +372,36 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
     }
 
     // Pass 0: the observed sample, each variable with all of its own values.
-    result.stats1 = ComputeGroupStats(PresentValues(sample, 1));
-    result.stats2 = ComputeGroupStats(PresentValues(sample, 2));
+    const std::vector<float> values1 = PresentValues(sample, 1);
+    const std::vector<float> values2 = PresentValues(sample, 2);
+    if (arithmetic != Arithmetic::Double) {
+        result.stats1 = ComputeGroupStats(values1);
+        result.stats2 = ComputeGroupStats(values2);
+    }
+    // Single figures beyond the range stay the fault they always were, unless
+    // only the accurate ones count.
+    const bool singleFinite = isFiniteStats(result.stats1) && isFiniteStats(result.stats2);
+    if (arithmetic == Arithmetic::Double || (arithmetic == Arithmetic::Auto && singleFinite)) {
+        const GroupStats accurate1 = ComputeAccurateGroupStats(values1);
+        const GroupStats accurate2 = ComputeAccurateGroupStats(values2);
+        if (arithmetic == Arithmetic::Auto) {
+            result.singleFailed1 = SinglePrecisionFailed(result.stats1, accurate1);
+            result.singleFailed2 = SinglePrecisionFailed(result.stats2, accurate2);
+        } else {
+            const auto failed = [](std::span<const float> values, const GroupStats& accurate) {
+                const GroupStats single = ComputeGroupStats(values);
+                return !isFiniteStats(single) || SinglePrecisionFailed(single, accurate);
+            };
+            result.singleFailed1 = failed(values1, accurate1);
+            result.singleFailed2 = failed(values2, accurate2);
+        }
+        result.accurate =
+            arithmetic == Arithmetic::Double || result.singleFailed1 || result.singleFailed2;
+        if (result.accurate) {
+            result.stats1 = accurate1;
+            result.stats2 = accurate2;
+        }
+    }
     result.observed = ComputeEffectSizes(result.stats1, result.stats2, options.lngNonpooledSdVar);
     if (!isFiniteStats(result.stats1) || !isFiniteStats(result.stats2) ||
         !isFiniteEstimates(result.observed)) {
@@ -390,18 +421,6 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
 
     if (trials > 0) {
         const RankedPairs ranked(CollectCompletePairs(sample));
-        // Small samples go in batches of several trials so that handing a
-        // batch to a thread costs little beside computing it, yet every
-        // thread gets a few batches, so that all of them share the work.
-        constexpr std::int32_t kLanes = TrialStatistics::kLanes;
-        const int allowed = ResolveBootstrapThreads(hooks.threads);
-        const std::int64_t bySize = std::max<std::int64_t>(1, kPairsPerBatch / sample.nPairs);
-        const std::int64_t byShare = (trials + 8 * std::int64_t{allowed} - 1) / (8 * allowed);
-        const auto wanted = static_cast<std::int32_t>(std::min(bySize, byShare));
-        const std::int32_t trialsPerBatch = (wanted + kLanes - 1) / kLanes * kLanes;
-        const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
-        const int threads = std::min(allowed, batches);
-
         const auto draw = [&](std::int32_t t, TrialDraws draws) {
             if (hooks.progress) hooks.progress(t);
             drawTrial(random, sample.nPairs, draws);
@@ -420,9 +439,26 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
             nonpooledRobustD.addIfValid(es.sngNonpooledRobustD);
             return true;
         };
-        TrialPipeline pipeline(ranked, sample.nPairs, options.lngNonpooledSdVar, threads,
-                               trialsPerBatch);
-        pipeline.run(trials, trialsPerBatch, draw, commit);
+        // Small samples go in batches of several trials so that handing a
+        // batch to a thread costs little beside computing it, yet every
+        // thread gets a few batches, so that all of them share the work.
+        const auto runTrials = [&]<typename Statistics>(const typename Statistics::Source& source) {
+            constexpr std::int32_t kLanes = Statistics::kLanes;
+            const int allowed = ResolveBootstrapThreads(hooks.threads);
+            const std::int64_t bySize = std::max<std::int64_t>(1, kPairsPerBatch / sample.nPairs);
+            const std::int64_t byShare = (trials + 8 * std::int64_t{allowed} - 1) / (8 * allowed);
+            const auto wanted = static_cast<std::int32_t>(std::min(bySize, byShare));
+            const std::int32_t trialsPerBatch = (wanted + kLanes - 1) / kLanes * kLanes;
+            const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
+            const int threads = std::min(allowed, batches);
+            TrialPipeline<Statistics> pipeline(source, sample.nPairs, options.lngNonpooledSdVar,
+                                               threads, trialsPerBatch);
+            pipeline.run(trials, trialsPerBatch, draw, commit);
+        };
+        if (result.accurate)
+            runTrials.operator()<AccurateTrialStatistics>(RankedParts(ranked));
+        else
+            runTrials.operator()<TrialStatistics>(ranked);
         if (result.outcome == BootstrapOutcome::Overflow) return result;
     }
 

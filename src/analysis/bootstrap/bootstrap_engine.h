@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "analysis/arithmetic.h"
 #include "analysis/bootstrap/analysis_records.h"
 #include "analysis/bootstrap/paired_sample.h"
 #include "runtime/random_stream.h"
@@ -46,6 +47,13 @@ struct BootstrapResult {
     EffectSizes observed;
     // Complete only when outcome is Completed.
     BootstrapSummary summary;
+    // The observed pass and every trial used the accurate statistics.
+    bool accurate = false;
+    // Single precision failed for Var 1 / Var 2 on the observed data (tested
+    // under Auto and Double; a single figure beyond the range counts as
+    // failed under Double).
+    bool singleFailed1 = false;
+    bool singleFailed2 = false;
 };
 
 // The observed pass and options.lngTrials bootstrap trials over the complete
@@ -55,8 +63,14 @@ struct BootstrapResult {
 // hooks.threads says; an overflow names the earliest faulting trial. The
 // stream may be read a few trials beyond a faulting one. Memory: O(nPairs)
 // per thread. Estimators without a valid trial get 9999999 limits.
+// `arithmetic` chooses the statistics of the whole run (observed pass and
+// trials): the single-precision ones, the accurate ones, or under Auto the
+// accurate ones when single precision fails for either variable on the
+// observed data. Under Auto an overflow of the single figures is the fault
+// it always was.
 BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& options,
-                             RandomStream& random, const BootstrapHooks& hooks = {});
+                             RandomStream& random, const BootstrapHooks& hooks = {},
+                             Arithmetic arithmetic = Arithmetic::Single);
 
 // The number of threads a run with `requested` threads uses at most: the
 // count itself, or one per hardware thread for 0 (at least 1).

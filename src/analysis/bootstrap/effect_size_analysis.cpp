@@ -20,7 +20,8 @@ AnalysisRun stopped(std::string message) {
 }  // namespace
 
 static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
-                           RandomStream& random, const BootstrapHooks& hooks) {
+                           RandomStream& random, const BootstrapHooks& hooks,
+                           Arithmetic arithmetic) {
     if (options.lngVar1 == UNCHOSEN_VARIABLE) return stopped("Variable 1 must be selected.");
     if (options.lngVar2 == UNCHOSEN_VARIABLE) return stopped("Variable 2 must be selected.");
     if (options.lngVar1 == options.lngVar2)
@@ -35,7 +36,7 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
         return stopped(
             "There is an insufficient number of joint observations for Variables 1 and 2.");
 
-    const BootstrapResult result = RunBootstrap(sample, options, random, hooks);
+    const BootstrapResult result = RunBootstrap(sample, options, random, hooks, arithmetic);
     AnalysisRun run;
     switch (result.outcome) {
         case BootstrapOutcome::ZeroVariance:
@@ -59,16 +60,22 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
     run.stats2 = result.stats2;
     run.observed = result.observed;
     run.summary = result.summary;
-    run.report = BuildEffectSizeReport(options, run.stats1, run.stats2, run.observed, run.summary);
+    run.accurate = result.accurate;
+    std::vector<std::int32_t> lostPrecision;
+    if (result.singleFailed1) lostPrecision.push_back(options.lngVar1);
+    if (result.singleFailed2) lostPrecision.push_back(options.lngVar2);
+    run.report = BuildEffectSizeReport(options, run.stats1, run.stats2, run.observed, run.summary,
+                                       lostPrecision);
     return run;
 }
 
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
-                                  RandomStream& random, const BootstrapHooks& hooks) {
+                                  RandomStream& random, const BootstrapHooks& hooks,
+                                  Arithmetic arithmetic) {
     // The run's working storage grows with the pairs and the trials; when it
     // cannot be had the run ends as a fault, with nothing to report.
     try {
-        return analyse(data, options, random, hooks);
+        return analyse(data, options, random, hooks, arithmetic);
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }

@@ -27,12 +27,17 @@ struct AnalysisRun {
     EffectSizes observed;
     BootstrapSummary summary;
     std::string report;
+    // When completed: whether the statistics were the accurate ones (the
+    // report then names the variables single precision failed for).
+    bool accurate = false;
 };
 
 // The OK command of the bootstrap dialog after the random stream has been
 // seeded: the validations in their order, the observed pass, the zero-variance
-// stop, the trials, the intervals and the report.
+// stop, the trials, the intervals and the report. The desktop program always
+// runs Arithmetic::Auto; the batch program lets the user choose.
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
-                                  RandomStream& random, const BootstrapHooks& hooks = {});
+                                  RandomStream& random, const BootstrapHooks& hooks = {},
+                                  Arithmetic arithmetic = Arithmetic::Auto);
 
 }  // namespace velmora

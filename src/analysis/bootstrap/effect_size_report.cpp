@@ -50,7 +50,8 @@ std::string confidenceLevelText(float sngConfidenceLevel) {
 
 std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
                                   const GroupStats& stats2, const EffectSizes& estimates,
-                                  const BootstrapSummary& summary) {
+                                  const BootstrapSummary& summary,
+                                  const std::vector<std::int32_t>& lostPrecisionColumns) {
     constexpr int kTableRule = 3 * kCellWidth;
     constexpr int kEstimatesRule = 50;
     const std::string level = confidenceLevelText(options.sngConfidenceLevel);
@@ -102,6 +103,14 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
              integerText(summary.lngValidNonpooledD));
     out.line("Number of valid nonpooled robust D bootstrap trials = " +
              integerText(summary.lngValidNonpooledRobustD));
+    if (!lostPrecisionColumns.empty()) {
+        std::string names;
+        for (std::size_t i = 0; i < lostPrecisionColumns.size(); ++i) {
+            if (i > 0) names += i + 1 == lostPrecisionColumns.size() ? " and " : ", ";
+            names += "Var " + integerText(lostPrecisionColumns[i]);
+        }
+        out.line("Computed in double precision: single precision lost accuracy for " + names + ".");
+    }
     for (int i = 0; i < 5; ++i) out.line();
     return out.take();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "analysis/bootstrap/analysis_records.h"
 
@@ -11,9 +13,14 @@ namespace velmora {
 // a row. Reals are rounded to 3 decimals (halves to even) and printed as
 // singles; counts and column numbers as integers; the group table uses
 // 15-character cells. A pure function of its arguments.
+// A run that single precision failed names the failing columns (one or two,
+// in the order Var 1, Var 2) in `lostPrecisionColumns`; one more line after
+// the trial counts then says so: "Computed in double precision: single
+// precision lost accuracy for Var 3." ("Var 3 and Var 1" for two).
 std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
                                   const GroupStats& stats2, const EffectSizes& estimates,
-                                  const BootstrapSummary& summary);
+                                  const BootstrapSummary& summary,
+                                  const std::vector<std::int32_t>& lostPrecisionColumns = {});
 
 // The text the report prints for a real value: rounded to 3 decimals (halves
 // to even) and written as a single. Whatever else shows a reported value

@@ -12,6 +12,7 @@
 #include "runtime/frame_pacer.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_busy_pointer.h"
+#include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "runtime/random_stream.h"
@@ -96,6 +97,8 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
     setFixedSize(twipsToPixels(kFormWidth, logicalDpiX()),
                  twipsToPixels(kFormHeight, logicalDpiY()));
     buildControls();
+    applyFormStyle(this);
+    applyFormKeyboard(this);
     Form_Load();
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "analysis/bootstrap/accurate_group_stats.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/running_sum.h"
 
@@ -68,6 +69,16 @@ inline void countDraw(std::uint8_t* count, Extra& extra, std::uint32_t k) {
         return;
     }
     ++count[k];
+}
+
+// How often pair k was drawn.
+inline std::size_t drawsOf(const std::uint8_t* count, const Extra& extra, std::uint32_t k) {
+    const std::size_t c = count[k];
+    if (c == 255) [[unlikely]] {
+        const auto more = extra.find(k);
+        return more == extra.end() ? c : c + more->second;
+    }
+    return c;
 }
 
 constexpr std::size_t kChunk = 512;
@@ -147,15 +158,7 @@ public:
     }
 
 private:
-    std::size_t countAt(std::size_t rank) const {
-        const std::uint32_t k = m_order[rank];
-        const std::size_t c = m_count[k];
-        if (c == 255) [[unlikely]] {
-            const auto more = m_extra.find(k);
-            return more == m_extra.end() ? c : c + more->second;
-        }
-        return c;
-    }
+    std::size_t countAt(std::size_t rank) const { return drawsOf(m_count, m_extra, m_order[rank]); }
 
     const std::uint8_t* m_count;
     const Extra& m_extra;
@@ -322,6 +325,118 @@ void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats
         stats2[1] =
             GroupStatsFromSums(GroupSums{n, a1.s2, a1.q2, k1.t2, k1.u2, lowKept[3], highKept[3]});
     }
+}
+
+RankedParts::RankedParts(const RankedPairs& ranked) : m_ranked(ranked) {
+    const std::size_t n = ranked.size();
+    for (int column = 1; column <= 2; ++column) {
+        const float* sorted = column == 1 ? ranked.sorted1() : ranked.sorted2();
+        std::vector<std::int32_t>& mantissas = m_mantissas[column - 1];
+        std::vector<Run>& runs = m_runs[column - 1];
+        mantissas.resize(n);
+        for (std::size_t r = 0; r < n; ++r) {
+            const SingleParts p = splitSingle(sorted[r]);
+            mantissas[r] = p.mantissa;
+            if (runs.empty() || runs.back().binade != p.binade)
+                runs.push_back({static_cast<std::uint32_t>(r), p.binade});
+        }
+        runs.push_back({static_cast<std::uint32_t>(n), 0});
+    }
+}
+
+AccurateTrialStatistics::AccurateTrialStatistics(const RankedParts& parts)
+    : m_parts(parts), m_n(parts.size()), m_count(m_n, 0) {}
+
+void AccurateTrialStatistics::compute(int, const std::uint32_t* const* drawn, GroupStats* stats1,
+                                      GroupStats* stats2) {
+    std::uint8_t* count = m_count.data();
+    const std::uint32_t* d = drawn[0];
+    std::size_t m = 0;
+    if (m_n >= kPrefetchFrom)
+        for (const std::size_t ahead = m_n - kAhead; m < ahead; ++m) {
+            __builtin_prefetch(&count[d[m + kAhead]], 1, 1);
+            __builtin_prefetch(&count[d[m + kNear]], 1);
+            countDraw(count, m_extra, d[m]);
+        }
+    for (; m < m_n; ++m) countDraw(count, m_extra, d[m]);
+
+    stats1[0] = columnStats(1);
+    stats2[0] = columnStats(2);
+    std::memset(count, 0, m_n);
+    m_extra.clear();
+}
+
+// One column: the ranks in ascending order, each adding its mantissa (and
+// its square) times its count to the sums of its binade. The positions fall
+// into three stretches, below the kept ones, kept, and above; a rank whose
+// copies cross from one into the next is split there. Sums of one stretch
+// and one run stay in registers and go to the exact sums at its end.
+GroupStats AccurateTrialStatistics::columnStats(int column) {
+    const RankedPairs& ranked = m_parts.ranked();
+    const std::uint32_t* order = column == 1 ? ranked.order1() : ranked.order2();
+    const float* sorted = column == 1 ? ranked.sorted1() : ranked.sorted2();
+    const std::int32_t* mantissas = m_parts.mantissas(column);
+    const std::vector<RankedParts::Run>& runs = m_parts.runs(column);
+    const std::uint8_t* count = m_count.data();
+
+    const auto n = static_cast<std::int32_t>(m_n);
+    const auto g = static_cast<std::size_t>(TrimCount(n));
+    // The first position beyond each stretch; the last is never reached.
+    const std::size_t ends[3] = {g, m_n - g, m_n + 1};
+    int stretch = 0;
+    std::size_t end = ends[0];
+    std::size_t position = 0;  // positions laid out before the current rank
+    float lowKept = 0.0f;
+    float highKept = 0.0f;
+
+    m_all.clear();
+    m_kept.clear();
+    const auto flush = [&](int binade, std::int64_t sum, Uint128 squares) {
+        m_all.addBinade(binade, sum, squares);
+        if (stretch == 1) m_kept.addBinade(binade, sum, squares);
+    };
+    for (std::size_t run = 0; run + 1 < runs.size(); ++run) {
+        const int binade = runs[run].binade;
+        std::int64_t sum = 0;
+        Uint128 squares = 0;
+        for (std::size_t r = runs[run].firstRank; r < runs[run + 1].firstRank; ++r) {
+            std::size_t c = drawsOf(count, m_extra, order[r]);
+            const std::int64_t mantissa = mantissas[r];
+            const auto square = static_cast<std::uint64_t>(mantissa * mantissa);
+            // Rarely true: only the ranks holding the ends of the kept stretch.
+            while (position + c > end) {
+                const std::size_t part = end - position;
+                sum += static_cast<std::int64_t>(part) * mantissa;
+                squares += Uint128{square} * part;
+                flush(binade, sum, squares);
+                sum = 0;
+                squares = 0;
+                if (stretch == 0) {
+                    lowKept = sorted[r];
+                } else {
+                    // The last kept position is this rank's or, when none of
+                    // its copies is kept, that of the nearest drawn rank below.
+                    std::size_t at = r;
+                    if (part == 0) {
+                        do {
+                            --at;
+                        } while (drawsOf(count, m_extra, order[at]) == 0);
+                    }
+                    highKept = sorted[at];
+                }
+                position = end;
+                c -= part;
+                end = ends[++stretch];
+            }
+            sum += static_cast<std::int64_t>(c) * mantissa;
+            squares += Uint128{square} * c;
+            position += c;
+        }
+        flush(binade, sum, squares);
+    }
+    // With nothing trimmed the kept stretch never ends, but then the end
+    // values count 0 times.
+    return AccurateGroupStatsFromSums(n, m_all, m_kept, lowKept, highKept);
 }
 
 }  // namespace velmora

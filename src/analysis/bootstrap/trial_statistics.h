@@ -7,6 +7,7 @@
 
 #include "analysis/bootstrap/analysis_records.h"
 #include "analysis/bootstrap/paired_sample.h"
+#include "analysis/exact_sums.h"
 #include "runtime/large_page_allocator.h"
 
 namespace velmora {
@@ -46,6 +47,7 @@ private:
 // `pairs`.
 class TrialStatistics {
 public:
+    using Source = RankedPairs;
     // Trials computed side by side in one call.
     static constexpr int kLanes = 2;
 
@@ -73,6 +75,58 @@ private:
     const RankedPairs& m_ranked;
     std::size_t m_n;
     Lane m_lanes[kLanes];
+};
+
+// The ranked pairs with every ranked value split into binade and mantissa,
+// and each column's ranks cut into runs of one binade (ascending values keep
+// a binade together, except that a negative and a positive stretch may share
+// one). Built once per run and only read afterwards.
+class RankedParts {
+public:
+    explicit RankedParts(const RankedPairs& ranked);
+
+    const RankedPairs& ranked() const { return m_ranked; }
+    std::size_t size() const { return m_ranked.size(); }
+
+    struct Run {
+        std::uint32_t firstRank;
+        int binade;
+    };
+    // Mantissas by rank, and the runs followed by an end mark {size(), 0}.
+    const std::int32_t* mantissas(int column) const { return m_mantissas[column - 1].data(); }
+    const std::vector<Run>& runs(int column) const { return m_runs[column - 1]; }
+
+private:
+    const RankedPairs& m_ranked;
+    std::vector<std::int32_t> m_mantissas[2];
+    std::vector<Run> m_runs[2];
+};
+
+// The accurate group statistics of bootstrap trials (those of
+// ComputeAccurateGroupStats on a copy of the trial) in O(nPairs) per trial:
+// exact sums need no particular order, so each rank adds its mantissa times
+// the number of draws of its pair, and the counts also place the kept
+// positions. One instance is one thread's workspace; it only reads `parts`.
+class AccurateTrialStatistics {
+public:
+    using Source = RankedParts;
+    static constexpr int kLanes = 1;
+
+    explicit AccurateTrialStatistics(const RankedParts& parts);
+
+    // As TrialStatistics::compute, one trial per call.
+    void compute(int count, const std::uint32_t* const* drawn, GroupStats* stats1,
+                 GroupStats* stats2);
+
+private:
+    GroupStats columnStats(int column);
+
+    const RankedParts& m_parts;
+    std::size_t m_n;
+    std::vector<std::uint8_t, LargePageAllocator<std::uint8_t>> m_count;
+    std::unordered_map<std::uint32_t, std::uint32_t> m_extra;
+    ExactSums m_all;
+    ExactSums m_kept;
 };
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "analysis/arithmetic.h"
 #include "data/data_set.h"
 
 namespace velmora {
@@ -16,15 +17,25 @@ struct DescriptiveRow {
     std::optional<double> dblSD;    // N >= 2: sample SD (N - 1), rounded to 3 decimals
     std::optional<float> sngMin;    // N >= 1: smallest value, not rounded
     std::optional<float> sngMax;    // N >= 1: largest value, not rounded
+    // Single precision failed for the column (N >= 2): its running sums gave a
+    // mean or a variance off from the accurate one by more than a thousandth
+    // of the accurate SD or variance. Mean and SD are then the accurate ones.
+    bool lostSinglePrecision = false;
 };
 
 // The row of column `column` (1..MAX_VARIABLES) over cases 1..g_lngNumCases,
-// skipping missing cells. Sums are kept in single precision, rounded after
-// every addition; mean and SD are evaluated in double from those sums.
-// A variance term that single-precision rounding has pushed below zero (all
-// values equal) is taken as 0, so the SD is 0.
-// Returns nullopt on an arithmetic fault: the running sum or sum of squares
-// leaving the single-precision range.
-std::optional<DescriptiveRow> ComputeDescriptiveRow(const DataSet& data, std::int32_t column);
+// skipping missing cells.
+// Single: sums are kept in single precision, rounded after every addition;
+// mean and SD are evaluated in double from those sums. A variance term that
+// single-precision rounding has pushed below zero (all values equal) is taken
+// as 0, so the SD is 0. Returns nullopt on an arithmetic fault: the running
+// sum or sum of squares leaving the single-precision range.
+// Double: mean and SD from exact sums (the mean and the variance
+// sum((x - mean)^2) / (N - 1) each rounded once to double), never a fault.
+// Auto: as Single, with the Double mean and SD for a column single precision
+// failed for. Either of the last two also runs the test of single precision
+// and records its verdict.
+std::optional<DescriptiveRow> ComputeDescriptiveRow(const DataSet& data, std::int32_t column,
+                                                    Arithmetic arithmetic = Arithmetic::Single);
 
 }  // namespace velmora

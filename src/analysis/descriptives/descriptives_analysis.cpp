@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-DescriptivesRun RunDescriptivesAnalysis(const DataSet& data, const std::vector<bool>& ticked) {
+DescriptivesRun RunDescriptivesAnalysis(const DataSet& data, const std::vector<bool>& ticked,
+                                        Arithmetic arithmetic) {
     DescriptivesRun run;
     const std::size_t bound = std::min(
         ticked.size(), static_cast<std::size_t>(std::max<std::int32_t>(data.g_lngNumVariables, 0)));
@@ -21,7 +22,7 @@ DescriptivesRun RunDescriptivesAnalysis(const DataSet& data, const std::vector<b
 
     run.rows.reserve(selection.size());
     for (const std::int32_t column : selection) {
-        auto row = ComputeDescriptiveRow(data, column);
+        auto row = ComputeDescriptiveRow(data, column, arithmetic);
         if (!row) {
             // Nothing of a failed run is kept: no partial rows, no report.
             DescriptivesRun fault;

@@ -28,7 +28,9 @@ struct DescriptivesRun {
 // ticked item below g_lngNumVariables, in increasing order: the data set's
 // count bounds the scan, so ticks left in a list loaded for an earlier data
 // set count only as far as the present one reaches; items past the end of
-// `ticked` count as not ticked.
-DescriptivesRun RunDescriptivesAnalysis(const DataSet& data, const std::vector<bool>& ticked);
+// `ticked` count as not ticked. The desktop program always runs
+// Arithmetic::Auto; the batch program lets the user choose.
+DescriptivesRun RunDescriptivesAnalysis(const DataSet& data, const std::vector<bool>& ticked,
+                                        Arithmetic arithmetic = Arithmetic::Auto);
 
 }  // namespace velmora

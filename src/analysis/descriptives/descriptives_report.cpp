@@ -49,8 +49,18 @@ std::string BuildDescriptivesReport(const std::vector<DescriptiveRow>& rows) {
     appendRule(out);
     appendTableLine(out, {"Name", "Mean", "SD", "Min", "Max", "N"});
     appendRule(out);
-    for (const DescriptiveRow& row : rows) appendTableLine(out, DescriptiveCellTexts(row));
+    std::string lostPrecision;
+    for (const DescriptiveRow& row : rows) {
+        appendTableLine(out, DescriptiveCellTexts(row));
+        if (row.lostSinglePrecision)
+            lostPrecision +=
+                (lostPrecision.empty() ? "" : ", ") + ("Var " + integerText(row.lngColumn));
+    }
     appendRule(out);
+    if (!lostPrecision.empty()) {
+        out += "Computed in double precision: " + lostPrecision + ".";
+        out += kEol;
+    }
     out += kEol;
     out += kEol;
     out += kEol;

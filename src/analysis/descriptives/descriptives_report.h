@@ -19,7 +19,9 @@ std::array<std::string, 6> DescriptiveCellTexts(const DescriptiveRow& row);
 
 // The report for `rows` in the order given: "DESCRIPTIVES", a rule, the
 // header, a rule, one 60-character line per row, a rule and three empty
-// lines; k + 8 lines, each ending in CR LF.
+// lines; k + 8 lines, each ending in CR LF. When single precision failed for
+// some rows, one more line after the closing rule names them in row order:
+// "Computed in double precision: Var 3, Var 7."
 std::string BuildDescriptivesReport(const std::vector<DescriptiveRow>& rows);
 
 }  // namespace velmora

@@ -10,6 +10,7 @@
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_busy_pointer.h"
+#include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 
@@ -64,6 +65,8 @@ frmDescriptives::frmDescriptives(const DataSet& data, MessageBoxService& message
     m_cmdCancel = make<QPushButton>(this, "cmdCancel", "Cancel", kCancel);
     for (QPushButton* b : {m_cmdOK, m_cmdCancel}) b->setAutoDefault(false);
     applyFrameCaptionFont(m_fraSelectItems);
+    applyFormStyle(this);
+    applyFormKeyboard(this);
 
     QWidget::setTabOrder(m_lstItems, m_optRanges);
     QWidget::setTabOrder(m_optRanges, m_optIndividual);

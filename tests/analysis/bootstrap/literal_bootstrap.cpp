@@ -5,6 +5,7 @@
 
 #include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
+#include "analysis/exact_sums.h"
 
 namespace velmora::testing {
 
@@ -32,10 +33,52 @@ PercentileInterval interval(std::vector<float> list, float level, bool pooled) {
     return {list[static_cast<std::size_t>(q)], list[static_cast<std::size_t>(L - q - 1)]};
 }
 
+// 2^149 times the sum of `values`, and the mean and sample variance of
+// `values` (exactly, then rounded once) by the two-pass definition.
+SignedExact scaledSum(const std::vector<float>& values) {
+    SignedExact sum;
+    for (float x : values) sum.add(scaledSingle(x));
+    return sum;
+}
+
+void twoPass(const std::vector<float>& values, float& mean, float& variance) {
+    const auto n = static_cast<std::uint64_t>(values.size());
+    const SignedExact sum = scaledSum(values);
+    mean = roundedQuotientToSingle(sum.magnitude, sum.negative, n, -149);  // units of 2^-149
+    ExactInteger squares;
+    for (float x : values) {
+        SignedExact deviation = scaledSingle(x);
+        deviation.magnitude = deviation.magnitude.times(n);
+        deviation.add(SignedExact{!sum.negative, sum.magnitude});
+        squares.add(deviation.magnitude.times(deviation.magnitude));
+    }
+    variance = roundedQuotientToSingle(squares, false, n * n * (n - 1), -298);
+}
+
 }  // namespace
 
+GroupStats LiteralAccurateStats(std::vector<float> values) {
+    GroupStats s;
+    s.lngN = static_cast<std::int32_t>(values.size());
+    twoPass(values, s.sngMean, s.sngVariance);
+    std::stable_sort(values.begin(), values.end());
+    const auto g = static_cast<std::size_t>(TrimCount(s.lngN));
+    const std::vector<float> kept(values.begin() + static_cast<long>(g),
+                                  values.end() - static_cast<long>(g));
+    float unused = 0;
+    twoPass(kept, s.sngTrimmedMean, unused);
+    std::vector<float> winsorized(g, kept.front());
+    winsorized.insert(winsorized.end(), kept.begin(), kept.end());
+    winsorized.insert(winsorized.end(), g, kept.back());
+    twoPass(winsorized, s.sngWinsMean, s.sngWinsVariance);
+    return s;
+}
+
 LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions& options,
-                               RandomStream& random) {
+                               RandomStream& random, bool accurate) {
+    const auto stats = [accurate](const std::vector<float>& values) {
+        return accurate ? LiteralAccurateStats(values) : ComputeGroupStats(values);
+    };
     LiteralRun run;
     BootstrapResult& r = run.result;
     std::vector<float> column1, column2;
@@ -43,8 +86,8 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
         if (sample.sngVar1[i] != 9999999.0f) column1.push_back(sample.sngVar1[i]);
         if (sample.sngVar2[i] != 9999999.0f) column2.push_back(sample.sngVar2[i]);
     }
-    r.stats1 = ComputeGroupStats(column1);
-    r.stats2 = ComputeGroupStats(column2);
+    r.stats1 = stats(column1);
+    r.stats2 = stats(column2);
     r.observed = ComputeEffectSizes(r.stats1, r.stats2, options.lngNonpooledSdVar);
     if (!finite(r.stats1) || !finite(r.stats2) || !finite(r.observed)) {
         r.outcome = BootstrapOutcome::Overflow;
@@ -76,8 +119,8 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
             trial1[static_cast<std::size_t>(m)] = pool1[static_cast<std::size_t>(p - 1)];
             trial2[static_cast<std::size_t>(m)] = pool2[static_cast<std::size_t>(p - 1)];
         }
-        const GroupStats s1 = ComputeGroupStats(trial1);
-        const GroupStats s2 = ComputeGroupStats(trial2);
+        const GroupStats s1 = stats(trial1);
+        const GroupStats s2 = stats(trial2);
         const EffectSizes es = ComputeEffectSizes(s1, s2, options.lngNonpooledSdVar);
         if (!finite(s1) || !finite(s2) || !finite(es)) {
             r.outcome = BootstrapOutcome::Overflow;

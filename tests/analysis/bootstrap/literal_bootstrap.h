@@ -15,7 +15,14 @@ struct LiteralRun {
 // its drawn pairs into a sample, hands each column to ComputeGroupStats
 // (which sorts it), and the limits are read from lists sorted at the end.
 // Only for up to 2^24 pairs (one single per draw). Slow on purpose.
+// `accurate`: every pass takes LiteralAccurateStats instead.
 LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions& options,
-                               RandomStream& random);
+                               RandomStream& random, bool accurate = false);
+
+// The accurate statistics by their definitions, two passes in exact
+// arithmetic: the mean S / n, then the deviations n x - S and
+// variance sum((n x - S)^2) / (n^2 (n - 1)); the Winsorized sample written
+// out and treated alike. For up to 2^21 values.
+GroupStats LiteralAccurateStats(std::vector<float> values);
 
 }  // namespace velmora::testing

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/bootstrap/effect_size_analysis.h"
@@ -69,6 +70,13 @@ TEST(EffectSizeAnalysis, ObservationCountsAreCheckedInOrder) {
 TEST(EffectSizeAnalysis, BothConstantStopsWithTheZeroVarianceMessage) {
     const DataSet data = testing::makeDataSet({{4, 4, 4}, {9, 9, 9}});
     expectStop(data, choose(1, 2), "Group 1 and Group 2 both have a zero variance.");
+    // Equal values whose single-precision sums are not exact: only the
+    // accurate variances are 0 (single precision leaves a trace and goes on).
+    const DataSet tenths = testing::makeDataSet({{0.1f, 0.1f, 0.1f}, {0.3f, 0.3f, 0.3f}});
+    expectStop(tenths, choose(1, 2), "Group 1 and Group 2 both have a zero variance.");
+    ScriptedRandom random(std::vector<float>(1800, 0.5f));
+    EXPECT_EQ(RunEffectSizeAnalysis(tenths, choose(1, 2), random, {}, Arithmetic::Single).status,
+              AnalysisStatus::Completed);
 }
 
 TEST(EffectSizeAnalysis, OverflowIsAFaultWithoutReport) {
@@ -213,6 +221,105 @@ TEST(EffectSizeAnalysis, TwoPairsGiveTheCompleteReport) {
         "Number of valid nonpooled robust D bootstrap trials = 600\r\n"
         "\r\n\r\n\r\n\r\n\r\n";
     EXPECT_EQ(run.report, expected);
+}
+
+// Data on which single-precision running sums fail, and what each arithmetic
+// prints. Expected accurate figures are the exact values of the formulas.
+TEST(EffectSizeAnalysis, SinglePrecisionFailureSwitchesTheWholeRunToDoublePrecision) {
+    // Fifty years of birth 2017..2023, sum of squared deviations 152 (variance
+    // 152/49 = 3.102, Winsorized 102/49 = 2.082), and a later year for each
+    // (mean 2022.7, variance 409/98 = 4.173, Winsorized 3489/2450 = 1.424);
+    // pooled d 2.7 / sqrt(3.638) = 1.416. Single sums of squares near 2e8 step
+    // by 16: variances 2.939 and 3.702, d 1.482.
+    const std::vector<float> born = {2020, 2017, 2019, 2019, 2021, 2020, 2023, 2018, 2018, 2017,
+                                     2021, 2019, 2020, 2020, 2022, 2020, 2018, 2022, 2020, 2017,
+                                     2022, 2019, 2017, 2020, 2021, 2021, 2023, 2020, 2020, 2019,
+                                     2022, 2020, 2017, 2018, 2018, 2020, 2023, 2018, 2022, 2022,
+                                     2020, 2023, 2019, 2019, 2021, 2021, 2023, 2020, 2021, 2020};
+    const std::vector<float> later = {2022, 2020, 2022, 2021, 2023, 2023, 2026, 2022, 2021, 2018,
+                                      2024, 2020, 2023, 2022, 2025, 2022, 2020, 2026, 2023, 2020,
+                                      2025, 2022, 2020, 2024, 2023, 2023, 2027, 2022, 2023, 2022,
+                                      2026, 2021, 2021, 2019, 2020, 2023, 2024, 2020, 2023, 2024,
+                                      2023, 2026, 2023, 2022, 2025, 2024, 2026, 2024, 2024, 2023};
+    // Thirty values around 60000 with SD 5.7 in column 3 (variance 4666/145 =
+    // 32.179, Winsorized 9688/435 = 22.271), beside 1..9 in column 1. Single
+    // precision gives -86.127 and -264.836, so no d at all.
+    std::vector<float> small;
+    const std::vector<float> large = {59995, 60002, 59994, 59992, 59995, 60006, 59997, 59999,
+                                      60004, 60000, 60004, 60007, 60003, 60009, 60002, 60008,
+                                      60009, 60004, 60009, 59998, 60001, 59991, 59999, 59996,
+                                      60001, 60008, 60009, 60009, 59994, 59997};
+    for (int i = 0; i < 30; ++i) small.push_back(static_cast<float>((i * 7) % 9 + 1));
+    // Three equal values 0.1 have no spread: in single precision their
+    // variance is 1.5E-10, which makes a nonpooled d of 182954.7 in the
+    // observed sample and in every trial.
+    const DataSet years = testing::makeDataSet({born, later});
+    const DataSet scale = testing::makeDataSet({small, {}, large});
+    const DataSet tenths = testing::makeDataSet({{0.1f, 0.1f, 0.1f}, {1, 2, 4}});
+    const std::string both = "Computed in double precision: single precision lost accuracy for ";
+
+    struct Choice {
+        const DataSet* data;
+        std::int32_t var1, var2;
+        Arithmetic arithmetic;
+    };
+    struct Case {
+        Choice c;
+        std::vector<std::pair<std::size_t, std::string>> lines;  // 0-based line, text
+    };
+    const std::vector<Case> cases = {
+        {{&years, 1, 2, Arithmetic::Single},
+         {{9, "Variance                 2.939          3.702"},
+          {10, "Wins. Var.               1.959          1.342"},
+          {20, "Pooled Cohen's D = 1.482"},
+          {36, ""}}},
+        {{&years, 1, 2, Arithmetic::Auto},
+         {{9, "Variance                 3.102          4.173"},
+          {10, "Wins. Var.               2.082          1.424"},
+          {20, "Pooled Cohen's D = 1.416"},
+          {36, both + "Var 1 and Var 2."},
+          {37, ""}}},
+        {{&scale, 3, 1, Arithmetic::Single},
+         {{9, "Variance               -86.127          7.103"},
+          {10, "Wins. Var.            -264.836          5.413"},
+          {20, "Pooled Cohen's D = 9999999"}}},
+        {{&scale, 3, 1, Arithmetic::Auto},
+         {{9, "Variance                32.179          7.103"},
+          {10, "Wins. Var.              22.271          5.413"},
+          {36, both + "Var 3."}}},
+        {{&tenths, 1, 2, Arithmetic::Single},
+         {{9, "Variance                     0          2.333"},
+          {22, "Nonpooled Cohen's D = 182954.7"},
+          {34, "Number of valid nonpooled D bootstrap trials = 600"},
+          {36, ""}}},
+        {{&tenths, 1, 2, Arithmetic::Auto},
+         {{22, "Nonpooled Cohen's D = 9999999"},
+          {34, "Number of valid nonpooled D bootstrap trials = 0"},
+          {36, both + "Var 1."}}},
+    };
+    for (const auto& [c, expected] : cases) {
+        testing::SeededRandom random(3);
+        const AnalysisRun run =
+            RunEffectSizeAnalysis(*c.data, choose(c.var1, c.var2), random, {}, c.arithmetic);
+        ASSERT_EQ(run.status, AnalysisStatus::Completed) << run.message;
+        EXPECT_EQ(run.accurate, c.arithmetic != Arithmetic::Single);
+        std::vector<std::string> lines;
+        for (std::size_t at = 0, end; (end = run.report.find("\r\n", at)) != std::string::npos;
+             at = end + 2)
+            lines.push_back(run.report.substr(at, end - at));
+        EXPECT_EQ(lines.size(), c.arithmetic == Arithmetic::Single ? 41u : 42u);
+        for (const auto& [index, text] : expected)
+            EXPECT_EQ(index < lines.size() ? lines[index] : "(none)", text)
+                << "line " << index + 1 << " of Var " << c.var1 << " and Var " << c.var2;
+        // Double precision throughout gives what Auto gives once single precision has failed.
+        if (c.arithmetic == Arithmetic::Auto) {
+            testing::SeededRandom again(3);
+            EXPECT_EQ(RunEffectSizeAnalysis(*c.data, choose(c.var1, c.var2), again, {},
+                                            Arithmetic::Double)
+                          .report,
+                      run.report);
+        }
+    }
 }
 
 }  // namespace

@@ -78,11 +78,12 @@ private:
 // engine's outcome.
 BootstrapOutcome expectEnginesAgree(const PairedSample& sample, const AnalysisOptions& options,
                                     const std::function<std::unique_ptr<RandomStream>()>& stream,
-                                    const std::string& where) {
+                                    const std::string& where,
+                                    Arithmetic arithmetic = Arithmetic::Single) {
     const std::unique_ptr<RandomStream> literalSource = stream();
     CountingStream literalStream(*literalSource);
-    const testing::LiteralRun literal =
-        testing::RunLiteralBootstrap(sample, options, literalStream);
+    const testing::LiteralRun literal = testing::RunLiteralBootstrap(
+        sample, options, literalStream, arithmetic == Arithmetic::Double);
     for (int threads : {1, 2, 3, 8}) {
         const std::string at = where + ", " + std::to_string(threads) + " threads";
         const std::unique_ptr<RandomStream> fastSource = stream();
@@ -94,7 +95,7 @@ BootstrapOutcome expectEnginesAgree(const PairedSample& sample, const AnalysisOp
             EXPECT_EQ(t, static_cast<std::int32_t>(fastTrials.size()) + 1) << at;
             fastTrials.push_back(es);
         };
-        const BootstrapResult fast = RunBootstrap(sample, options, fastStream, hooks);
+        const BootstrapResult fast = RunBootstrap(sample, options, fastStream, hooks, arithmetic);
         EXPECT_EQ(fast.outcome, literal.result.outcome) << at;
         if (fast.outcome != BootstrapOutcome::Completed ||
             literal.result.outcome != BootstrapOutcome::Completed)
@@ -182,13 +183,20 @@ const std::vector<Family>& families() {
         {"many pairs in many batches", 1500,
          [](SeededRandom& r, int) { return wholeIn(r, 0, 60) * 0.25f; },
          withMissing([](SeededRandom& r, int) { return uniform(r, -2.0f, 9.0f); }, 0.02f)},
+        {"subnormals beside large values", 40,
+         [](SeededRandom& r, int) { return wholeIn(r, -3, 3) * 1.0e-40f; },
+         [](SeededRandom& r, int) {
+             return r.nextSingle() < 0.2f ? 3.0e15f : wholeIn(r, 0, 9) * 1.5e-20f;
+         }},
         {"longer ties", 211, [](SeededRandom& r, int) { return wholeIn(r, 0, 12) * 0.5f; },
          withMissing([](SeededRandom& r, int) { return wholeIn(r, -20, 20) * 0.1f; }, 0.05f)},
     };
     return all;
 }
 
-TEST(EngineEquivalence, FastAndLiteralEnginesAgreeBitForBit) {
+// Every family in six variants of trials (at most `maxTrials`), level, SD
+// source and stream; the number of runs that completed.
+int expectFamiliesAgree(Arithmetic arithmetic, std::int32_t maxTrials) {
     const float levels[] = {0.9f, 0.95f, 0.99f};
     const std::int32_t trials[] = {600, 200, 77};
     int runs = 0;
@@ -206,7 +214,7 @@ TEST(EngineEquivalence, FastAndLiteralEnginesAgreeBitForBit) {
             AnalysisOptions options;
             options.lngVar1 = 1;
             options.lngVar2 = 2;
-            options.lngTrials = trials[variant % 3];
+            options.lngTrials = std::min(trials[variant % 3], maxTrials);
             options.sngConfidenceLevel = levels[variant % 3];
             options.lngNonpooledSdVar = variant % 2 == 0 ? 1 : 2;
             const std::string where =
@@ -214,13 +222,50 @@ TEST(EngineEquivalence, FastAndLiteralEnginesAgreeBitForBit) {
 
             const std::uint64_t seed = 77 + static_cast<std::uint64_t>(variant);
             const int zeroEvery = variant == 5 ? 97 : 0;
-            const BootstrapOutcome outcome =
-                expectEnginesAgree(sample, options, streamOf<SeededRandom>(seed, zeroEvery), where);
+            const BootstrapOutcome outcome = expectEnginesAgree(
+                sample, options, streamOf<SeededRandom>(seed, zeroEvery), where, arithmetic);
             if (outcome == BootstrapOutcome::Completed) ++runs;
         }
     }
+    return runs;
+}
+
+TEST(EngineEquivalence, FastAndLiteralEnginesAgreeBitForBit) {
     // Most families complete; the constant-against-constant ones stop early.
-    EXPECT_GT(runs, 65);
+    EXPECT_GT(expectFamiliesAgree(Arithmetic::Single, 600), 65);
+}
+
+TEST(EngineEquivalence, AccurateTrialsEqualALiteralTwoPassReference) {
+    // The engine adds each rank's mantissa times its draws into exact sums;
+    // the reference copies every trial and takes the definitions in two
+    // passes. Exact sums agree in any order, so nothing may differ. (The
+    // reference is slow: fewer trials per run.)
+    EXPECT_GT(expectFamiliesAgree(Arithmetic::Double, 40), 65);
+    // Ranks drawn 300 times and cut by both ends of the kept stretch, and a
+    // large sample (walked with prefetches).
+    std::vector<float> a, b;
+    for (int i = 0; i < 40000; ++i) {
+        a.push_back(static_cast<float>(i % 17) * 0.1f);
+        b.push_back(1.0e4f + static_cast<float>((i * 13) % 29) * 0.01f);
+    }
+    const PairedSample small =
+        BuildPairedSample(testing::makeDataSet({std::vector<float>(a.begin(), a.begin() + 1000),
+                                                std::vector<float>(b.begin(), b.begin() + 1000)}),
+                          1, 2);
+    std::vector<float> script;
+    for (int repeats : {300, 700})
+        for (int m = 1; m <= 1000; ++m)
+            script.push_back((static_cast<float>(m <= repeats ? 7 : m) - 0.5f) / 1000.0f);
+    AnalysisOptions options;
+    options.lngTrials = 2;
+    EXPECT_EQ(expectEnginesAgree(small, options, streamOf<testing::ScriptedRandom>(script),
+                                 "one pair drawn 300 and 700 times", Arithmetic::Double),
+              BootstrapOutcome::Completed);
+    options.lngTrials = 3;
+    EXPECT_EQ(expectEnginesAgree(BuildPairedSample(testing::makeDataSet({a, b}), 1, 2), options,
+                                 streamOf<SeededRandom>(std::uint64_t{9}, 0), "forty thousand",
+                                 Arithmetic::Double),
+              BootstrapOutcome::Completed);
 }
 
 TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {

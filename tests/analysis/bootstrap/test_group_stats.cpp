@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/bootstrap/accurate_group_stats.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/bootstrap/paired_sample.h"
 #include "test_data.h"
@@ -156,6 +157,59 @@ TEST(GroupStats, SquareBeyondSingleRangeLeavesANonFiniteVariance) {
     const std::vector<float> values{2.0e19f, 1.0f, 2.0f};
     const GroupStats s = ComputeGroupStats(values);
     EXPECT_FALSE(std::isfinite(s.sngVariance));
+}
+
+TEST(AccurateGroupStats, ExactValuesRoundedOnceAndWhetherSinglePrecisionFailed) {
+    struct Case {
+        std::vector<float> values;
+        GroupStats accurate;  // lngN, mean, trimmed mean, variance, Winsorized mean and variance
+        bool singleFailed;
+    };
+    const std::vector<Case> cases = {
+        // Small whole numbers: single precision is exact here.
+        {{1, 2, 3, 4, 100}, {5, 22, 3, 1902.5f, 3, 1}, false},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 50}, {10, 9.5f, 5.5f, 209.16667f, 5.5f, 4.7222223f}, false},
+        // 1/3 in single precision is 0.33333352: off by 5E-7 only.
+        {{1, 2, 2}, {3, 1.6666666f, 1.6666666f, 0.33333334f, 1.6666666f, 0.33333334f}, false},
+        // Single precision: variances -1.5 and Winsorized -1.25 (see above).
+        {{10000, 10001, 10002}, {3, 10001, 10001, 1, 10001, 1}, true},
+        // Variance 203431876 / 20; the Winsorized sample is five times 4097.
+        {{9000, 4097, 1, 4097, 4097}, {5, 4258.4f, 4097, 10171594.0f, 4097, 0}, true},
+        // No spread at all, where single precision leaves 1.5E-10.
+        {{0.1f, 0.1f, 0.1f}, {3, 0.1f, 0.1f, 0, 0.1f, 0}, true},
+    };
+    for (const Case& c : cases) {
+        const GroupStats a = ComputeAccurateGroupStats(c.values);
+        const GroupStats& e = c.accurate;
+        EXPECT_EQ(a.lngN, e.lngN);
+        EXPECT_EQ(a.sngMean, e.sngMean) << e.sngMean;
+        EXPECT_EQ(a.sngTrimmedMean, e.sngTrimmedMean) << e.sngMean;
+        EXPECT_EQ(a.sngVariance, e.sngVariance) << e.sngMean;
+        EXPECT_EQ(a.sngWinsMean, e.sngWinsMean) << e.sngMean;
+        EXPECT_EQ(a.sngWinsVariance, e.sngWinsVariance) << e.sngMean;
+        EXPECT_EQ(SinglePrecisionFailed(ComputeGroupStats(c.values), a), c.singleFailed)
+            << e.sngMean;
+    }
+
+    // Each statistic against its own bound: a thousandth of SD 2, Winsorized
+    // SD 1, variance 4 and Winsorized variance 1.
+    const GroupStats accurate{10, 5, 5, 4, 5, 1};
+    const struct {
+        float GroupStats::*field;
+        float within, beyond;
+    } bounds[] = {
+        {&GroupStats::sngMean, 5.0019f, 4.9979f},
+        {&GroupStats::sngTrimmedMean, 5.0009f, 4.9989f},
+        {&GroupStats::sngVariance, 3.9961f, 4.0041f},
+        {&GroupStats::sngWinsVariance, 1.0009f, 0.9989f},
+    };
+    for (const auto& b : bounds) {
+        GroupStats single = accurate;
+        single.*b.field = b.within;
+        EXPECT_FALSE(SinglePrecisionFailed(single, accurate)) << b.within;
+        single.*b.field = b.beyond;
+        EXPECT_TRUE(SinglePrecisionFailed(single, accurate)) << b.beyond;
+    }
 }
 
 TEST(PairedSample, CountsEachVariableAndTheCompletePairsSeparately) {

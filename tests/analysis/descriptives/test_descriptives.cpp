@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -307,6 +309,72 @@ TEST(DescriptivesCommand, OverflowInAnyRowGivesNoRowsAndNamesTheColumn) {
     EXPECT_EQ(run.lngFaultColumn, 2);
     EXPECT_TRUE(run.rows.empty());
     EXPECT_EQ(run.report, "");
+}
+
+TEST(DescriptivesCommand, ColumnsSinglePrecisionFailsForAreComputedInDoublePrecisionAndNamed) {
+    // Thirty cases. Column 1: 1..9 (mean 5, variance 206/29). Column 3: values
+    // around 60000 (mean 60001.4, variance 4666/145 = 5.673^2), whose one-pass
+    // term in single precision is -280.1. Column 7: three values 0.1, whose
+    // term is -6E-10. Both negative terms print as SD 0.
+    DataSet data;
+    data.g_lngNumCases = 30;
+    data.g_lngNumVariables = 7;
+    data.g_sngData = DataMatrix(30);
+    const float large[] = {59995, 60002, 59994, 59992, 59995, 60006, 59997, 59999, 60004, 60000,
+                           60004, 60007, 60003, 60009, 60002, 60008, 60009, 60004, 60009, 59998,
+                           60001, 59991, 59999, 59996, 60001, 60008, 60009, 60009, 59994, 59997};
+    for (std::int32_t k = 1; k <= 30; ++k) {
+        data.g_sngData.set(k, 1, static_cast<float>(((k - 1) * 7) % 9 + 1));
+        data.g_sngData.set(k, 3, large[k - 1]);
+        data.g_sngData.set(k, 7, k <= 3 ? 0.1f : MISSING_VALUE);
+    }
+    const std::vector<bool> ticks = {true, false, true, false, false, false, true};
+    const std::string rule(60, '-');
+    const std::string head = "DESCRIPTIVES\r\n" + rule + "\r\n" +
+                             "Name            Mean        SD       Min       Max         N\r\n" +
+                             rule + "\r\n" +
+                             "Var 1              5     2.665         1         9        30\r\n";
+    const std::string tenths = "Var 7            0.1         0       0.1       0.1         3\r\n";
+    struct Case {
+        Arithmetic arithmetic;
+        std::string report;
+    };
+    const Case cases[] = {
+        {Arithmetic::Single,
+         head + "Var 3        60001.4         0     59991     60009        30\r\n" + tenths + rule +
+             "\r\n\r\n\r\n\r\n"},
+        {Arithmetic::Auto,
+         head + "Var 3        60001.4     5.673     59991     60009        30\r\n" + tenths + rule +
+             "\r\nComputed in double precision: Var 3, Var 7.\r\n\r\n\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        const DescriptivesRun run = RunDescriptivesAnalysis(data, ticks, c.arithmetic);
+        ASSERT_EQ(run.status, DescriptivesStatus::Completed);
+        EXPECT_EQ(run.report, c.report);
+    }
+    // Double precision throughout: the same figures here, and the same verdicts.
+    EXPECT_EQ(RunDescriptivesAnalysis(data, ticks, Arithmetic::Double).report, cases[1].report);
+}
+
+TEST(DescriptivesRow, OnesBeyondTwoToTheTwentyFourAreCountedInDoublePrecision) {
+    // 2^25 values 1: the single running sums stop at 2^24, so single precision
+    // gives mean 0.5 and SD sqrt(2^23 / (2^25 - 1)) = 0.5.
+    DataSet data;
+    data.g_lngNumCases = 1 << 25;
+    data.g_lngNumVariables = 1;
+    data.g_sngData = DataMatrix(data.g_lngNumCases);
+    float* cells = data.g_sngData.column(1);
+    std::fill(cells + 1, cells + data.g_lngNumCases + 1, 1.0f);
+    const auto single = ComputeDescriptiveRow(data, 1, Arithmetic::Single);
+    ASSERT_TRUE(single);
+    EXPECT_EQ(DescriptiveCellTexts(*single)[1], "0.5");
+    EXPECT_EQ(DescriptiveCellTexts(*single)[2], "0.5");
+    EXPECT_FALSE(single->lostSinglePrecision);
+    const auto accurate = ComputeDescriptiveRow(data, 1, Arithmetic::Auto);
+    ASSERT_TRUE(accurate);
+    EXPECT_TRUE(accurate->lostSinglePrecision);
+    EXPECT_EQ(DescriptiveCellTexts(*accurate),
+              (std::array<std::string, 6>{"Var 1", "1", "0", "1", "1", "33554432"}));
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+#include "analysis/bootstrap/accurate_group_stats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "analysis/arithmetic.h"
+#include "analysis/bootstrap/group_stats.h"
+
+namespace velmora {
+
+GroupStats ComputeAccurateGroupStats(std::span<const float> values) {
+    const auto n = static_cast<std::int32_t>(values.size());
+    if (n < 2) {
+        // Outside the contract: no variance exists, and nothing may divide by n - 1 = 0.
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        return GroupStats{n, nan, nan, nan, nan, nan};
+    }
+    // Exact sums need no order, only the kept positions' values: two
+    // selections put the g smallest values before position g and the g
+    // largest after position n - g - 1, in linear time.
+    std::vector<float> v(values.begin(), values.end());
+    const auto g = static_cast<std::ptrdiff_t>(TrimCount(n));
+    const auto lowest = v.begin() + g;
+    const auto highest = v.end() - g - 1;
+    std::nth_element(v.begin(), lowest, v.end());
+    const float lowKept = *lowest;  // the second selection may move it
+    std::nth_element(lowest, highest, v.end());
+    ExactSums all;
+    ExactSums kept;
+    for (auto x = v.begin(); x != v.end(); ++x) {
+        all.add(*x);
+        if (x >= lowest && x <= highest) kept.add(*x);
+    }
+    return AccurateGroupStatsFromSums(n, all, kept, lowKept, *highest);
+}
+
+GroupStats AccurateGroupStatsFromSums(std::int32_t n, const ExactSums& all, const ExactSums& kept,
+                                      float lowKept, float highKept) {
+    const std::int32_t g = TrimCount(n);
+    // Whole numbers in units of the finest binade present keep the numbers short.
+    const int base = all.lowestBinade();
+    const SignedExact sum = all.sum(base);
+    const SignedExact keptSum = kept.sum(base);
+
+    GroupStats stats;
+    stats.lngN = n;
+    stats.sngMean = exactMeanSingle(sum, n, base);
+    stats.sngVariance = exactVarianceSingle(sum, all.squares(base), n, base);
+    stats.sngTrimmedMean = exactMeanSingle(keptSum, n - 2 * g, base);
+
+    // The Winsorized sample: g copies of each end's kept value around the kept ones.
+    const auto copies = static_cast<std::uint64_t>(g);
+    SignedExact winsSum = keptSum;
+    ExactInteger winsSquares = kept.squares(base);
+    if (copies > 0) {
+        const SignedExact low = scaledSingle(lowKept, base);
+        SignedExact ends = scaledSingle(highKept, base);
+        ExactInteger endSquares = ends.magnitude.times(ends.magnitude);
+        endSquares.add(low.magnitude.times(low.magnitude));
+        ends.add(low);
+        winsSum.add(SignedExact{ends.negative, ends.magnitude.times(copies)});
+        winsSquares.add(endSquares.times(copies));
+    }
+    stats.sngWinsMean = exactMeanSingle(winsSum, n, base);
+    stats.sngWinsVariance = exactVarianceSingle(winsSum, winsSquares, n, base);
+    return stats;
+}
+
+bool SinglePrecisionFailed(const GroupStats& single, const GroupStats& accurate) {
+    const double variance = accurate.sngVariance;
+    const double winsVariance = accurate.sngWinsVariance;
+    return singlePrecisionDrifted(single.sngMean, accurate.sngMean, std::sqrt(variance)) ||
+           singlePrecisionDrifted(single.sngTrimmedMean, accurate.sngTrimmedMean,
+                                  std::sqrt(winsVariance)) ||
+           singlePrecisionDrifted(single.sngVariance, variance, variance) ||
+           singlePrecisionDrifted(single.sngWinsVariance, winsVariance, winsVariance);
+}
+
+}  // namespace velmora
