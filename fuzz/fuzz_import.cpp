@@ -34,15 +34,15 @@ using velmora::ImportStatus;
 }
 
 // The lines of the text by the line rule, counted here independently of the
-// runtime's reader: CR LF or a lone CR ends a line, the end of the text ends
-// an unterminated last line, and nothing follows a final terminator.
+// runtime's reader: CR LF, a lone CR or a lone LF ends a line, the end of the
+// text ends an unterminated last line, and nothing follows a final terminator.
 std::vector<std::string_view> recountLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') continue;
+        if (text[i] != '\r' && text[i] != '\n') continue;
         lines.push_back(text.substr(start, i - start));
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
     if (start < text.size()) lines.push_back(text.substr(start));
@@ -149,7 +149,7 @@ std::string& scratchFile() {
 }
 
 // The file read in small blocks: together they are the file, and each ends
-// after a line terminator (its LF included) or at the end of the file.
+// after a line terminator (a CR LF whole) or at the end of the file.
 void checkBlocks(std::string_view text, std::size_t bufferSize, std::size_t lines) {
     velmora::LineBlockInput input(bufferSize);
     if (!input.open(scratchFile())) fail("the scratch file did not open");
@@ -161,10 +161,10 @@ void checkBlocks(std::string_view text, std::size_t bufferSize, std::size_t line
         joined.append(block);
         counted += velmora::countLines(block);
         const bool atEnd = joined.size() == text.size();
+        // After an LF, or after a CR whose LF (if any) is in the block too.
         const bool afterTerminator =
-            block.back() == '\r'
-                ? joined.size() >= text.size() || text[joined.size()] != '\n'
-                : block.back() == '\n' && block.size() >= 2 && block[block.size() - 2] == '\r';
+            block.back() == '\n' ||
+            (block.back() == '\r' && (atEnd || text[joined.size()] != '\n'));
         if (!atEnd && !afterTerminator) fail("a block ends inside a line");
     }
     if (input.failed() || joined != text) fail("the blocks are not the file");

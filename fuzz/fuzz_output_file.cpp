@@ -26,15 +26,15 @@ namespace {
     std::abort();
 }
 
-// Every line of the text followed by CR LF. A line ends at CR LF or at a lone
-// CR; the end of the text ends an unterminated last line.
+// Every line of the text followed by CR LF. A line ends at CR LF, at a lone
+// CR or at a lone LF; the end of the text ends an unterminated last line.
 std::string recountedPaneText(std::string_view text) {
     std::string pane;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') continue;
+        if (text[i] != '\r' && text[i] != '\n') continue;
         pane.append(text.substr(start, i - start)).append("\r\n");
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
     if (start < text.size()) pane.append(text.substr(start)).append("\r\n");
