@@ -17,10 +17,10 @@ struct ImportDataShape {
     int columns = 0;
     char delimiter = ' ';
     std::uint64_t seed = 20240601;
+    const char* lineEnd = "\r\n";
     // Zeros written before each value's digits ("-000123.45"): a file of any
     // size with few cells, to show that memory follows the cells.
     int padZeros = 0;
-    const char* lineEnd = "\r\n";
 };
 
 // Appends one line of the shape to `out`.
