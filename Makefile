@@ -4,15 +4,18 @@
 #            under the thread sanitizer)
 # make bench build and run the benchmarks
 # make bench-scale  whole-program bootstrap timings and peak memory (bench/scale.sh)
+# make fuzz  build the libFuzzer targets (clang) and run each FUZZ_SECONDS (default 30)
 # make install [PREFIX=/usr/local] [DESTDIR=...]  install the build
 # make package  build the Debian package velmora_<version>_<arch>.deb here
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 TSAN_BUILD ?= build-tsan
 PREFIX ?= /usr/local
 
-.PHONY: setup build build-asan build-tsan run test test-fast bench bench-scale install package clean
+.PHONY: setup build build-asan build-tsan run test test-fast bench bench-scale fuzz install package clean
 
 setup:
 	@bash scripts/setup.sh
@@ -47,6 +50,14 @@ bench: build
 bench-scale: build
 	@bash bench/scale.sh $(BUILD)
 
+# Its own build directory: clang, with coverage for libFuzzer and the
+# address and UB sanitizers on everything the targets link.
+fuzz: setup
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON \
+	  -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target velmora_fuzzers
+	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
@@ -56,4 +67,4 @@ package: build
 	@cp $(BUILD)/package/velmora_*.deb .
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

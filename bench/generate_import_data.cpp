@@ -1,5 +1,7 @@
-// Writes a benchmark data file: generate_import_data LINES COLUMNS space|comma|tab PATH
-// (for example 10000000 2 space /tmp/ten_million.txt for the memory check).
+// Writes a benchmark data file:
+//   generate_import_data LINES COLUMNS space|comma|tab PATH [PAD_ZEROS]
+// (for example 10000000 2 space /tmp/ten_million.txt for the memory check);
+// PAD_ZEROS zeros go before every value's digits, to make large files of few cells.
 
 #include <cerrno>
 #include <cstdio>
@@ -10,8 +12,9 @@
 #include "import_data_generator.h"
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s LINES COLUMNS space|comma|tab PATH\n", argv[0]);
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: %s LINES COLUMNS space|comma|tab PATH [PAD_ZEROS]\n",
+                     argv[0]);
         return 2;
     }
     velmora::bench::ImportDataShape shape;
@@ -19,7 +22,8 @@ int main(int argc, char** argv) {
     shape.columns = std::atoi(argv[2]);
     const std::string kind = argv[3];
     shape.delimiter = kind == "comma" ? ',' : kind == "tab" ? '\t' : ' ';
-    if (shape.lines < 0 || shape.columns < 1 ||
+    shape.padZeros = argc == 6 ? std::atoi(argv[5]) : 0;
+    if (shape.lines < 0 || shape.columns < 1 || shape.padZeros < 0 ||
         (kind != "space" && kind != "comma" && kind != "tab")) {
         std::fprintf(stderr, "bad arguments\n");
         return 2;

@@ -18,6 +18,9 @@ struct ImportDataShape {
     char delimiter = ' ';
     std::uint64_t seed = 20240601;
     const char* lineEnd = "\r\n";
+    // Zeros written before each value's digits ("-000123.45"): a file of any
+    // size with few cells, to show that memory follows the cells.
+    int padZeros = 0;
 };
 
 // Appends one line of the shape to `out`.
@@ -31,6 +34,13 @@ inline void appendImportLine(std::mt19937_64& rng, const ImportDataShape& shape,
         const double value = (sign(rng) != 0 ? -1.0 : 1.0) * mantissa(rng) *
                              std::pow(10.0, static_cast<double>(scale(rng)));
         const int n = std::snprintf(buffer, sizeof buffer, "%.6g", value);
+        if (shape.padZeros > 0) {
+            const bool negative = buffer[0] == '-';
+            if (negative) out += '-';
+            out.append(static_cast<std::size_t>(shape.padZeros), '0');
+            out.append(buffer + (negative ? 1 : 0), static_cast<std::size_t>(n - (negative ? 1 : 0)));
+            continue;
+        }
         out.append(buffer, static_cast<std::size_t>(n));
     }
     out += shape.lineEnd;

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   desktop-file-utils appstream man-db dpkg-dev file
   librsvg2-bin libxml2-utils  # the plot tests parse and render the SVG
+  clang libfuzzer-14-dev      # make fuzz
   time  # bench/scale.sh
 )
 missing=()

@@ -1,6 +1,7 @@
 #include "batch_run.h"
 
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <variant>
 
@@ -24,8 +25,34 @@ struct Failure {
     std::string message;
 };
 
+// Error lines repeat file names and arguments as given. A line break or other
+// control character in one would split the line (or steer the terminal), so
+// such bytes are shown as escapes.
+std::string withControlsEscaped(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            shown += "\\x";
+            shown += kHex[c >> 4];
+            shown += kHex[c & 0xF];
+        } else {
+            shown += ch;
+        }
+    }
+    return shown;
+}
+
 void reportLine(BatchEnvironment& env, const std::string& line) {
-    env.writeErr(line + "\n");
+    env.writeErr(withControlsEscaped(line) + "\n");
 }
 
 std::optional<Failure> importFailure(const ImportResult& r, const std::string& path) {
@@ -221,7 +248,15 @@ std::string columnBeyondMessage(std::int32_t column, std::int32_t numVariables) 
 }
 
 int runBatch(const BatchOptions& options, BatchEnvironment& env) {
-    if (auto failure = execute(options, env)) {
+    std::optional<Failure> failure;
+    try {
+        failure = execute(options, env);
+    } catch (const std::bad_alloc&) {
+        // Anything else the run builds (the trials kept for the CSV and the
+        // plot, the reports, the files' text) may not fit either.
+        failure = Failure{kExitDataError, "There is not enough memory for this run."};
+    }
+    if (failure) {
         reportLine(env, failure->message);
         return failure->status;
     }

@@ -34,8 +34,22 @@ std::string paneTextOfFile(std::string_view fileBytes) {
     return text;
 }
 
+namespace {
+
+// Characters the pane cannot hold as themselves, in UTF-8: it shows the line
+// and paragraph separators as line breaks and a lone LF or CR as the pictures
+// U+240A and U+240D, and its document uses U+FDD0 and U+FDD1 as frame marks.
+// In valid UTF-8 these bytes can stand for nothing else.
+constexpr std::string_view kPaneMarks[] = {"\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x90\x8A",
+                                           "\xE2\x90\x8D", "\xEF\xB7\x90", "\xEF\xB7\x91"};
+
+}  // namespace
+
 TextEncoding outputFileEncoding(std::string_view fileBytes) {
-    return isValidUtf8(fileBytes) ? TextEncoding::Utf8 : TextEncoding::Latin1;
+    if (!isValidUtf8(fileBytes)) return TextEncoding::Latin1;
+    for (const std::string_view mark : kPaneMarks)
+        if (fileBytes.find(mark) != std::string_view::npos) return TextEncoding::Latin1;
+    return TextEncoding::Utf8;
 }
 
 std::optional<std::string> saveOutputFile(OutputFileSystem& files, const std::string& path,

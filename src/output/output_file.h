@@ -26,7 +26,9 @@ std::string outputFileContent(std::string_view paneText);
 std::string paneTextOfFile(std::string_view fileBytes);
 
 // How a file's bytes are read into the pane: as UTF-8 when they are valid
-// UTF-8, otherwise byte for byte as Latin-1.
+// UTF-8 and hold no character the pane uses for marks of its own (U+2028,
+// U+2029, U+240A, U+240D, U+FDD0, U+FDD1), otherwise byte for byte as Latin-1,
+// so that saving the pane always writes the file's bytes back.
 TextEncoding outputFileEncoding(std::string_view fileBytes);
 
 // Writes outputFileContent(paneText) to `path` so that a failure never

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -110,7 +112,15 @@ bool LineBlockInput::open(const std::string& path, std::string* error) {
         setError(error, errno);
         return false;
     }
-    if (m_buffer.size() < m_initialBuffer) m_buffer.resize(m_initialBuffer);
+    // A regular file smaller than the buffer needs only its own size, and one
+    // byte more to meet its end.
+    std::size_t want = m_initialBuffer;
+    struct stat info {};
+    if (::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uint64_t>(info.st_size) < want) {
+        want = std::max<std::size_t>(2, static_cast<std::size_t>(info.st_size) + 1);
+    }
+    if (m_buffer.size() < want) m_buffer.resize(want);
     return true;
 }
 

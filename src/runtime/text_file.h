@@ -35,7 +35,8 @@ private:
 // it.
 class LineBlockInput {
 public:
-    // The buffer starts at initialBuffer bytes (at least 2).
+    // The buffer starts at initialBuffer bytes (at least 2), or at the size of
+    // a smaller regular file and one byte more.
     explicit LineBlockInput(std::size_t initialBuffer = std::size_t{1} << 20)
         : m_initialBuffer(initialBuffer < 2 ? 2 : initialBuffer) {}
     LineBlockInput(const LineBlockInput&) = delete;

@@ -1,6 +1,8 @@
 #include "shell/qt_output_pane.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <algorithm>
@@ -11,18 +13,6 @@ namespace {
 
 constexpr char16_t kCrPicture = u'\u240D';
 constexpr char16_t kLfPicture = u'\u240A';
-
-// The document's raw text with its paragraph and line separators as '\n', the
-// form setPlainText takes back unchanged. Working on this form rather than on
-// the 8-bit text keeps characters the user typed beyond Latin-1 through an append.
-QString rawToPlain(QString raw) {
-    for (QChar& ch : raw) {
-        if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator) {
-            ch = u'\n';
-        }
-    }
-    return raw;
-}
 
 // Characters whose lines are separated by CR LF to the widget's form: CR LF is a
 // paragraph break, a CR or LF alone its control picture.
@@ -107,9 +97,21 @@ QString widgetTextToClipboard(QString selectedText) {
 }
 
 void OutputPane::append(std::string_view block) {
-    // One assignment of old text + block: the block's first line continues
-    // whatever the old last line was, so nothing may be trimmed or added here.
-    m_edit->setPlainText(rawToPlain(m_edit->document()->toRawText()) + paneTextToWidget(block));
+    // The pane ends as one assignment of old text + block would leave it: the
+    // block's first line continues whatever the old last line was, nothing is
+    // trimmed or added, no selection remains, the caret and the view are at
+    // the start, and no undo step leads back into the old text. The block is
+    // inserted at the end instead of the whole text being assigned anew, so
+    // the cost follows the block and not the pane: a pane holding tens of
+    // megabytes still takes a report at once.
+    QTextDocument* document = m_edit->document();
+    QTextCursor end(document);
+    end.movePosition(QTextCursor::End);
+    end.insertText(paneTextToWidget(block));
+    document->clearUndoRedoStacks();
+    m_edit->setTextCursor(QTextCursor(document));
+    m_edit->horizontalScrollBar()->setValue(0);
+    m_edit->verticalScrollBar()->setValue(0);
 }
 
 std::string OutputPane::text() const {

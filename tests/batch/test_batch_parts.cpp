@@ -13,6 +13,7 @@
 #include "batch_test_support.h"
 #include "bootstrap_csv.h"
 #include "progress_bar.h"
+#include "support/address_space_limit.h"
 #include "support/fake_clock.h"
 
 namespace velmora::batch {
@@ -253,6 +254,67 @@ TEST(BatchRun, UsageErrorsGoToStderrWithStatusTwo) {
     EXPECT_EQ(r.err,
               "velmora-batch: --trials must be a whole number from 1 to 1000000, not 'x' (see "
               "velmora-batch --help)\n");
+}
+
+// Found by fuzzing: an argument holding a line break split the error line.
+TEST(BatchRun, ErrorLineShowsControlCharactersOfNamesEscaped) {
+    const testing::FakeMonotonicClock clock(0.0, 0.0);
+    const testing::FakeWallClock wall;
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* err;
+    } cases[] = {
+        {{"a\nb", "c"},
+         2,
+         "velmora-batch: more than one data file given: 'a\\nb' and 'c' (see velmora-batch "
+         "--help)\n"},
+        {{"/no/such\r\t\x1b[2J\x7f"},
+         1,
+         "Cannot open the data file '/no/such\\r\\t\\x1B[2J\\x7F': No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        const CapturedRun r = runInProcess(c.args, false, clock, wall);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
+// With 96 MB of headroom left: a matrix of 1000 columns of 200,002 singles
+// (800 MB) cannot be allocated; 2,000,000 pairs (16 MB) can, but not the
+// bootstrap's working storage over them.
+TEST(BatchRun, MemoryBeyondTheLimitIsOneLineAndStatusOne) {
+    VELMORA_TEST_ALONE_UNDER_MEMORY_LIMITS();
+    ScratchDir dir;
+    const std::string wide = dir.path("wide.txt");
+    const std::string pairs = dir.path("pairs.txt");
+    std::string text = "1";
+    for (int j = 2; j <= 1000; ++j) text += " 1";
+    text += "\r\n";
+    for (int i = 0; i < 200000; ++i) text += "1\r\n";
+    writeFile(wide, text);
+    text.clear();
+    for (int i = 0; i < 2000000; ++i)
+        text += std::to_string(i % 7) + " " + std::to_string(i % 5) + "\r\n";
+    writeFile(pairs, text);
+    const testing::FakeMonotonicClock clock(0.0, 0.0);
+    const testing::FakeWallClock wall;
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"--descriptives", "1", wide},
+         "The data file '" + wide + "' is too large to be held in memory.\n"},
+        {{"--var1", "1", "--var2", "2", "--seed", "1", pairs},
+         "There is not enough memory for the bootstrap trials.\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string seen = testing::runUnderAddressSpaceLimit(96u << 20, [&] {
+            const CapturedRun r = runInProcess(c.args, false, clock, wall);
+            return std::to_string(r.status) + "|" + r.out + "|" + r.err;
+        });
+        EXPECT_EQ(seen, "1||" + c.err);
+    }
 }
 
 TEST(BatchMessages, ColumnBeyondTheDataSet) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/import_command.h"
+#include "support/address_space_limit.h"
 #include "support/scratch_directory.h"
 #include "support/fake_message_box.h"
 
@@ -134,6 +135,33 @@ TEST_F(ImportCommandTest, OtherFailuresEndSilently) {
         EXPECT_EQ(data.g_lngNumCases, 0) << c.path;
         EXPECT_EQ(data.g_lngNumVariables, 0) << c.path;
     }
+}
+
+// 200,001 lines, the first with 1000 fields: a matrix of 1000 columns of
+// 200,002 singles (800 MB) that the child's 128 MB of headroom cannot hold.
+TEST_F(ImportCommandTest, MatrixBeyondTheMemoryLimitFailsSilentlyKeepingTheEarlierData) {
+    VELMORA_TEST_ALONE_UNDER_MEMORY_LIMITS();
+    std::string text = "1";
+    for (int j = 2; j <= 1000; ++j) text += " 1";
+    text += "\r\n";
+    for (int i = 0; i < 200000; ++i) text += "1\r\n";
+    const std::string big = writeFile("big.txt", text);
+    ASSERT_EQ(importDelimitedText("1 2\r\n3 4\r\n", ' ', data).status, ImportStatus::Completed);
+
+    const std::string seen = testing::runUnderAddressSpaceLimit(128u << 20, [&] {
+        const ImportResult r = press(big, ' ', "big.txt");
+        std::string s = r.status == ImportStatus::OutOfMemory ? "OutOfMemory" : "other";
+        s += ", counts " + std::to_string(data.g_lngNumCases) + " " +
+             std::to_string(data.g_lngNumVariables) + ", cells";
+        for (float v : {data.g_sngData.at(1, 1), data.g_sngData.at(1, 2), data.g_sngData.at(2, 1),
+                        data.g_sngData.at(2, 2)})
+            s += " " + std::to_string(static_cast<int>(v));
+        s += ", boxes " + std::to_string(boxes.shown.size()) + ", events " +
+             std::to_string(events.size()) + ", pane " + pane + ", label " + currentFile;
+        return s;
+    });
+    EXPECT_EQ(seen,
+              "OutOfMemory, counts 0 0, cells 1 2 3 4, boxes 0, events 0, pane typed, label old.txt");
 }
 
 TEST_F(ImportCommandTest, NoFileSelectedClearsTheCountsAndShowsNothing) {

@@ -314,6 +314,13 @@ void OutputDialogsTest::FileBytesSurviveOpenAndSave_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::newRow("not utf-8") << QByteArray("caf\xE9\r\n\xFF\x80\r\n");
     QTest::newRow("utf-8") << QByteArray("\xC3\xA9 \xCE\xB1\r\n");
+    // Found by fuzzing: UTF-8 characters the pane shows as line breaks, as the
+    // pictures of a lone CR or LF, or takes for frame marks.
+    QTest::newRow("line separator") << QByteArray("\xC3\xA9z\xE2\x80\xA8" "b\r\n");
+    QTest::newRow("paragraph separator") << QByteArray("\xC3\xA9z\xE2\x80\xA9" "b\r\n");
+    QTest::newRow("picture of LF") << QByteArray("\xC3\xA9z\xE2\x90\x8A" "b\r\n");
+    QTest::newRow("picture of CR") << QByteArray("\xC3\xA9z\xE2\x90\x8D" "b\r\n");
+    QTest::newRow("frame marks") << QByteArray("\xEF\xB7\x90\xEF\xB7\x91\r\n");
 }
 
 void OutputDialogsTest::FileBytesSurviveOpenAndSave() {

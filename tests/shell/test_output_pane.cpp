@@ -2,6 +2,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
 
@@ -80,6 +81,23 @@ void OutputPaneTest::appendLeavesTheCaretAtTheStart() {
     pane.append("three\r\n");
     QCOMPARE(edit.textCursor().position(), 0);
     QVERIFY(!edit.textCursor().hasSelection());
+
+    // As after assigning the whole text: the view shows the start, and undo
+    // cannot take the report out again.
+    edit.setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit.resize(200, 100);
+    edit.show();
+    std::string lines;
+    for (int i = 0; i < 200; ++i) lines += "a long line that reaches beyond the pane's width\r\n";
+    pane.append(lines);
+    for (QScrollBar* bar : {edit.verticalScrollBar(), edit.horizontalScrollBar()}) {
+        bar->setValue(bar->maximum());
+        QVERIFY(bar->value() > 0);
+    }
+    pane.append("four\r\n");
+    QCOMPARE(edit.verticalScrollBar()->value(), 0);
+    QCOMPARE(edit.horizontalScrollBar()->value(), 0);
+    QVERIFY(!edit.document()->isUndoAvailable());
 }
 
 void OutputPaneTest::appendKeepsCharactersTypedBeyondLatin1() {

@@ -6,6 +6,8 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <optional>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -297,7 +299,17 @@ private:
     }
 
     void workerLoop() {
-        Workspace workspace(m_ranked);
+        // A worker whose storage cannot be had takes no batch and ends, like
+        // a thread the system refuses: the others, the calling thread among
+        // them, compute its share. (Thrown out of this thread it would end
+        // the program.)
+        std::optional<Workspace> own;
+        try {
+            own.emplace(m_ranked);
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        Workspace& workspace = *own;
         for (;;) {
             Batch* batch = nullptr;
             {

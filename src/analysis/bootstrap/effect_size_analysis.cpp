@@ -1,5 +1,8 @@
 #include "analysis/bootstrap/effect_size_analysis.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "analysis/bootstrap/effect_size_report.h"
 #include "analysis/bootstrap/paired_sample.h"
 
@@ -16,9 +19,9 @@ AnalysisRun stopped(std::string message) {
 
 }  // namespace
 
-AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
-                                  RandomStream& random, const BootstrapHooks& hooks,
-                                  Arithmetic arithmetic) {
+static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
+                           RandomStream& random, const BootstrapHooks& hooks,
+                           Arithmetic arithmetic) {
     if (options.lngVar1 == UNCHOSEN_VARIABLE) return stopped("Variable 1 must be selected.");
     if (options.lngVar2 == UNCHOSEN_VARIABLE) return stopped("Variable 2 must be selected.");
     if (options.lngVar1 == options.lngVar2)
@@ -63,6 +66,22 @@ AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& op
     if (result.singleFailed2) lostPrecision.push_back(options.lngVar2);
     run.report = BuildEffectSizeReport(options, run.stats1, run.stats2, run.observed, run.summary,
                                        lostPrecision);
+    return run;
+}
+
+AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
+                                  RandomStream& random, const BootstrapHooks& hooks,
+                                  Arithmetic arithmetic) {
+    // The run's working storage grows with the pairs and the trials; when it
+    // cannot be had the run ends as a fault, with nothing to report.
+    try {
+        return analyse(data, options, random, hooks, arithmetic);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    AnalysisRun run;
+    run.status = AnalysisStatus::Fault;
+    run.message = "There is not enough memory for the bootstrap trials.";
     return run;
 }
 

@@ -11,8 +11,8 @@
 namespace velmora {
 
 // Stopped: one of the dialog's messages (shown in an "Analysis Error" box).
-// Fault: an arithmetic fault such as overflow; the dialog ends silently, the
-// batch program reports `message`.
+// Fault: an arithmetic fault such as overflow, or working storage that could
+// not be allocated; the dialog ends silently, the batch program reports `message`.
 enum class AnalysisStatus { Completed, Stopped, Fault };
 
 struct AnalysisRun {

@@ -121,9 +121,12 @@ public:
         std::size_t laid = m_laid;
         std::size_t rank = m_rank;
         std::size_t left = m_left;
-        float* const buf = m_buf - m_start;  // buf[position]
+        // Position p goes to m_buf[p - m_start]: a pointer to "m_buf[0]
+        // minus m_start" would lie outside the buffer, which C++ does not allow.
+        float* const buf = m_buf;
+        const std::size_t start = m_start;
         while (laid < end) {
-            float* at = buf + laid;
+            float* at = buf + (laid - start);
             if (left > 0) {
                 const std::size_t k = std::min(left, end - laid);
                 std::fill(at, at + k, m_value);

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "analysis/bootstrap/effect_size_analysis.h"
+#include "runtime/random_stream.h"
+#include "support/address_space_limit.h"
 #include "test_data.h"
 #include "test_random.h"
 
@@ -96,6 +98,53 @@ TEST(EffectSizeAnalysis, OverflowIsAFaultWithoutReport) {
     EXPECT_EQ(inTrial.status, AnalysisStatus::Fault);
     EXPECT_EQ(inTrial.message, "Arithmetic overflow in bootstrap trial 3.");
     EXPECT_TRUE(inTrial.report.empty());
+}
+
+// 250,000 pairs, 4 trials on 2 threads, under every address-space headroom
+// from 1 to 48 MB: wherever memory runs out (the calling thread's storage,
+// the worker's), the run ends as a fault without a report; a run that
+// completes gives the report of an unlimited run, whoever computed the trials.
+TEST(EffectSizeAnalysis, AnyMemoryLimitEndsInTheReportOrTheMemoryFault) {
+    VELMORA_TEST_ALONE_UNDER_MEMORY_LIMITS();
+    DataSet data;
+    data.g_lngNumCases = 250'000;
+    data.g_lngNumVariables = 2;
+    data.g_sngData = DataMatrix(data.g_lngNumCases);
+    float* var1 = data.g_sngData.column(1);
+    float* var2 = data.g_sngData.column(2);
+    for (std::int32_t i = 1; i <= data.g_lngNumCases; ++i) {
+        var1[i] = static_cast<float>(i % 7);
+        var2[i] = static_cast<float>(i % 5);
+    }
+    BootstrapHooks hooks;
+    hooks.threads = 2;
+    const auto run = [&] {
+        DefaultRandomStream random(1);
+        return RunEffectSizeAnalysis(data, choose(1, 2, 4), random, hooks);
+    };
+    // Also in a child: memory the parent freed would serve the children.
+    const std::string report =
+        testing::runUnderAddressSpaceLimit(std::size_t{1} << 40, [&] { return run().report; });
+    ASSERT_FALSE(report.empty());
+
+    int completed = 0;
+    for (std::size_t mb = 1; mb <= 48; ++mb) {
+        const std::string seen = testing::runUnderAddressSpaceLimit(mb << 20, [&] {
+            const AnalysisRun r = run();
+            if (r.status == AnalysisStatus::Completed)
+                return std::string(r.report == report ? "the report" : "another report");
+            return std::string(r.status == AnalysisStatus::Fault ? "Fault|" : "other|") +
+                   r.message + "|" + r.report;
+        });
+        if (seen == "the report") {
+            ++completed;
+        } else {
+            EXPECT_EQ(seen, "Fault|There is not enough memory for the bootstrap trials.|")
+                << mb << " MB";
+        }
+    }
+    EXPECT_GT(completed, 0);
+    EXPECT_LT(completed, 48);
 }
 
 TEST(EffectSizeAnalysis, TwoPairsGiveTheCompleteReport) {

@@ -1,0 +1,207 @@
+// The delimited import over arbitrary bytes. The first input byte chooses the
+// delimiter (blank, comma, tab) and the block size of the file reader; the rest
+// is the data file. The import of the bytes in memory and of the same bytes as
+// a file must both end as a literal reading of the format says: complete with
+// the counts of an independent recount of lines and widest line and every
+// cell a number, the missing code or the 0 filler; or stopped at the right row
+// and column; or failed; and a failure leaves counts 0 and the earlier matrix.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/delimited_import.h"
+#include "runtime/line_reader.h"
+#include "runtime/text_file.h"
+#include "runtime/text_to_single.h"
+
+namespace {
+
+using velmora::DataSet;
+using velmora::ImportResult;
+using velmora::ImportStatus;
+
+[[noreturn]] void fail(const char* what) {
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+
+// The lines of the text by the line rule, counted here independently of the
+// runtime's reader: CR LF, a lone CR or a lone LF ends a line, the end of the
+// text ends an unterminated last line, and nothing follows a final terminator.
+std::vector<std::string_view> recountLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// Every delimiter cuts; an empty line has no field at all.
+std::vector<std::string_view> cutFields(std::string_view line, char delimiter) {
+    std::vector<std::string_view> fields;
+    if (line.empty()) return fields;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= line.size(); ++i) {
+        if (i == line.size() || line[i] == delimiter) {
+            fields.push_back(line.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return fields;
+}
+
+struct Expected {
+    ImportResult result;
+    std::vector<std::vector<float>> cells;  // per line, the value of each field
+    std::int32_t widest = 0;
+};
+
+Expected expectedImport(std::string_view text, char delimiter) {
+    Expected e;
+    const std::vector<std::string_view> lines = recountLines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto row = static_cast<std::int32_t>(i + 1);
+        std::vector<float>& values = e.cells.emplace_back();
+        const std::vector<std::string_view> fields = cutFields(lines[i], delimiter);
+        for (std::size_t j = 0; j < fields.size(); ++j) {
+            const auto column = static_cast<std::int32_t>(j + 1);
+            if (column > velmora::MAX_VARIABLES) {
+                e.result = {ImportStatus::TooManyFields, row, 0, {}};
+                return e;
+            }
+            if (column > e.widest) e.widest = column;
+            const std::string_view f = fields[j];
+            float v = 0.0f;
+            switch (velmora::textToSingle(f, v)) {
+                case velmora::NumberParse::Number:
+                    break;
+                case velmora::NumberParse::OutOfRange:
+                    e.result = {ImportStatus::NumberOutOfRange, row, column, {}};
+                    return e;
+                case velmora::NumberParse::NotNumber:
+                    if (!f.empty() && f != "." && f != " ") {
+                        e.result = {ImportStatus::InvalidEntry, row, column, {}};
+                        return e;
+                    }
+                    v = velmora::MISSING_VALUE;
+                    break;
+            }
+            values.push_back(v);
+        }
+    }
+    return e;
+}
+
+bool sameSingle(float a, float b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+// The data set every import starts from: what an earlier import left.
+DataSet earlierDataSet() {
+    DataSet data;
+    if (velmora::importDelimitedText("5 6\r\n7 8\r\n", ' ', data).status != ImportStatus::Completed)
+        fail("the earlier data set did not import");
+    return data;
+}
+
+void checkOutcome(const ImportResult& r, const DataSet& data, const Expected& e) {
+    if (r.status != e.result.status || r.row != e.result.row || r.column != e.result.column)
+        fail("the import ended otherwise than the format says");
+    if (r.status != ImportStatus::Completed) {
+        if (data.g_lngNumCases != 0 || data.g_lngNumVariables != 0)
+            fail("a failed import left counts");
+        if (data.cell(1, 1) != 5.0f || data.cell(1, 2) != 6.0f || data.cell(2, 1) != 7.0f ||
+            data.cell(2, 2) != 8.0f)
+            fail("a failed import changed the earlier matrix");
+        return;
+    }
+    if (data.g_lngNumCases != static_cast<std::int32_t>(e.cells.size()))
+        fail("the case count is not the number of lines");
+    if (data.g_lngNumVariables != e.widest) fail("the variable count is not the widest line");
+    for (std::size_t i = 0; i < e.cells.size(); ++i) {
+        for (std::int32_t j = 1; j <= e.widest; ++j) {
+            const std::vector<float>& line = e.cells[i];
+            const float want = static_cast<std::size_t>(j) <= line.size()
+                                   ? line[static_cast<std::size_t>(j) - 1]
+                                   : 0.0f;
+            if (!sameSingle(data.cell(static_cast<std::int32_t>(i + 1), j), want))
+                fail("a cell holds another value");
+        }
+    }
+}
+
+std::string& scratchFile() {
+    static std::string path;
+    return path;
+}
+
+// The file read in small blocks: together they are the file, and each ends
+// after a line terminator (a CR LF whole) or at the end of the file.
+void checkBlocks(std::string_view text, std::size_t bufferSize, std::size_t lines) {
+    velmora::LineBlockInput input(bufferSize);
+    if (!input.open(scratchFile())) fail("the scratch file did not open");
+    std::string joined;
+    std::size_t counted = 0;
+    std::string_view block;
+    while (input.nextBlock(block)) {
+        if (block.empty()) fail("an empty block");
+        joined.append(block);
+        counted += velmora::countLines(block);
+        const bool atEnd = joined.size() == text.size();
+        // After an LF, or after a CR whose LF (if any) is in the block too.
+        const bool afterTerminator =
+            block.back() == '\n' ||
+            (block.back() == '\r' && (atEnd || text[joined.size()] != '\n'));
+        if (!atEnd && !afterTerminator) fail("a block ends inside a line");
+    }
+    if (input.failed() || joined != text) fail("the blocks are not the file");
+    if (counted != lines) fail("the blocks hold another number of lines");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::string& path = scratchFile();
+    path = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    path += "/velmora_fuzz_import_XXXXXX";
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0) std::abort();
+    ::close(fd);
+    std::atexit([] { ::unlink(scratchFile().c_str()); });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    if (size == 0) return -1;
+    static constexpr char kDelimiters[] = {' ', ',', '\t'};
+    const char delimiter = kDelimiters[bytes[0] % 3];
+    const std::size_t bufferSize = 2 + bytes[0] / 3 % 16;
+    const std::string_view text(reinterpret_cast<const char*>(bytes) + 1, size - 1);
+    const Expected expected = expectedImport(text, delimiter);
+
+    DataSet inMemory = earlierDataSet();
+    checkOutcome(velmora::importDelimitedText(text, delimiter, inMemory), inMemory, expected);
+
+    const int fd = ::open(scratchFile().c_str(), O_WRONLY | O_TRUNC);
+    if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        fail("the scratch file could not be written");
+    ::close(fd);
+    DataSet fromFile = earlierDataSet();
+    checkOutcome(velmora::importDelimitedFile(scratchFile(), delimiter, fromFile), fromFile,
+                 expected);
+    checkBlocks(text, bufferSize, recountLines(text).size());
+    return 0;
+}
