@@ -1,7 +1,7 @@
 # make run   set up, build and start the desktop program (the batch example without a display)
 # make test  set up, build and run every test, also under the sanitizers (the
 #            bootstrap tests, which run the trials on several threads, also
-#            under the thread sanitizer)
+#            under the thread sanitizer), then every fuzz target for 30 s
 # make bench build and run the benchmarks
 # make bench-scale  whole-program bootstrap timings and peak memory (bench/scale.sh)
 # make fuzz  build the libFuzzer targets (clang) and run each FUZZ_SECONDS (default 30)
@@ -40,6 +40,7 @@ test: build build-asan build-tsan
 	@QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	@QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 	@TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -R '^bootstrap_tests$$'
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=30
 
 test-fast: build
 	@QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
