@@ -14,6 +14,7 @@ enum class MessageResult { Ok, Yes, No, Cancel, Closed };
 class MessageBoxService {
 public:
     virtual ~MessageBoxService() = default;
+    // text and title are UTF-8.
     virtual MessageResult show(const std::string& text, const std::string& title, MessageIcon icon,
                                MessageButtons buttons) = 0;
 };

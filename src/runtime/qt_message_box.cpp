@@ -6,7 +6,9 @@ namespace velmora {
 
 MessageResult QtMessageBoxService::show(const std::string& text, const std::string& title, MessageIcon,
                                         MessageButtons buttons) {
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(title), QString::fromLatin1(text));
+    // UTF-8, like every text the core hands the interface: a message may carry a
+    // file name or the system's error text in the user's language.
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(title), QString::fromUtf8(text));
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons == MessageButtons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);

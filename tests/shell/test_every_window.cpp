@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,6 +13,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -22,6 +24,7 @@
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
 #include "output/output_file_system.h"
+#include "runtime/qt_message_box.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
 #include "shell/qt_output_pane.h"
@@ -160,6 +163,7 @@ private slots:
     void enterPressesTheFocusedButtonWhoseFrameShowsAtOnce_data();
     void enterPressesTheFocusedButtonWhoseFrameShowsAtOnce();
     void altAndF10OpenTheMenuBar();
+    void messageBoxShowsItsUtf8TextAsWritten();
 };
 
 void EveryWindowTest::everyTextFitsItsControl_data() {
@@ -267,6 +271,29 @@ void EveryWindowTest::altAndF10OpenTheMenuBar() {
     QCOMPARE(file->menu()->activeAction(), file->menu()->actions().first());
     QTest::keyClick(file->menu(), Qt::Key_Escape);
     QTRY_VERIFY(!file->menu()->isVisible());
+}
+
+// A message can carry a file name or the system's error text in the user's
+// language, both UTF-8.
+void EveryWindowTest::messageBoxShowsItsUtf8TextAsWritten() {
+    QString shownText;
+    QString shownTitle;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        shownText = box->text();
+        shownTitle = box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtMessageBoxService service;
+    const MessageResult result = service.show(
+        "The output could not be saved: Permission non accord\xc3\xa9"
+        "e",
+        "Sortie \xe2\x80\x94 r\xc3\xa9sultats", MessageIcon::Warning, MessageButtons::Ok);
+    QCOMPARE(result, MessageResult::Ok);
+    QCOMPARE(shownText,
+             QStringLiteral("The output could not be saved: Permission non accord\u00e9e"));
+    QCOMPARE(shownTitle, QStringLiteral("Sortie \u2014 r\u00e9sultats"));
 }
 
 // Not QTEST_MAIN: it would make the style measure at 96 dpi whatever the screen.
