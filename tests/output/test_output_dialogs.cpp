@@ -12,6 +12,7 @@
 #include "output/output_file_system.h"
 #include "runtime/qt_file_system_lists.h"
 #include "shell/qt_output_pane.h"
+#include "support/caption_of.h"
 #include "support/fake_message_box.h"
 
 using velmora::frmOpenOutput;
@@ -146,14 +147,9 @@ void OutputDialogsTest::ControlsFollowTheirTables() {
         auto* widget = c.dialog->findChild<QWidget*>(QString::fromLatin1(c.name));
         QVERIFY2(widget != nullptr, c.name);
         QCOMPARE(widget->toolTip(), QString());
-        QString caption;
+        const QString caption = captionOf(widget);
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
-            caption = button->text();
             QVERIFY(!button->isDefault() && !button->autoDefault());
-        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-            caption = label->text();
-        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-            caption = edit->text();
         }
         QCOMPARE(caption, QString::fromLatin1(c.caption));
         // A caption is never cut: a wider face than the design's widens its label.

@@ -29,6 +29,7 @@
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
 #include "shell/shell_tests.h"
+#include "support/caption_of.h"
 #include "support/fake_clipboard.h"
 #include "support/fake_clock.h"
 #include "support/fake_message_box.h"
@@ -56,16 +57,6 @@ bool at96Dpi(const QWidget& widget) { return widget.logicalDpiX() == 96 && widge
 bool showExposed(QWidget& window) {
     window.show();
     return QTest::qWaitForWindowExposed(&window);
-}
-
-QString captionOf(QWidget* widget) {
-    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
-    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
-    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) return edit->toPlainText();
-    if (qobject_cast<velmora::DriveListBox*>(widget) != nullptr) return QString();
-    if (auto* combo = qobject_cast<QComboBox*>(widget)) return combo->currentText();
-    return QString();
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {

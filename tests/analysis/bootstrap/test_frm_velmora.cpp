@@ -11,6 +11,7 @@
 #include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/bootstrap/test_data.h"
 #include "runtime/random_stream.h"
+#include "support/caption_of.h"
 #include "support/fake_clock.h"
 #include "support/fake_message_box.h"
 
@@ -120,11 +121,7 @@ void VelmoraDialogTests::ControlsCarryTheirNamesCaptionsAndFrames() {
         auto* widget = f.dialog->findChild<QWidget*>(QString::fromLatin1(name));
         QVERIFY2(widget != nullptr, name);
         QCOMPARE(widget->parentWidget()->objectName(), QString::fromLatin1(container));
-        QString text;
-        if (auto* frame = qobject_cast<QGroupBox*>(widget)) text = frame->title();
-        if (auto* button = qobject_cast<QAbstractButton*>(widget)) text = button->text();
-        if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
-        QCOMPARE(text, QString::fromLatin1(caption));
+        QCOMPARE(captionOf(widget), QString::fromLatin1(caption));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "analysis/bootstrap/test_data.h"
 #include "analysis/descriptives/frm_descriptives.h"
+#include "support/caption_of.h"
 #include "support/fake_message_box.h"
 
 using velmora::DataSet;
@@ -96,10 +97,7 @@ void DescriptivesDialogTests::ControlsCarryTheirNamesCaptionsAndFrames() {
         auto* widget = f.dialog->findChild<QWidget*>(QString::fromLatin1(name));
         QVERIFY2(widget != nullptr, name);
         QCOMPARE(widget->parentWidget()->objectName(), QString::fromLatin1(container));
-        QString text;
-        if (auto* frame = qobject_cast<QGroupBox*>(widget)) text = frame->title();
-        if (auto* button = qobject_cast<QAbstractButton*>(widget)) text = button->text();
-        QCOMPARE(text, QString::fromLatin1(caption));
+        QCOMPARE(captionOf(widget), QString::fromLatin1(caption));
     }
     QVERIFY(f.dialog->findChild<QRadioButton*>(QStringLiteral("optRanges"))->isChecked());
     // Sizable; the controls keep their places.
