@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <limits>
 
 namespace velmora {
@@ -20,19 +21,22 @@ double powerOfTwo(int e) {
 }
 
 // value * 2^e, exact for a value of at most 53 bits whose result is a double
-// (subnormal results included): two steps, so that neither factor is below
-// the normal range. Holds for -1074 <= e <= 959.
+// (subnormal results included), and infinity beyond the range. Below the
+// normal range in two steps, so that neither factor is below it. Holds for
+// -1074 <= e <= 1023.
 double timesPowerOfTwo(double value, int e) {
+    if (e >= -1022) return value * powerOfTwo(e);
     return value * powerOfTwo(e + 64) * powerOfTwo(-64);
 }
 
 // The quotient rounded to kPrecision significant bits, the last of them
 // worth at least 2^kMinUlpExponent, returned as a double (exact for both
-// formats). Only the top 128 bits of the numerator are divided: the quotient
-// then still has at least 65 bits, more than 2 beyond the precision, so the
-// bits below them only decide whether the discarded part is exactly a half,
-// which the sticky flag records.
-template <int kPrecision, int kMinUlpExponent>
+// formats); a quotient from 2^(kMaxExponent + 1) on gives infinity. Only the
+// top 128 bits of the numerator are divided: the quotient then still has at
+// least 65 bits, more than 2 beyond the precision, so the bits below them
+// only decide whether the discarded part is exactly a half, which the sticky
+// flag records.
+template <int kPrecision, int kMinUlpExponent, int kMaxExponent>
 double roundedQuotient(const ExactInteger& numerator, std::uint64_t denominator, int exponent) {
     if (numerator.isZero()) return 0.0;
     const int length = numerator.bitLength();
@@ -51,6 +55,7 @@ double roundedQuotient(const ExactInteger& numerator, std::uint64_t denominator,
     const int quotientLength = bitLength128(quotient);
     const int highest =
         quotientLength - 1 + exponent;  // the value lies in [2^highest, 2^(highest+1))
+    if (highest > kMaxExponent) return std::numeric_limits<double>::infinity();
     const int ulp = std::max(highest - (kPrecision - 1), kMinUlpExponent);
     const int drop = ulp - exponent;        // at least 12: the quotient has 65 bits or more
     if (drop > quotientLength) return 0.0;  // below half the smallest step
@@ -76,6 +81,7 @@ int ExactInteger::compare(const ExactInteger& other) const {
 }
 
 void ExactInteger::addShifted(Uint128 value, int shift) {
+    assert(shift >= 0);
     const int at = shift / 64;
     const int bits = shift % 64;
     const Uint128 moved = value << bits;
@@ -90,6 +96,7 @@ void ExactInteger::addShifted(Uint128 value, int shift) {
             carry = m_limbs[i] < old ? 1 : 0;
             m_size = std::max(m_size, i + 1);
         }
+        assert(carry == 0);  // the sum fits in kLimbs limbs
     }
 }
 
@@ -102,9 +109,11 @@ void ExactInteger::add(const ExactInteger& other) {
         carry = static_cast<std::uint64_t>(sum >> 64);
         if (m_limbs[i] != 0) m_size = std::max(m_size, i + 1);
     }
+    assert(carry == 0);
 }
 
 void ExactInteger::subtract(const ExactInteger& other) {
+    assert(compare(other) >= 0);
     std::uint64_t borrow = 0;
     for (int i = 0; i < m_size; ++i) {
         const std::uint64_t b = other.m_limbs[i];
@@ -123,6 +132,7 @@ ExactInteger ExactInteger::times(std::uint64_t factor) const {
         product.m_limbs[i] = static_cast<std::uint64_t>(p);
         carry = static_cast<std::uint64_t>(p >> 64);
     }
+    assert(m_size < kLimbs || carry == 0);
     if (m_size < kLimbs) product.m_limbs[m_size] = carry;
     product.m_size = std::min(m_size + 1, kLimbs);
     while (product.m_size > 0 && product.m_limbs[product.m_size - 1] == 0) --product.m_size;
@@ -130,6 +140,8 @@ ExactInteger ExactInteger::times(std::uint64_t factor) const {
 }
 
 ExactInteger ExactInteger::times(const ExactInteger& other) const {
+    // With more limbs than that the product is at least 2^(64 kLimbs).
+    assert(isZero() || other.isZero() || m_size + other.m_size <= kLimbs + 1);
     ExactInteger product;
     for (int i = 0; i < m_size; ++i) {
         std::uint64_t carry = 0;
@@ -139,6 +151,7 @@ ExactInteger ExactInteger::times(const ExactInteger& other) const {
             product.m_limbs[i + j] = static_cast<std::uint64_t>(p);
             carry = static_cast<std::uint64_t>(p >> 64);
         }
+        assert(i + other.m_size < kLimbs || carry == 0);
         if (i + other.m_size < kLimbs) product.m_limbs[i + other.m_size] = carry;
     }
     product.m_size = std::min(m_size + other.m_size, kLimbs);
@@ -147,6 +160,7 @@ ExactInteger ExactInteger::times(const ExactInteger& other) const {
 }
 
 Uint128 ExactInteger::bitsFrom(int from, bool& lowerBitsSet) const {
+    assert(from >= 0 && from <= 64 * kLimbs);
     const int at = from / 64;
     const int bits = from % 64;
     const auto limb = [this](int i) { return i < m_size ? m_limbs[i] : std::uint64_t{0}; };
@@ -178,6 +192,7 @@ float roundedQuotientToSingle(const ExactInteger& numerator, bool negative,
     // that to single is right unless it lies within those few units of the
     // middle between two singles; then, or outside the normal single range,
     // the exact division decides.
+    assert(denominator >= 1 && denominator < std::uint64_t{1} << 63);
     const int length = numerator.bitLength();
     if (length == 0) return 0.0f;
     bool lower = false;
@@ -197,7 +212,7 @@ float roundedQuotientToSingle(const ExactInteger& numerator, bool negative,
             }
         }
     }
-    const double value = roundedQuotient<24, -149>(numerator, denominator, exponent);
+    const double value = roundedQuotient<24, -149, 127>(numerator, denominator, exponent);
     // Rounded to 24 bits already, so the conversion is exact below 2^128.
     const float single =
         value >= 0x1p128 ? std::numeric_limits<float>::infinity() : static_cast<float>(value);
@@ -206,7 +221,9 @@ float roundedQuotientToSingle(const ExactInteger& numerator, bool negative,
 
 double roundedQuotientToDouble(const ExactInteger& numerator, bool negative,
                                std::uint64_t denominator, int exponent) {
-    const double value = roundedQuotient<53, -1074>(numerator, denominator, exponent);
+    assert(denominator >= 1 && denominator < std::uint64_t{1} << 63);
+    if (numerator.isZero()) return 0.0;  // +0, as the single version gives
+    const double value = roundedQuotient<53, -1074, 1023>(numerator, denominator, exponent);
     return negative ? -value : value;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
+#include <cmath>
 
 namespace velmora {
 
@@ -21,12 +23,14 @@ ExactInteger varianceNumerator(const SignedExact& sum, const ExactInteger& squar
 }
 
 std::uint64_t varianceDenominator(std::int64_t n) {
+    assert(n >= 2);
     return static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(n - 1);
 }
 
 }  // namespace
 
 SingleParts splitSingle(float x) {
+    assert(std::isfinite(x));
     const auto bits = std::bit_cast<std::uint32_t>(x);
     const auto biased = static_cast<int>((bits >> 23) & 0xFFu);
     const auto fraction = static_cast<std::int32_t>(bits & 0x7FFFFFu);
@@ -44,6 +48,7 @@ void ExactSums::add(float x, std::uint32_t copies) {
 }
 
 void ExactSums::addBinade(int binade, std::int64_t mantissaSum, Uint128 squareSum) {
+    assert(binade >= 1 && binade <= 254);
     m_sums[binade] += mantissaSum;
     m_squares[binade] += squareSum;
     m_low = std::min(m_low, binade);
@@ -60,6 +65,7 @@ void ExactSums::clear() {
 }
 
 SignedExact ExactSums::sum(int base) const {
+    assert(base >= 1 && base <= lowestBinade());
     // Positive and negative parts apart, so that every addition only carries.
     SignedExact positive;
     SignedExact negative{true, {}};
@@ -74,6 +80,7 @@ SignedExact ExactSums::sum(int base) const {
 }
 
 ExactInteger ExactSums::squares(int base) const {
+    assert(base >= 1 && base <= lowestBinade());
     ExactInteger total;
     for (int b = m_low; b <= m_high; ++b) total.addShifted(m_squares[b], 2 * (b - base));
     return total;
@@ -81,6 +88,7 @@ ExactInteger ExactSums::squares(int base) const {
 
 SignedExact scaledSingle(float x, int base) {
     const SingleParts p = splitSingle(x);
+    assert(base >= 1 && base <= p.binade);
     SignedExact value;
     value.negative = p.mantissa < 0;
     value.magnitude.addShifted(static_cast<Uint128>(p.mantissa < 0 ? -p.mantissa : p.mantissa),
