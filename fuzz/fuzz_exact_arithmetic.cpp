@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const auto b = bytes.ConsumeIntegral<std::uint32_t>();
                 const float x = std::bit_cast<float>(b);
                 return oracle::checkSplit(std::isfinite(x) ? x
-                                                           : std::bit_cast<float>(b & 0xFFBFFFFFu));
+                                                           : std::bit_cast<float>(b & 0xFF7FFFFFu));
             }
         }
     };

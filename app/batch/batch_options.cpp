@@ -41,7 +41,7 @@ std::optional<std::int32_t> columnNumber(std::string_view text) {
     return static_cast<std::int32_t>(*v);
 }
 
-// Not "quoted": the name std::quoted would suggest a different quoting.
+// Not "quoted": argument-dependent lookup would find std::quoted for a std::string.
 std::string inQuotes(std::string_view text) {
     return "'" + std::string(text) + "'";
 }
@@ -102,12 +102,6 @@ struct OptionSpec {
     std::string description;            // lines separated by '\n'
     Setter set;                         // an option with a value
     bool CommandLine::*flag = nullptr;  // a flag
-
-    // The code getopt_long returns for the option in either spelling.
-    int code(std::size_t index) const {
-        return shortName != '\0' ? static_cast<unsigned char>(shortName)
-                                 : 256 + static_cast<int>(index);
-    }
 };
 
 // The command line of velmora-batch, read with getopt_long. It is stricter
@@ -187,17 +181,18 @@ ParseOutcome CommandLine::parse(const std::vector<std::string>& args) {
     const std::lock_guard lock(getoptInUse);
 
     // "-" first: operands come back in order, as code 1; ":" then: a missing
-    // value comes back as ':' and nothing is printed.
+    // value comes back as ':' and nothing is printed. An option found comes
+    // back as its short name or as 256; which one it was is read from the
+    // argument itself (optionSpelledBy), since the argument must name it exactly.
     std::string shortOptions = "-:";
     std::vector<option> longOptions;
-    for (std::size_t i = 0; i < m_specs.size(); ++i) {
-        const OptionSpec& spec = m_specs[i];
+    for (const OptionSpec& spec : m_specs) {
         if (spec.shortName != '\0') {
             shortOptions += spec.shortName;
             if (spec.set) shortOptions += ':';
         }
-        longOptions.push_back({spec.longName.c_str(), spec.set ? required_argument : no_argument,
-                               nullptr, spec.code(i)});
+        longOptions.push_back(
+            {spec.longName.c_str(), spec.set ? required_argument : no_argument, nullptr, 256});
     }
     longOptions.push_back({});
 
@@ -212,7 +207,7 @@ ParseOutcome CommandLine::parse(const std::vector<std::string>& args) {
     };
 
     opterr = 0;
-    optind = 0;  // glibc starts afresh, reading the option string's "-" again
+    optind = 0;  // 0, not 1: glibc starts afresh and reads the leading "-" again (getopt(3))
     for (;;) {
         const int at = std::max(optind, 1);  // the argument getopt_long reads now
         const int code = next();
