@@ -1,11 +1,14 @@
 #include "data/delimited_import.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <stdexcept>
 #include <utility>
 
+#include "data/single_storage.h"
 #include "runtime/line_reader.h"
 #include "runtime/number_scan.h"
 #include "runtime/number_text.h"
@@ -139,6 +142,141 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
     return {};
 }
 
+constexpr const char* kFileChanged = "The file changed while it was being read";
+
+ImportResult fileChanged() {
+    ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
+    r.reason = kFileChanged;
+    return r;
+}
+
+// A variable whose singles may not hold its values, and what storing them did.
+struct Reread {
+    std::int32_t variable;
+    SingleStorage storage;
+};
+
+// After the second pass: the variables for which even the largest error a
+// single can have would be beyond what it may stand for. Ordinary data have
+// none, and then nothing more is read or kept.
+std::vector<Reread> variablesToReread(const DataSet& data) {
+    std::vector<Reread> out;
+    for (std::int32_t j = 1; j <= data.g_lngNumVariables; ++j) {
+        const SingleStorage storage = singleStorageOf(data, j);
+        if (singlesLoseAccuracy(storage, storage.largestError)) out.push_back({j, storage});
+    }
+    return out;
+}
+
+// The third pass, over the same lines as the second: the fields of the
+// variables to reread, taken again as the nearest doubles of their texts.
+// Each column starts as its singles widened, so missing fields and cells no
+// field reaches read as the singles say; a field that no longer gives its
+// stored single means the file changed since it was stored.
+class WrittenValueReader {
+public:
+    WrittenValueReader(const DataSet& data, char delimiter, std::vector<Reread> variables)
+        : m_data(data), m_delimiter(delimiter), m_variables(std::move(variables)) {
+        const auto cases = static_cast<std::size_t>(data.g_lngNumCases);
+        m_columns.reserve(m_variables.size());
+        for (const Reread& r : m_variables) {
+            const float* singles = data.g_sngData.columnData(r.variable);
+            std::vector<double>& column = m_columns.emplace_back(singles + 1, singles + 1 + cases);
+            m_written[static_cast<std::size_t>(r.variable)] = column.data();
+            m_singles[static_cast<std::size_t>(r.variable)] = singles;
+            m_last = r.variable;
+        }
+    }
+
+    // Reads the lines of [p, end), which must end with a line end or with the text.
+    ImportResult readLines(const char* p, const char* const end) {
+        while (p != end) {
+            if (m_row == m_data.g_lngNumCases) return fileChanged();
+            const std::int32_t row = ++m_row;
+            if (isLineEndChar(*p)) {
+                p = skipLineEnd(p, end);
+                continue;
+            }
+            const char* field = p;
+            for (std::int32_t column = 1;; ++column) {
+                const char* fieldEnd = findFieldEnd(field, end, m_delimiter);
+                const auto at = static_cast<std::size_t>(column);
+                if (m_written[at] != nullptr &&
+                    !reread(std::string_view(field, static_cast<std::size_t>(fieldEnd - field)),
+                            m_singles[at][row], m_written[at][row - 1]))
+                    return fileChanged();
+                if (column == m_last) {  // nothing further on this line is read again
+                    while (fieldEnd != end && !isLineEndChar(*fieldEnd)) ++fieldEnd;
+                }
+                if (fieldEnd == end) {
+                    p = end;
+                    break;
+                }
+                if (isLineEndChar(*fieldEnd)) {
+                    p = skipLineEnd(fieldEnd, end);
+                    break;
+                }
+                field = fieldEnd + 1;
+            }
+        }
+        return {};
+    }
+
+    std::int32_t rowsRead() const { return m_row; }
+
+    // Keeps every column whose values as written lie further from their
+    // singles than those may stand for.
+    void keepNeeded(DataSet& data) {
+        for (std::size_t c = 0; c < m_variables.size(); ++c) {
+            const float* singles = m_singles[static_cast<std::size_t>(m_variables[c].variable)];
+            std::vector<double>& column = m_columns[c];
+            double largest = 0.0;
+            for (std::size_t k = 0; k < column.size(); ++k)
+                if (!isMissing(singles[k + 1]))
+                    largest = std::max(largest, std::fabs(column[k] - singles[k + 1]));
+            if (singlesLoseAccuracy(m_variables[c].storage, largest))
+                data.writtenValues.keep(m_variables[c].variable, std::move(column));
+        }
+    }
+
+private:
+    // One field again: true when it still is what the second pass stored.
+    static bool reread(std::string_view text, float stored, double& written) {
+        float single = 0.0f;
+        double value = 0.0;
+        const NumberParse kind = textToSingleAndDouble(text, single, value);
+        if (kind == NumberParse::Number) {
+            if (single != stored) return false;
+            written = value;
+            return true;
+        }
+        return kind == NumberParse::NotNumber && isMissingField(text) && isMissing(stored);
+    }
+
+    const DataSet& m_data;
+    const char m_delimiter;
+    std::vector<Reread> m_variables;
+    std::vector<std::vector<double>> m_columns;  // one per variable to reread, in order
+    std::array<double*, MAX_VARIABLES + 1> m_written{};
+    std::array<const float*, MAX_VARIABLES + 1> m_singles{};
+    std::int32_t m_last = 0;  // the highest variable to reread
+    std::int32_t m_row = 0;
+};
+
+// The third pass when it is needed: `readAll(reader)` hands it every block of
+// the same text. Keeps the written values of the variables that need them.
+template <class ReadAll>
+ImportResult keepWrittenValues(DataSet& fresh, char delimiter, ReadAll&& readAll) {
+    std::vector<Reread> variables = variablesToReread(fresh);
+    if (variables.empty()) return {};
+    WrittenValueReader reader(fresh, delimiter, std::move(variables));
+    const ImportResult result = readAll(reader);
+    if (result.status != ImportStatus::Completed) return result;
+    if (reader.rowsRead() != fresh.g_lngNumCases) return fileChanged();
+    reader.keepNeeded(fresh);
+    return {};
+}
+
 // The new data set with its counts and a zero matrix for `lines` cases, or
 // OutOfMemory when the count cannot be held.
 ImportResult allocateFor(std::size_t lines, DataSet& fresh) {
@@ -185,7 +323,17 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
         return readFailure("The file changed while it was being read");
     }
     fresh.g_lngNumVariables = store.numVariables();
-    return {};
+
+    // Third pass, only for variables whose singles may not hold their values.
+    return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
+        if (!input.open(path, &error)) return readFailure(error);
+        while (input.nextBlock(block)) {
+            const ImportResult r = reader.readLines(block.data(), block.data() + block.size());
+            if (r.status != ImportStatus::Completed) return r;
+        }
+        if (input.failed()) return readFailure(input.error());
+        return ImportResult{};
+    });
 }
 
 // The new data set is always built aside and replaces `target` only once it is
@@ -216,9 +364,11 @@ ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet
         if (result.status != ImportStatus::Completed) return result;
         FieldStore store(fresh, delimiter);
         result = store.storeLines(bytes.data(), bytes.data() + bytes.size());
-        if (result.status == ImportStatus::Completed)
-            fresh.g_lngNumVariables = store.numVariables();
-        return result;
+        if (result.status != ImportStatus::Completed) return result;
+        fresh.g_lngNumVariables = store.numVariables();
+        return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
+            return reader.readLines(bytes.data(), bytes.data() + bytes.size());
+        });
     });
 }
 

@@ -196,4 +196,31 @@ inline NumberParse scannedToSingle(const DecimalScan& s, const char* numberEnd, 
     return NumberParse::Number;
 }
 
+// The nearest double of a complete scan whose number text ends at numberEnd,
+// for a text whose nearest single is in range (scannedToSingle gave Number).
+inline void scannedToDouble(const DecimalScan& s, const char* numberEnd, double& value) {
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double v = 0.0;
+    const bool gathered = s.intDigits + s.fracDigits <= 19;
+    if (gathered && s.mantissa == 0) {
+        v = 0.0;
+    } else if (gathered && s.mantissa <= (std::uint64_t{1} << 53) && s.exp10 >= -22 &&
+               s.exp10 <= 22) {
+        // Both operands are exact doubles, so the one IEEE operation rounds once.
+        v = static_cast<double>(s.mantissa);
+        if (s.exp10 < 0) {
+            v /= kPow10[-s.exp10];
+        } else {
+            v *= kPow10[s.exp10];
+        }
+    } else {
+        // Only an underflow can be out of range here: the single was in range.
+        const auto r = std::from_chars(s.digits, numberEnd, v, std::chars_format::general);
+        if (r.ec == std::errc::result_out_of_range) v = 0.0;
+    }
+    value = s.negative ? -v : v;
+}
+
 }  // namespace velmora::detail
