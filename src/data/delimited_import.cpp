@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -161,10 +162,9 @@ struct Reread {
 // none, and then nothing more is read or kept.
 std::vector<Reread> variablesToReread(const DataSet& data) {
     std::vector<Reread> out;
-    for (std::int32_t j = 1; j <= data.g_lngNumVariables; ++j) {
-        const SingleStorage storage = singleStorageOf(data, j);
-        if (singlesLoseAccuracy(storage, storage.largestError)) out.push_back({j, storage});
-    }
+    for (std::int32_t j = 1; j <= data.g_lngNumVariables; ++j)
+        if (const std::optional<SingleStorage> storage = storageToCheck(data, j))
+            out.push_back({j, *storage});
     return out;
 }
 
@@ -176,7 +176,10 @@ std::vector<Reread> variablesToReread(const DataSet& data) {
 class WrittenValueReader {
 public:
     WrittenValueReader(const DataSet& data, char delimiter, std::vector<Reread> variables)
-        : m_data(data), m_delimiter(delimiter), m_variables(std::move(variables)) {
+        : m_data(data),
+          m_delimiter(delimiter),
+          m_scanInPlace(!isNumberChar(delimiter)),
+          m_variables(std::move(variables)) {
         const auto cases = static_cast<std::size_t>(data.g_lngNumCases);
         m_columns.reserve(m_variables.size());
         for (const Reread& r : m_variables) {
@@ -199,15 +202,13 @@ public:
             }
             const char* field = p;
             for (std::int32_t column = 1;; ++column) {
-                const char* fieldEnd = findFieldEnd(field, end, m_delimiter);
                 const auto at = static_cast<std::size_t>(column);
-                if (m_written[at] != nullptr &&
-                    !reread(std::string_view(field, static_cast<std::size_t>(fieldEnd - field)),
-                            m_singles[at][row], m_written[at][row - 1]))
-                    return fileChanged();
-                if (column == m_last) {  // nothing further on this line is read again
-                    while (fieldEnd != end && !isLineEndChar(*fieldEnd)) ++fieldEnd;
-                }
+                const char* fieldEnd =
+                    m_written[at] == nullptr
+                        ? findFieldEnd(field, end, m_delimiter)
+                        : reread(field, end, m_singles[at][row], m_written[at][row - 1]);
+                if (fieldEnd == nullptr) return fileChanged();
+                if (column == m_last) fieldEnd = findLineEndChar(fieldEnd, end);  // read no more
                 if (fieldEnd == end) {
                     p = end;
                     break;
@@ -240,21 +241,38 @@ public:
     }
 
 private:
-    // One field again: true when it still is what the second pass stored.
-    static bool reread(std::string_view text, float stored, double& written) {
+    // The field starting at p again: its value as written goes to `written`.
+    // Returns where it ends, or nullptr when it no longer is what the second
+    // pass stored. A plain number is scanned in place, as the second pass does.
+    const char* reread(const char* p, const char* end, float stored, double& written) const {
         float single = 0.0f;
+        if (m_scanInPlace) {
+            const detail::DecimalScan scan = detail::scanDecimal(p, end);
+            if (scan.complete &&
+                (scan.stop == end || *scan.stop == m_delimiter || isLineEndChar(*scan.stop))) {
+                if (detail::scannedToSingle(scan, scan.stop, single) != NumberParse::Number ||
+                    single != stored)
+                    return nullptr;
+                detail::scannedToDouble(scan, scan.stop, written);
+                return scan.stop;
+            }
+        }
+        const char* fieldEnd = findFieldEnd(p, end, m_delimiter);
+        const std::string_view text(p, static_cast<std::size_t>(fieldEnd - p));
         double value = 0.0;
         const NumberParse kind = textToSingleAndDouble(text, single, value);
-        if (kind == NumberParse::Number) {
-            if (single != stored) return false;
+        if (kind == NumberParse::Number && single == stored) {
             written = value;
-            return true;
+            return fieldEnd;
         }
-        return kind == NumberParse::NotNumber && isMissingField(text) && isMissing(stored);
+        const bool missing =
+            kind == NumberParse::NotNumber && isMissingField(text) && isMissing(stored);
+        return missing ? fieldEnd : nullptr;
     }
 
     const DataSet& m_data;
     const char m_delimiter;
+    const bool m_scanInPlace;  // as in FieldStore
     std::vector<Reread> m_variables;
     std::vector<std::vector<double>> m_columns;  // one per variable to reread, in order
     std::array<double*, MAX_VARIABLES + 1> m_written{};

@@ -20,23 +20,34 @@ double halfUnitInTheLastPlace(float x) {
 
 }  // namespace
 
-SingleStorage singleStorageOf(const DataSet& data, std::int32_t variable) {
-    SingleStorage storage;
+bool singlesLoseAccuracy(const SingleStorage& storage, double difference) {
+    return storage.n >= 2 && difference > 0.5 * kSinglePrecisionTolerance * storage.sd;
+}
+
+std::optional<SingleStorage> storageToCheck(const DataSet& data, std::int32_t variable) {
     const float* cells = data.g_sngData.columnData(variable);
     const std::int32_t cases = std::min(data.g_lngNumCases, data.g_sngData.caseCapacity());
-    if (cells == nullptr || cases < 1) return storage;
-    // Two passes in double: only a threshold rests on the SD, and the mean
-    // taken out first keeps large values with a small spread from cancelling.
+    if (cells == nullptr || cases < 2) return std::nullopt;
+    SingleStorage storage;
     double sum = 0.0;
+    float smallest = 0.0f;
     float largest = 0.0f;
     for (std::int32_t k = 1; k <= cases; ++k) {
         const float x = cells[k];
         if (isMissing(x)) continue;
-        ++storage.n;
+        if (storage.n++ == 0) smallest = largest = x;
         sum += x;
-        if (std::fabs(x) > largest) largest = std::fabs(x);
+        smallest = std::min(smallest, x);
+        largest = std::max(largest, x);
     }
-    if (storage.n < 2) return storage;
+    if (storage.n < 2) return std::nullopt;
+    storage.largestError = halfUnitInTheLastPlace(std::max(-smallest, largest));
+    storage.sd = (static_cast<double>(largest) - smallest) / std::sqrt(2.0 * (storage.n - 1));
+    if (!singlesLoseAccuracy(storage, storage.largestError)) return std::nullopt;
+
+    // The SD itself, in a second pass: only a threshold rests on it, and the
+    // mean taken out first keeps large values with a small spread from
+    // cancelling.
     const double mean = sum / storage.n;
     double squares = 0.0;
     for (std::int32_t k = 1; k <= cases; ++k) {
@@ -46,12 +57,8 @@ SingleStorage singleStorageOf(const DataSet& data, std::int32_t variable) {
         squares += d * d;
     }
     storage.sd = std::sqrt(squares / (storage.n - 1));
-    storage.largestError = halfUnitInTheLastPlace(largest);
+    if (!singlesLoseAccuracy(storage, storage.largestError)) return std::nullopt;
     return storage;
-}
-
-bool singlesLoseAccuracy(const SingleStorage& storage, double difference) {
-    return storage.n >= 2 && difference > 0.5 * kSinglePrecisionTolerance * storage.sd;
 }
 
 }  // namespace velmora

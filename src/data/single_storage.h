@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "data/data_set.h"
 
@@ -15,11 +16,10 @@ inline constexpr double kSinglePrecisionTolerance = 0.001;
 // from the stored singles alone.
 struct SingleStorage {
     std::int32_t n = 0;         // cells present (not missing)
-    double sd = 0.0;            // their SD (denominator n - 1); 0 below 2 values
+    double sd = 0.0;            // their SD (denominator n - 1)
     double largestError = 0.0;  // half a unit in the last place of the largest
                                 // magnitude: no single lies further from its text
 };
-SingleStorage singleStorageOf(const DataSet& data, std::int32_t variable);
 
 // Whether values that lie up to `difference` from their singles are beyond
 // what the singles may stand for: a variable of at least 2 values whose
@@ -28,5 +28,12 @@ SingleStorage singleStorageOf(const DataSet& data, std::int32_t variable);
 // within that share neither leaves the guard's tolerance.) With no spread at
 // all, any difference is beyond it.
 bool singlesLoseAccuracy(const SingleStorage& storage, double difference);
+
+// The storage of `variable` when even the largest error a single can have
+// may be beyond what its singles stand for (singlesLoseAccuracy with
+// largestError), so that its values as written have to be looked at;
+// nullopt otherwise, which most variables show by their range alone (an SD
+// is at least range / sqrt(2 (n - 1))), without a second pass for the SD.
+std::optional<SingleStorage> storageToCheck(const DataSet& data, std::int32_t variable);
 
 }  // namespace velmora
