@@ -9,6 +9,7 @@
 
 #include <bit>
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <system_error>
@@ -167,19 +168,21 @@ inline std::int64_t leadingExponent(const DecimalScan& s) {
     return 0;
 }
 
+// mantissa * 10^exp10 by one IEEE operation, which rounds once when the
+// mantissa and the power of ten are both exact in Real.
+template <typename Real, std::size_t N>
+inline Real scaledByPowerOfTen(std::uint64_t mantissa, std::int64_t exp10, const Real (&pow10)[N]) {
+    const auto v = static_cast<Real>(mantissa);
+    return exp10 < 0 ? v / pow10[-exp10] : v * pow10[exp10];
+}
+
 // The nearest single of a complete scan whose number text ends at numberEnd.
 inline NumberParse scannedToSingle(const DecimalScan& s, const char* numberEnd, float& value) {
     static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                        1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
     float v = 0.0f;
     if (s.fastExact) {
-        // Both operands are exact floats, so the single IEEE operation rounds once.
-        v = static_cast<float>(s.mantissa);
-        if (s.exp10 < 0) {
-            v /= kPow10[-s.exp10];
-        } else {
-            v *= kPow10[s.exp10];
-        }
+        v = scaledByPowerOfTen(s.mantissa, s.exp10, kPow10);
     } else {
         // Straight to float: a detour through double could round twice.
         const auto r = std::from_chars(s.digits, numberEnd, v, std::chars_format::general);
@@ -208,13 +211,7 @@ inline void scannedToDouble(const DecimalScan& s, const char* numberEnd, double&
         v = 0.0;
     } else if (gathered && s.mantissa <= (std::uint64_t{1} << 53) && s.exp10 >= -22 &&
                s.exp10 <= 22) {
-        // Both operands are exact doubles, so the one IEEE operation rounds once.
-        v = static_cast<double>(s.mantissa);
-        if (s.exp10 < 0) {
-            v /= kPow10[-s.exp10];
-        } else {
-            v *= kPow10[s.exp10];
-        }
+        v = scaledByPowerOfTen(s.mantissa, s.exp10, kPow10);
     } else {
         // Only an underflow can be out of range here: the single was in range.
         const auto r = std::from_chars(s.digits, numberEnd, v, std::chars_format::general);
