@@ -27,3 +27,5 @@ run() {
 run dense_2gb 110000000 2 space 0        # 2 GB, almost all of it cells
 run sparse_2gb 1000000 2 comma 1000      # 2 GB of long numbers: few cells
 run wide 100000 1000 tab 0               # 1,000 fields on each of 100,000 lines
+run pairs_10m 10000000 2 space 0         # 10,000,000 pairs: nothing kept as written
+run pairs_10m_written 10000000 2 space 0 million  # the same with Var 1 near 1000000, kept
