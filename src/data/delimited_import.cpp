@@ -39,6 +39,13 @@ ImportResult failure(ImportStatus status, std::int32_t row, std::int32_t column)
     return r;
 }
 
+// Whether a number scanned in place is its whole field: it ends at the
+// delimiter, a line end or the end of the text.
+bool isWholeField(const detail::DecimalScan& scan, const char* end, char delimiter) {
+    return scan.complete &&
+           (scan.stop == end || *scan.stop == delimiter || isLineEndChar(*scan.stop));
+}
+
 // The end of the field starting at p: the first delimiter or line end, or the end.
 const char* findFieldEnd(const char* p, const char* end, char delimiter) {
     while (p != end && *p != delimiter && !isLineEndChar(*p)) ++p;
@@ -105,8 +112,7 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
             bool classified = false;
             if (m_scanInPlace) {
                 const detail::DecimalScan scan = detail::scanDecimal(field, end);
-                if (scan.complete &&
-                    (scan.stop == end || *scan.stop == delimiter || isLineEndChar(*scan.stop))) {
+                if (isWholeField(scan, end, delimiter)) {
                     fieldEnd = scan.stop;
                     kind = detail::scannedToSingle(scan, fieldEnd, value);
                     classified = true;
@@ -248,8 +254,7 @@ private:
         float single = 0.0f;
         if (m_scanInPlace) {
             const detail::DecimalScan scan = detail::scanDecimal(p, end);
-            if (scan.complete &&
-                (scan.stop == end || *scan.stop == m_delimiter || isLineEndChar(*scan.stop))) {
+            if (isWholeField(scan, end, m_delimiter)) {
                 if (detail::scannedToSingle(scan, scan.stop, single) != NumberParse::Number ||
                     single != stored)
                     return nullptr;
