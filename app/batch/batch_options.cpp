@@ -334,7 +334,9 @@ void CommandLine::declareOptions() {
           "double precision from exact sums, or (auto,\n"
           "the default, as the desktop program) single\n"
           "unless it loses accuracy for a variable, which\n"
-          "the report then names",
+          "the report then names; double precision uses\n"
+          "the values as written in DATAFILE for variables\n"
+          "whose values singles cannot hold",
           choice("--arithmetic", "auto, single or double",
                  {{"auto", [](BatchOptions& o) { o.arithmetic = Arithmetic::Auto; }},
                   {"single", [](BatchOptions& o) { o.arithmetic = Arithmetic::Single; }},

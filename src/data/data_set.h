@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/written_values.h"
+
 namespace velmora {
 
 // The missing code. As a single it is exactly 9999999.0 (bits 4B18967F).
@@ -66,6 +68,8 @@ struct DataSet {
     std::int32_t g_lngNumCases = 0;      // lines of the imported file
     std::int32_t g_lngNumVariables = 0;  // widest line, at most MAX_VARIABLES
     DataMatrix g_sngData;
+    // The values as written, for the variables whose singles cannot hold them.
+    WrittenValues writtenValues;
 
     // Cell (i, j) for 1 <= i <= g_lngNumCases, 1 <= j <= g_lngNumVariables.
     float cell(std::int32_t i, std::int32_t j) const { return g_sngData.at(i, j); }

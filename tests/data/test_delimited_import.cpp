@@ -298,6 +298,53 @@ TEST(DelimitedImport, SecondImportReplacesTheDataSetWholesale) {
     EXPECT_EQ(data.g_sngData.columnData(3), nullptr);
 }
 
+TEST(DelimitedImport, KeepsValuesAsWrittenOnlyForVariablesTheirSinglesCannotHold) {
+    // A variable keeps them when a value lies further from its single than a
+    // two-thousandth of the SD of the singles (any distance without spread).
+    struct Case {
+        const char* what;
+        std::string text;
+        char delimiter;
+        std::vector<std::int32_t> kept;
+        std::vector<double> var1;  // Var 1 as written, when kept
+    };
+    const Case cases[] = {
+        {"tenths near a million beside whole numbers",
+         "1000000.1 12\r\n1000000.3 15\r\n1000000.3 1",
+         ' ',
+         {1},
+         {1000000.1, 1000000.3, 1000000.3}},
+        {"tenths near ten million, whose singles are all equal",
+         "10000000.1\r\n10000000.3",
+         ' ',
+         {1},
+         {10000000.1, 10000000.3}},
+        {"missing cells keep the missing code",
+         "1000000.1,.\r\n,2\r\n1000000.3,3\r\n9999999,4",
+         ',',
+         {1},
+         {1000000.1, 9999999.0, 1000000.3, 9999999.0}},
+        {"equal tenths have no spread", "0.1\r\n0.1", ' ', {1}, {0.1, 0.1}},
+        {"whole numbers that singles hold exactly",
+         "10000001\r\n10000003\r\n10000002",
+         ' ',
+         {},
+         {}},
+        {"ordinary tenths", "1.2\t4\r\n1.1\t5\r\n1.3\t6", '\t', {}, {}},
+        {"a single value has no spread to keep", "1000000.1\r\n.", ' ', {}, {}},
+    };
+    for (const Case& c : cases) {
+        const Imported in = importText(c.text, c.delimiter);
+        ASSERT_EQ(in.result.status, ImportStatus::Completed) << c.what;
+        EXPECT_EQ(in.data.writtenValues.variables(), c.kept) << c.what;
+        const auto written = in.data.writtenValues.column(1);
+        EXPECT_EQ(std::vector<double>(written.begin(), written.end()), c.var1) << c.what;
+        EXPECT_EQ(in.data.writtenValues.bytes(), 8 * c.var1.size()) << c.what;
+    }
+    // The cells stay the singles.
+    EXPECT_EQ(importText(cases[0].text, ' ').data.cell(1, 1), 1000000.125f);
+}
+
 TEST(DelimitedImport, SummaryBlockAndInvalidEntryMessageTexts) {
     DataSet data;
     data.g_lngNumCases = 1234;
@@ -352,6 +399,23 @@ TEST_F(DelimitedFileImport, FileLargerThanAReadBlockImportsEveryLine) {
     EXPECT_EQ(b.status, ImportStatus::InvalidEntry);
     EXPECT_EQ(b.row, 200002);
     EXPECT_EQ(b.column, 2);
+}
+
+// The third reading of the file gives each line's values as written,
+// across read blocks.
+TEST_F(DelimitedFileImport, ValuesAsWrittenAreReadAgainFromTheFile) {
+    std::string text;
+    for (int i = 0; i < 200000; ++i) text += i % 2 == 0 ? "1000000.1\t7\r\n" : "1000000.3\t8\n";
+    DataSet data;
+    ASSERT_EQ(importDelimitedFile(writeFile("tenths.txt", text), '\t', data).status,
+              ImportStatus::Completed);
+    EXPECT_EQ(data.writtenValues.variables(), std::vector<std::int32_t>{1});
+    const auto written = data.writtenValues.column(1);
+    ASSERT_EQ(written.size(), 200000u);
+    int wrong = 0;
+    for (std::size_t k = 0; k < written.size(); ++k)
+        if (written[k] != (k % 2 == 0 ? 1000000.1 : 1000000.3)) ++wrong;
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(DelimitedFileImport, NoFileSelectedClearsOnlyTheCounts) {
