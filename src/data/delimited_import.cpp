@@ -91,8 +91,12 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
             ++column;
             if (column > MAX_VARIABLES) return failure(ImportStatus::TooManyFields, row, 0);
             if (column > m_numVariables) {
+                // A cell that no field reaches (the end of a short line, a
+                // blank line, the lines before a variable first appears) holds
+                // no entry at all, so it is missing rather than a value of 0.
                 m_numVariables = column;
-                m_columns[static_cast<std::size_t>(column)] = m_data.g_sngData.column(column);
+                m_columns[static_cast<std::size_t>(column)] =
+                    m_data.g_sngData.column(column, MISSING_VALUE);
             }
 
             const char* fieldEnd = nullptr;
@@ -139,7 +143,7 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
     return {};
 }
 
-// The new data set with its counts and a zero matrix for `lines` cases, or
+// The new data set with its counts and an empty matrix for `lines` cases, or
 // OutOfMemory when the count cannot be held.
 ImportResult allocateFor(std::size_t lines, DataSet& fresh) {
     if (lines > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -189,12 +193,10 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
 }
 
 // The new data set is always built aside and replaces `target` only once it is
-// complete, so a fault part way leaves no mixture of new lines and zero rows
-// behind under the counts of a failed import.
+// complete: an import that does not complete leaves the earlier data set as it
+// was, counts and cells, still loaded and usable.
 template <class Build>
 ImportResult buildAndInstall(DataSet& target, Build&& build) {
-    target.g_lngNumCases = 0;
-    target.g_lngNumVariables = 0;
     try {
         DataSet fresh;
         ImportResult result = build(fresh);
@@ -223,11 +225,7 @@ ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet
 }
 
 ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSet& target) {
-    if (path.empty()) {
-        target.g_lngNumCases = 0;
-        target.g_lngNumVariables = 0;
-        return failure(ImportStatus::NoFileSelected, 0, 0);
-    }
+    if (path.empty()) return failure(ImportStatus::NoFileSelected, 0, 0);
     return buildAndInstall(target,
                            [&](DataSet& fresh) { return importFromFile(path, delimiter, fresh); });
 }
@@ -244,6 +242,29 @@ std::string buildImportSummary(const std::string& fileName, const DataSet& data)
 std::string invalidEntryMessage(std::int32_t row, std::int32_t column) {
     return "Row " + std::to_string(row) + " of Column " + std::to_string(column) +
            " has an invalid entry for analysis.";
+}
+
+std::string importFailureMessage(const ImportResult& result, const std::string& path) {
+    switch (result.status) {
+        case ImportStatus::Completed:
+            return {};
+        case ImportStatus::NoFileSelected:
+            return "No data file is selected.";
+        case ImportStatus::OpenFailed:
+            return "Cannot open the data file '" + path +
+                   "': " + (result.reason.empty() ? "unknown error" : result.reason);
+        case ImportStatus::InvalidEntry:
+            return invalidEntryMessage(result.row, result.column);
+        case ImportStatus::NumberOutOfRange:
+            return "Row " + integerText(result.row) + " of Column " + integerText(result.column) +
+                   " holds a number beyond the single-precision range.";
+        case ImportStatus::TooManyFields:
+            return "Line " + integerText(result.row) + " has more than " +
+                   integerText(MAX_VARIABLES) + " fields.";
+        case ImportStatus::OutOfMemory:
+            return "The data file '" + path + "' is too large to be held in memory.";
+    }
+    return "The data file could not be imported.";
 }
 
 }  // namespace velmora
