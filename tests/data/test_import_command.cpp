@@ -52,13 +52,12 @@ protected:
 
     // The data set of good.txt ("7 8", "9 10"), as the earlier import left it.
     void expectGoodDataSet() {
+        const std::vector<float> cells = {data.cell(1, 1), data.cell(1, 2), data.cell(2, 1),
+                                          data.cell(2, 2)};
+        EXPECT_EQ(cells, (std::vector<float>{7, 8, 9, 10}));
         EXPECT_EQ(data.g_lngNumCases, 2);
         EXPECT_EQ(data.g_lngNumVariables, 2);
         EXPECT_EQ(data.g_sngData.caseCapacity(), 2);
-        EXPECT_EQ(data.cell(1, 1), 7.0f);
-        EXPECT_EQ(data.cell(1, 2), 8.0f);
-        EXPECT_EQ(data.cell(2, 1), 9.0f);
-        EXPECT_EQ(data.cell(2, 2), 10.0f);
     }
 
     void importGood() {

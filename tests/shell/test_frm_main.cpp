@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/bootstrap/test_data.h"
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
@@ -625,15 +626,11 @@ void MainWindowTest::blankAndShortLinesAreMissingInBothReportsAndTheNavigator() 
     const auto reports = [&](const QString& name) {
         selectFile(f.window.filFile(), name);
         f.window.cmdImportData()->click();
-        velmora::AnalysisOptions options;
-        options.lngVar1 = 1;
-        options.lngVar2 = 2;
-        options.lngTrials = 600;
-        options.sngConfidenceLevel = 0.95f;
-        options.lngNonpooledSdVar = 1;
         velmora::DefaultRandomStream random(20261208);
         return velmora::RunDescriptivesAnalysis(f.data, {true, true, true}).report +
-               velmora::RunEffectSizeAnalysis(f.data, options, random).report;
+               velmora::RunEffectSizeAnalysis(f.data, velmora::testing::optionsFor(600, 0.95f, 1),
+                                              random)
+                   .report;
     };
     const std::string plain = reports(QStringLiteral("plain.txt"));
     QCOMPARE(f.data.g_lngNumCases, 40);
@@ -828,15 +825,11 @@ void MainWindowTest::velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed() {
     QCOMPARE(f.data.g_lngNumVariables, 3);
     const std::string imported = f.window.outputPane().text();
     const auto coreReport = [&](std::uint64_t clockNow) {
-        velmora::AnalysisOptions options;
-        options.lngVar1 = 1;
-        options.lngVar2 = 2;
-        options.lngTrials = 1000;
-        options.sngConfidenceLevel = 0.9f;
-        options.lngNonpooledSdVar = 2;
         const FakeWallClock at(clockNow);
         velmora::DefaultRandomStream random(velmora::seedFromClock(at));
-        return velmora::RunEffectSizeAnalysis(f.data, options, random).report;
+        return velmora::RunEffectSizeAnalysis(f.data, velmora::testing::optionsFor(1000, 0.9f, 2),
+                                              random)
+            .report;
     };
 
     openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) {
