@@ -315,7 +315,7 @@ TEST(DescriptivesCommand, SelectionStopsAtTheDataSetsVariableCount) {
     const Case cases[] = {
         {"ticks past the count are ignored", 1, {false, false, true}, {}},
         {"a shorter list counts as far as it goes", 3, {true}, {1}},
-        {"counts zeroed by a failed import", 0, {true, true, true}, {}},
+        {"no variables under a longer list", 0, {true, true, true}, {}},
         {"nothing ticked", 3, {false, false, false}, {}},
         {"no list at all", 3, {}, {}},
         {"the last item inside the count", 3, {false, false, true}, {3}},
