@@ -1,5 +1,6 @@
 #include "runtime/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -110,11 +111,10 @@ std::string fittedText(double value, std::string text, std::size_t width) {
     // that fits is the most that fit. Each count is rounded from the value
     // itself, not from the longer text, so no digit is rounded twice.
     const std::string sign = value < 0 ? "-" : "";
-    for (int digits = static_cast<int>(width); digits > 1; --digits) {
+    for (int digits = std::max(static_cast<int>(width), 1);; --digits) {
         std::string fitted = sign + exponentForm(roundedDecimal(std::fabs(value), digits));
-        if (fitted.size() <= width) return fitted;
+        if (fitted.size() <= width || digits == 1) return fitted;
     }
-    return sign + exponentForm(roundedDecimal(std::fabs(value), 1));
 }
 
 }  // namespace velmora
