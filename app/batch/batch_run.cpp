@@ -56,28 +56,10 @@ void reportLine(BatchEnvironment& env, const std::string& line) {
 }
 
 std::optional<Failure> importFailure(const ImportResult& r, const std::string& path) {
-    switch (r.status) {
-        case ImportStatus::Completed:
-            return std::nullopt;
-        case ImportStatus::NoFileSelected:
-            return Failure{kExitUsageError, "velmora-batch: the data file name is empty"};
-        case ImportStatus::OpenFailed:
-            return Failure{kExitDataError, "Cannot open the data file '" + path + "': " +
-                                               (r.reason.empty() ? "unknown error" : r.reason)};
-        case ImportStatus::InvalidEntry:
-            return Failure{kExitDataError, invalidEntryMessage(r.row, r.column)};
-        case ImportStatus::NumberOutOfRange:
-            return Failure{kExitDataError,
-                           "Row " + integerText(r.row) + " of Column " + integerText(r.column) +
-                               " holds a number beyond the single-precision range."};
-        case ImportStatus::TooManyFields:
-            return Failure{kExitDataError, "Line " + integerText(r.row) + " has more than " +
-                                               integerText(MAX_VARIABLES) + " fields."};
-        case ImportStatus::OutOfMemory:
-            return Failure{kExitDataError,
-                           "The data file '" + path + "' is too large to be held in memory."};
-    }
-    return Failure{kExitDataError, "The data file could not be imported."};
+    if (r.status == ImportStatus::Completed) return std::nullopt;
+    // The window's box says the same; only an empty name is a usage error here.
+    return Failure{r.status == ImportStatus::NoFileSelected ? kExitUsageError : kExitDataError,
+                   importFailureMessage(r, path)};
 }
 
 std::optional<Failure> checkColumn(std::int32_t column, const DataSet& data) {

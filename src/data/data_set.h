@@ -52,7 +52,9 @@ public:
     // column was never stored (all of its cells read 0).
     const float* columnData(std::int32_t j) const;
     // Writable cells of variable j (cases 0..caseCapacity()), stored on demand.
-    float* column(std::int32_t j);
+    // A column stored by this call starts with `filler` in cases 1..caseCapacity()
+    // and 0 in case 0.
+    float* column(std::int32_t j, float filler = 0.0f);
 
     // Number of columns actually stored (for memory accounting).
     std::size_t storedColumns() const;

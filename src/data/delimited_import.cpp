@@ -81,15 +81,23 @@ private:
     std::int32_t m_row = 0;
 };
 
+// Lines beyond the first count, or fields that no longer read as stored: the
+// file was changed by someone else while the import read it.
+constexpr const char* kFileChanged = "The file changed while it was being read";
+
+ImportResult fileChanged() {
+    ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
+    r.reason = kFileChanged;
+    return r;
+}
+
 ImportResult FieldStore::storeLines(const char* p, const char* const end) {
     const char delimiter = m_delimiter;
     while (p != end) {
         if (m_row == m_data.g_lngNumCases) {
             // More lines than the first pass counted: the file changed between
             // the passes, and the matrix has no room for them.
-            ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
-            r.reason = "The file changed while it was being read";
-            return r;
+            return fileChanged();
         }
         const std::int32_t row = ++m_row;
         if (isLineEndChar(*p)) {  // an empty line has no fields
@@ -102,8 +110,12 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
             ++column;
             if (column > MAX_VARIABLES) return failure(ImportStatus::TooManyFields, row, 0);
             if (column > m_numVariables) {
+                // A cell that no field reaches (the end of a short line, a
+                // blank line, the lines before a variable first appears) holds
+                // no entry at all, so it is missing rather than a value of 0.
                 m_numVariables = column;
-                m_columns[static_cast<std::size_t>(column)] = m_data.g_sngData.column(column);
+                m_columns[static_cast<std::size_t>(column)] =
+                    m_data.g_sngData.column(column, MISSING_VALUE);
             }
 
             const char* fieldEnd = nullptr;
@@ -147,14 +159,6 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
         }
     }
     return {};
-}
-
-constexpr const char* kFileChanged = "The file changed while it was being read";
-
-ImportResult fileChanged() {
-    ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
-    r.reason = kFileChanged;
-    return r;
 }
 
 // A variable whose singles may not hold its values, and what storing them did.
@@ -300,7 +304,7 @@ ImportResult keepWrittenValues(DataSet& fresh, char delimiter, ReadAll&& readAll
     return {};
 }
 
-// The new data set with its counts and a zero matrix for `lines` cases, or
+// The new data set with its counts and an empty matrix for `lines` cases, or
 // OutOfMemory when the count cannot be held.
 ImportResult allocateFor(std::size_t lines, DataSet& fresh) {
     if (lines > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -343,7 +347,7 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
     }
     if (input.failed()) return readFailure(input.error());
     if (store.rowsStored() != fresh.g_lngNumCases) {
-        return readFailure("The file changed while it was being read");
+        return fileChanged();
     }
     fresh.g_lngNumVariables = store.numVariables();
 
@@ -360,12 +364,10 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
 }
 
 // The new data set is always built aside and replaces `target` only once it is
-// complete, so a fault part way leaves no mixture of new lines and zero rows
-// behind under the counts of a failed import.
+// complete: an import that does not complete leaves the earlier data set as it
+// was, counts and cells, still loaded and usable.
 template <class Build>
 ImportResult buildAndInstall(DataSet& target, Build&& build) {
-    target.g_lngNumCases = 0;
-    target.g_lngNumVariables = 0;
     try {
         DataSet fresh;
         ImportResult result = build(fresh);
@@ -396,11 +398,7 @@ ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet
 }
 
 ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSet& target) {
-    if (path.empty()) {
-        target.g_lngNumCases = 0;
-        target.g_lngNumVariables = 0;
-        return failure(ImportStatus::NoFileSelected, 0, 0);
-    }
+    if (path.empty()) return failure(ImportStatus::NoFileSelected, 0, 0);
     return buildAndInstall(target,
                            [&](DataSet& fresh) { return importFromFile(path, delimiter, fresh); });
 }
@@ -417,6 +415,29 @@ std::string buildImportSummary(const std::string& fileName, const DataSet& data)
 std::string invalidEntryMessage(std::int32_t row, std::int32_t column) {
     return "Row " + std::to_string(row) + " of Column " + std::to_string(column) +
            " has an invalid entry for analysis.";
+}
+
+std::string importFailureMessage(const ImportResult& result, const std::string& path) {
+    switch (result.status) {
+        case ImportStatus::Completed:
+            return {};
+        case ImportStatus::NoFileSelected:
+            return "No data file is selected.";
+        case ImportStatus::OpenFailed:
+            return "Cannot open the data file '" + path +
+                   "': " + (result.reason.empty() ? "unknown error" : result.reason);
+        case ImportStatus::InvalidEntry:
+            return invalidEntryMessage(result.row, result.column);
+        case ImportStatus::NumberOutOfRange:
+            return "Row " + integerText(result.row) + " of Column " + integerText(result.column) +
+                   " holds a number beyond the single-precision range.";
+        case ImportStatus::TooManyFields:
+            return "Line " + integerText(result.row) + " has more than " +
+                   integerText(MAX_VARIABLES) + " fields.";
+        case ImportStatus::OutOfMemory:
+            return "The data file '" + path + "' is too large to be held in memory.";
+    }
+    return "The data file could not be imported.";
 }
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #include "runtime/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -9,39 +10,59 @@ namespace velmora {
 
 namespace {
 
-// Writes `magnitude` (finite, > 0) with `digits` significant digits. The
-// decision between plain and exponent form is taken on the value after
-// rounding, so 9.9999999e-05 (which rounds to 1E-04) prints as "0.0001" and
-// a value that rounds up to 10^largeFrom prints in exponent form.
-std::string generalText(double magnitude, int digits, int largeFrom) {
+// `magnitude` (finite, > 0) rounded to `digits` significant digits: the
+// digits without point or trailing zeros (at least one), and the decimal
+// exponent of the first.
+struct RoundedDecimal {
+    std::string mantissa;
+    int exponent = 0;
+};
+
+RoundedDecimal roundedDecimal(double magnitude, int digits) {
     // The scientific form of to_chars is correctly rounded from the exact
     // binary value, so the digits and the decimal exponent come out of one
     // rounding step: "1.234568e+07".
-    char buffer[32];
+    char buffer[64];
     const char* const end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
                                           std::chars_format::scientific, digits - 1)
                                 .ptr;
     const std::string_view written(buffer, static_cast<std::size_t>(end - buffer));
     const std::size_t e = written.find('e');
-    std::string mantissa(written.substr(0, e));  // the significant digits, point removed
-    std::erase(mantissa, '.');
-    int exponent = 0;
-    std::from_chars(buffer + e + (written[e + 1] == '+' ? 2 : 1), end, exponent);
+    RoundedDecimal d;
+    d.mantissa = std::string(written.substr(0, e));
+    std::erase(d.mantissa, '.');
+    std::from_chars(buffer + e + (written[e + 1] == '+' ? 2 : 1), end, d.exponent);
+    while (d.mantissa.size() > 1 && d.mantissa.back() == '0') d.mantissa.pop_back();
+    return d;
+}
 
-    while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+// "1.234568E+07", "1E-05": the exponent with a sign and at least two digits.
+std::string exponentForm(const RoundedDecimal& d) {
+    std::string text;
+    text.push_back(d.mantissa[0]);
+    if (d.mantissa.size() > 1) {
+        text.push_back('.');
+        text.append(d.mantissa, 1, std::string::npos);
+    }
+    text.push_back('E');
+    text.push_back(d.exponent < 0 ? '-' : '+');
+    const std::string expDigits = std::to_string(std::abs(d.exponent));
+    if (expDigits.size() < 2) text.push_back('0');
+    text += expDigits;
+    return text;
+}
 
+// Writes `magnitude` (finite, > 0) with `digits` significant digits. The
+// decision between plain and exponent form is taken on the value after
+// rounding, so 9.9999999e-05 (which rounds to 1E-04) prints as "0.0001" and
+// a value that rounds up to 10^largeFrom prints in exponent form.
+std::string generalText(double magnitude, int digits, int largeFrom) {
+    const RoundedDecimal d = roundedDecimal(magnitude, digits);
+    const std::string& mantissa = d.mantissa;
+    const int exponent = d.exponent;
     std::string text;
     if (exponent >= largeFrom || exponent < -4) {
-        text.push_back(mantissa[0]);
-        if (mantissa.size() > 1) {
-            text.push_back('.');
-            text.append(mantissa, 1, std::string::npos);
-        }
-        text.push_back('E');
-        text.push_back(exponent < 0 ? '-' : '+');
-        const std::string expDigits = std::to_string(std::abs(exponent));
-        if (expDigits.size() < 2) text.push_back('0');
-        text += expDigits;
+        text = exponentForm(d);
     } else if (exponent >= 0) {
         const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
         if (mantissa.size() <= intDigits) {
@@ -82,6 +103,18 @@ std::string singleText(float value) {
 
 std::string doubleText(double value) {
     return numberText(value, 15, 15);
+}
+
+std::string fittedText(double value, std::string text, std::size_t width) {
+    if (text.size() <= width || !std::isfinite(value) || value == 0.0) return text;
+    // Scanning down from the most digits a width could show, the first count
+    // that fits is the most that fit. Each count is rounded from the value
+    // itself, not from the longer text, so no digit is rounded twice.
+    const std::string sign = value < 0 ? "-" : "";
+    for (int digits = std::max(static_cast<int>(width), 1);; --digits) {
+        std::string fitted = sign + exponentForm(roundedDecimal(std::fabs(value), digits));
+        if (fitted.size() <= width || digits == 1) return fitted;
+    }
 }
 
 }  // namespace velmora
