@@ -54,7 +54,8 @@ TextEncoding outputFileEncoding(std::string_view fileBytes) {
 
 std::optional<std::string> saveOutputFile(OutputFileSystem& files, const std::string& path,
                                           std::string_view paneText) {
-    return replaceFile(files, path, outputFileContent(paneText));
+    // A FIFO nobody reads fails the save rather than freeze the window.
+    return replaceFile(files, path, outputFileContent(paneText), false);
 }
 
 SaveTarget classifySaveTarget(const std::string& path, const DataFilePaths& dataFiles) {

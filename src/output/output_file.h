@@ -32,7 +32,8 @@ std::string paneTextOfFile(std::string_view fileBytes);
 TextEncoding outputFileEncoding(std::string_view fileBytes);
 
 // Writes outputFileContent(paneText) to `path` by replaceFile(): a failure
-// never destroys a file. The system's reason on failure (e.g. "No space left
+// never destroys a file, and a FIFO nobody reads fails at once ("No such
+// device or address"). The system's reason on failure (e.g. "No space left
 // on device").
 std::optional<std::string> saveOutputFile(OutputFileSystem& files, const std::string& path,
                                           std::string_view paneText);

@@ -52,8 +52,8 @@ std::optional<std::string> AtomicReplace::prepare(const std::string& target, std
     if (output.where.kind == OutputKind::InPlace) {
         // Opened now, so that a file that cannot be opened stops the run
         // before anything is written; written only by commit().
-        if (const int error =
-                m_files.openInPlace(output.where.path, output.where.append, output.handle))
+        if (const int error = m_files.openInPlace(output.where.path, output.where.append,
+                                                  m_waitForReader, output.handle))
             return reasonOf(error);
         output.bytes = std::move(bytes);
         m_outputs.push_back(std::move(output));
@@ -111,8 +111,8 @@ std::optional<AtomicReplace::Failure> AtomicReplace::commit() {
 }
 
 std::optional<std::string> replaceFile(OutputFileSystem& files, const std::string& target,
-                                       std::string bytes) {
-    AtomicReplace replace(files);
+                                       std::string bytes, bool waitForReader) {
+    AtomicReplace replace(files, waitForReader);
     if (auto error = replace.prepare(target, std::move(bytes))) return error;
     if (auto failure = replace.commit()) return failure->reason;
     return std::nullopt;

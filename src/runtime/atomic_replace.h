@@ -28,8 +28,11 @@ public:
         std::string reason;  // the system's text, e.g. "No space left on device"
     };
 
-    // `files` must outlive the replacement.
-    explicit AtomicReplace(OutputFileSystem& files) : m_files(files) {}
+    // `files` must outlive the replacement. `waitForReader`: whether a FIFO
+    // nobody reads holds prepare() until a reader comes (a program run from a
+    // shell) or fails it (a window, which must not freeze).
+    explicit AtomicReplace(OutputFileSystem& files, bool waitForReader = true)
+        : m_files(files), m_waitForReader(waitForReader) {}
     ~AtomicReplace();
     AtomicReplace(const AtomicReplace&) = delete;
     AtomicReplace& operator=(const AtomicReplace&) = delete;
@@ -59,11 +62,12 @@ private:
     void discard();
 
     OutputFileSystem& m_files;
+    bool m_waitForReader;
     std::vector<Output> m_outputs;
 };
 
 // One file replaced alone: prepare and commit. The reason on failure.
 std::optional<std::string> replaceFile(OutputFileSystem& files, const std::string& target,
-                                       std::string bytes);
+                                       std::string bytes, bool waitForReader = true);
 
 }  // namespace velmora

@@ -80,12 +80,19 @@ int OutputFileSystem::createTemporary(const std::string& target, std::string& te
     return EEXIST;
 }
 
-int OutputFileSystem::openInPlace(const std::string& target, bool append, int& handle) {
+int OutputFileSystem::openInPlace(const std::string& target, bool append, bool wait,
+                                  int& handle) {
     // Not O_TRUNC: what is written in place is a device, a FIFO or a
     // terminal, or the file another program's redirection opened.
-    const int fd =
-        ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (append ? O_APPEND : 0));
+    const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (append ? O_APPEND : 0);
+    const int fd = ::open(target.c_str(), flags | (wait ? 0 : O_NONBLOCK));
     if (fd < 0) return errno;
+    // Only the open may not wait; the writes wait for a slow reader.
+    if (!wait && ::fcntl(fd, F_SETFL, flags & O_APPEND) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
     handle = fd;
     return 0;
 }

@@ -21,8 +21,10 @@ public:
     // goes to `tempPath`, its descriptor to `handle`.
     virtual int createTemporary(const std::string& target, std::string& tempPath, int& handle);
     // Opens the existing `target` for writing in place, without emptying it;
-    // with `append`, every write goes to its end.
-    virtual int openInPlace(const std::string& target, bool append, int& handle);
+    // with `append`, every write goes to its end. A FIFO nobody reads makes the
+    // open wait for a reader, as a shell redirection does, unless `wait` is
+    // false: it then fails with ENXIO.
+    virtual int openInPlace(const std::string& target, bool append, bool wait, int& handle);
     // Writes a leading part of `bytes`, at least one byte; its length goes to `written`.
     virtual int write(int handle, std::string_view bytes, std::size_t& written);
     // Flushes the file to its device and closes it; it is closed even on failure.

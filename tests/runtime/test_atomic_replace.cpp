@@ -3,13 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "runtime/atomic_replace.h"
 #include "runtime/output_target.h"
@@ -94,8 +97,8 @@ public:
         const int error = OutputFileSystem::syncAndClose(handle);
         return fails(Step::Sync) ? m_error : error;
     }
-    int openInPlace(const std::string& target, bool append, int& handle) override {
-        const int error = OutputFileSystem::openInPlace(target, append, handle);
+    int openInPlace(const std::string& target, bool append, bool wait, int& handle) override {
+        const int error = OutputFileSystem::openInPlace(target, append, wait, handle);
         m_inPlace = handle;
         return error;
     }
@@ -196,6 +199,20 @@ TEST_F(ReplaceTest, LinksAreFollowedAndOtherFilesWrittenInPlace) {
     EXPECT_EQ(replaceFile(files, pipe, "through the pipe"), std::nullopt);
     EXPECT_EQ(replaceFile(files, path("loop.txt"), "x"), "Too many levels of symbolic links");
 
+    // A window's save does not wait for a reader of a FIFO. Should it wait,
+    // a reader comes after a while, and the test fails instead of hanging.
+    const std::string unread = path("unread");
+    ASSERT_EQ(::mkfifo(unread.c_str(), 0600), 0);
+    std::atomic<bool> done{false};
+    std::thread rescue([&] {
+        for (int i = 0; i < 1000 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!done) ::close(::open(unread.c_str(), O_RDONLY | O_NONBLOCK));
+    });
+    EXPECT_EQ(replaceFile(files, unread, "x", false), "No such device or address");
+    done = true;
+    rescue.join();
+
     EXPECT_TRUE(isLink("link.txt"));
     EXPECT_EQ(std::filesystem::read_symlink(path("link.txt")), "sub/real.txt");
     EXPECT_EQ(read("sub/real.txt"), "through the link");
@@ -207,7 +224,7 @@ TEST_F(ReplaceTest, LinksAreFollowedAndOtherFilesWrittenInPlace) {
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
     ::close(reader);
     EXPECT_EQ(entries(), (std::set<std::string>{"sub", "link.txt", "dangling.txt", "made.txt",
-                                                "loop.txt", "pipe"}));
+                                                "loop.txt", "pipe", "unread"}));
 }
 
 TEST_F(ReplaceTest, IdentityIsTheFileItselfOrTheNormalisedPathOfANewOne) {
