@@ -212,8 +212,8 @@ std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
     }
 
     // Every output is complete before any existing file changes.
-    OutputFileSystem realFiles;
-    AtomicReplace outputs(env.files ? *env.files : realFiles);
+    OutputFileSystem files;
+    AtomicReplace outputs(files);
     const auto prepare = [&outputs](const std::string& path,
                                     std::string bytes) -> std::optional<Failure> {
         if (auto error = outputs.prepare(path, std::move(bytes)))

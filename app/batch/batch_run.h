@@ -8,7 +8,6 @@
 
 #include "batch_options.h"
 #include "runtime/clock.h"
-#include "runtime/output_file_system.h"
 #include "runtime/output_target.h"
 
 namespace velmora::batch {
@@ -27,7 +26,6 @@ struct BatchEnvironment {
     // The file standard output goes to, so that a run never writes a file
     // into the one standard output is redirected to (none: no such check).
     FileIdentity standardOutput;
-    OutputFileSystem* files = nullptr;  // the named outputs' writes; null: the real ones
     const WallClock* wallClock = nullptr;            // seeds a run without --seed
     const MonotonicClock* monotonicClock = nullptr;  // paces the progress bar
 };

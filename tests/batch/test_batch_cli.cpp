@@ -590,6 +590,12 @@ TEST(BatchProgram, UnwritableOutputFileIsReportedAndNothingIsPrinted) {
 
 // --- Output files ---------------------------------------------------------------
 
+// in.txt of `dir` holding kSmallData; its path.
+std::string smallDataIn(const ScratchDir& dir) {
+    writeFile(dir.path("in.txt"), kSmallData);
+    return dir.path("in.txt");
+}
+
 // Every entry of a directory with what it holds (a link as "-> target").
 std::map<std::string, std::string> snapshot(const ScratchDir& dir) {
     std::map<std::string, std::string> files;
@@ -634,8 +640,7 @@ TEST(BatchProgram, OutputOverTheDataFileOrTwiceToOneFileIsAUsageError) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         ScratchDir dir;
-        const std::string data = dir.path("in.txt");
-        writeFile(data, kSmallData);
+        const std::string data = smallDataIn(dir);
         writeFile(dir.path("out.txt"), "earlier\r\n");
         std::filesystem::create_directory(dir.path("sub"));
         std::filesystem::create_symlink("in.txt", dir.path("link.txt"));
@@ -654,8 +659,7 @@ TEST(BatchProgram, OutputOverTheDataFileOrTwiceToOneFileIsAUsageError) {
 
 TEST(BatchProgram, FifoLinkAndFileEachReceiveTheirOutputAndStayWhatTheyWere) {
     ScratchDir dir;
-    const std::string data = dir.path("in.txt");
-    writeFile(data, kSmallData);
+    const std::string data = smallDataIn(dir);
     const std::string fifo = dir.path("report.fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // Open for reading throughout, so that the run's open never waits.
@@ -714,8 +718,7 @@ TEST(BatchProgram, LastOutputFailingLeavesTheEarlierOnesAndNoTemporary) {
         SCOPED_TRACE(c.name);
         if (c.stdoutTo && !fullDevice) continue;
         ScratchDir dir;
-        const std::string data = dir.path("in.txt");
-        writeFile(data, kSmallData);
+        const std::string data = smallDataIn(dir);
         writeFile(dir.path("old.csv"), "earlier trials\r\n");
         writeFile(dir.path("old.svg"), "earlier plot");
         std::filesystem::create_directory(dir.path("dir"));
@@ -739,8 +742,7 @@ TEST(BatchProgram, LastOutputFailingLeavesTheEarlierOnesAndNoTemporary) {
 // program that mistook it for a file to replace could not touch /dev.
 TEST(BatchProgram, LinkToStandardOutputWritesWhereTheRedirectionPoints) {
     ScratchDir dir;
-    const std::string data = dir.path("in.txt");
-    writeFile(data, kSmallData);
+    const std::string data = smallDataIn(dir);
     const std::string log = dir.path("log.txt");
     writeFile(log, "earlier\r\n");
     const ProcessResult r = batchtest::runProcess(
@@ -755,8 +757,7 @@ TEST(BatchProgram, SignalWhileWritingRemovesTheTemporaryFilesAndEndsTheRun) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         ScratchDir dir;
-        const std::string data = dir.path("in.txt");
-        writeFile(data, kSmallData);
+        const std::string data = smallDataIn(dir);
         writeFile(dir.path("old.csv"), "earlier trials\r\n");
         const std::string fifo = dir.path("report.fifo");
         ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -823,8 +824,7 @@ TEST(BatchProgram, SignalWhileWritingRemovesTheTemporaryFilesAndEndsTheRun) {
 // (unshare -m) on a tmpfs of its own, never on the machine's /dev.
 TEST(BatchProgram, DeviceNodeIsWrittenInPlaceAndStaysADevice) {
     ScratchDir dir;
-    const std::string data = dir.path("in.txt");
-    writeFile(data, kSmallData);
+    const std::string data = smallDataIn(dir);
     std::filesystem::create_directory(dir.path("dev"));
     const std::string script =
         "mount -t tmpfs velmora \"$1\" && mknod \"$1/null\" c 1 3 && chmod 666 \"$1/null\" "

@@ -16,25 +16,21 @@
 
 #include "runtime/atomic_replace.h"
 #include "runtime/output_target.h"
+#include "support/scratch_directory.h"
 
 namespace velmora {
 namespace {
 
-class ReplaceTest : public ::testing::Test {
+// Outputs leave links, FIFOs and directories behind: the whole directory goes.
+class ReplaceTest : public testing::ScratchDirectoryTest {
 protected:
-    void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "velmora_replace_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 
-    std::string path(const std::string& name) const { return m_dir + "/" + name; }
-    std::string write(const std::string& name, const std::string& bytes) const {
+    std::string write(const std::string& name, const std::string& bytes) {
         std::ofstream(path(name), std::ios::binary) << bytes;
         return path(name);
     }
-    std::string read(const std::string& name) const {
+    std::string read(const std::string& name) {
         std::ifstream in(path(name), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
@@ -44,12 +40,10 @@ protected:
             names.insert(e.path().filename().string());
         return names;
     }
-    bool isLink(const std::string& name) const {
+    bool isLink(const std::string& name) {
         struct stat info {};
         return ::lstat(path(name).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
     }
-
-    std::string m_dir;
 };
 
 TEST_F(ReplaceTest, NothingChangesUntilCommitThenEveryFileTakesItsPlace) {
