@@ -32,8 +32,8 @@ std::optional<std::string> outputClash(const BatchOptions& options,
 
     const FileIdentity data = fileIdentity(options.dataFile);
     const auto pair = [](const std::string& a, const std::string& b) {
-        const bool named = a.starts_with("--") && (b.starts_with("--") || b == "the data file");
-        return a + " and " + b + (named ? " name the same file" : " are the same file");
+        const bool stream = a == "standard output" || b == "standard output";
+        return a + " and " + b + (stream ? " are the same file" : " name the same file");
     };
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         if (clash(outputs[i].identity, data)) return pair(outputs[i].label, "the data file");
