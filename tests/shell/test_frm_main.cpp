@@ -194,6 +194,7 @@ private slots:
     void importFailureSaysWhyAndKeepsTheEarlierDataLabelsAndDialogs_data();
     void importFailureSaysWhyAndKeepsTheEarlierDataLabelsAndDialogs();
     void blankAndShortLinesAreMissingInBothReportsAndTheNavigator();
+    void saveOutputRefusesTheLoadedAndTheSelectedDataFile();
     void editCommandsFollowTheFocusedControl();
     void clearOutputEmptiesOnlyThePane();
     void layoutFollowsWindowSize();
@@ -657,6 +658,42 @@ void MainWindowTest::blankAndShortLinesAreMissingInBothReportsAndTheNavigator() 
     QVERIFY(f.messageBox.shown.empty());
 }
 
+void MainWindowTest::saveOutputRefusesTheLoadedAndTheSelectedDataFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("loaded.txt")), "1 2\r\n");
+    writeFile(dir.filePath(QStringLiteral("chosen.txt")), "3 4\r\n");
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    selectFile(f.window.filFile(), QStringLiteral("loaded.txt"));
+    f.window.cmdImportData()->click();
+    selectFile(f.window.filFile(), QStringLiteral("chosen.txt"));  // selected, not imported
+    openFromMenu(f.window, "mnuSaveOutput", [&](QDialog* dialog) {
+        auto* save = qobject_cast<velmora::frmSaveOutput*>(dialog);
+        QVERIFY(save != nullptr);
+        QVERIFY(save->dirDirectory()->setPath(dir.path()));
+        for (const char* name : {"loaded", "chosen"}) {
+            save->txtSavedFileName()->setText(QString::fromLatin1(name));
+            save->cmdSave()->click();
+        }
+        QVERIFY(save->isVisible());
+        save->cmdCancel()->click();
+    });
+    const auto& boxes = f.messageBox.shown;
+    QCOMPARE(boxes.size(), std::size_t(2));
+    QCOMPARE(boxes[0].text, std::string("loaded.txt is the data file currently loaded. Save the "
+                                        "output under another name."));
+    QCOMPARE(boxes[1].text, std::string("chosen.txt is the data file selected for import. Save "
+                                        "the output under another name."));
+    QFile loaded(dir.filePath(QStringLiteral("loaded.txt")));
+    QVERIFY(loaded.open(QIODevice::ReadOnly));
+    QCOMPARE(loaded.readAll(), QByteArray("1 2\r\n"));
+    QFile chosen(dir.filePath(QStringLiteral("chosen.txt")));
+    QVERIFY(chosen.open(QIODevice::ReadOnly));
+    QCOMPARE(chosen.readAll(), QByteArray("3 4\r\n"));
+}
+
 void MainWindowTest::editCommandsFollowTheFocusedControl() {
     Fixture f;
     f.window.Form_Load();
@@ -946,6 +983,10 @@ void MainWindowTest::exitDialogue_data() {
         row("yes, yes, failed write")
             << QList<int>{yes, yes} << "fail" << false
             << QStringList{"The output could not be saved: No such file or directory"};
+        // out.txt exists: the replace question, answered with its default, No.
+        row("yes, yes, not replaced")
+            << QList<int>{yes, yes} << "existing" << false
+            << QStringList{"out.txt already exists. Do you want to replace it?"};
     }
 }
 
@@ -962,6 +1003,12 @@ void MainWindowTest::exitDialogue() {
     QVERIFY(showExposed(f.window));
     f.window.appendToPane("kept\r\n");
     for (const int answer : answers) f.messageBox.script(velmora::MessageResult(answer));
+    const bool existing = inSave == QStringLiteral("existing");
+    if (existing) {
+        QFile earlier(dir.filePath(QStringLiteral("out.txt")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier\r\n");
+    }
 
     const auto inSaveOutput = [&](QDialog* dialog) {
         auto* save = qobject_cast<velmora::frmSaveOutput*>(dialog);
@@ -975,10 +1022,10 @@ void MainWindowTest::exitDialogue() {
             save->cmdCancel()->click();
             return;
         }
-        save->txtSavedFileName()->setText(inSave == QStringLiteral("write") ? QStringLiteral("out")
-                                          : inSave == QStringLiteral("fail")
-                                              ? QStringLiteral("missing/out")
-                                              : QString());
+        save->txtSavedFileName()->setText(
+            inSave == QStringLiteral("write") || existing ? QStringLiteral("out")
+            : inSave == QStringLiteral("fail")            ? QStringLiteral("missing/out")
+                                                          : QString());
         save->cmdSave()->click();
         if (save->isVisible()) save->cmdCancel()->click();  // after the failed write
     };
@@ -993,11 +1040,11 @@ void MainWindowTest::exitDialogue() {
     QCOMPARE(f.window.m_lngUnloadProgram, exits ? 1 : 0);
     QCOMPARE(f.window.outputPane().text(), std::string("kept\r\n"));
     QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("out.txt"))),
-             inSave == QStringLiteral("write"));
-    if (inSave == QStringLiteral("write")) {
+             inSave == QStringLiteral("write") || existing);
+    if (inSave == QStringLiteral("write") || existing) {
         QFile out(dir.filePath(QStringLiteral("out.txt")));
         QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), QByteArray("kept\r\n\r\n"));
+        QCOMPARE(out.readAll(), QByteArray(existing ? "earlier\r\n" : "kept\r\n\r\n"));
     }
 
     const auto& boxes = f.messageBox.shown;
@@ -1011,8 +1058,10 @@ void MainWindowTest::exitDialogue() {
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         QVERIFY(boxes[i].icon == velmora::MessageIcon::Warning);
         const bool question = i < std::size_t(answers.size());
-        QVERIFY(boxes[i].buttons ==
-                (question ? velmora::MessageButtons::YesNoCancel : velmora::MessageButtons::Ok));
+        const auto buttons = question   ? velmora::MessageButtons::YesNoCancel
+                             : existing ? velmora::MessageButtons::YesNo
+                                        : velmora::MessageButtons::Ok;
+        QVERIFY(boxes[i].buttons == buttons);
         if (!question) {
             QCOMPARE(QString::fromStdString(boxes[i].text), shown[qsizetype(i) - answers.size()]);
             QCOMPARE(boxes[i].title, std::string("Save Output"));
