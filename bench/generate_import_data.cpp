@@ -1,7 +1,9 @@
 // Writes a benchmark data file:
-//   generate_import_data LINES COLUMNS space|comma|tab PATH [PAD_ZEROS]
+//   generate_import_data LINES COLUMNS space|comma|tab PATH [PAD_ZEROS [million]]
 // (for example 10000000 2 space /tmp/ten_million.txt for the memory check);
-// PAD_ZEROS zeros go before every value's digits, to make large files of few cells.
+// PAD_ZEROS zeros go before every value's digits, to make large files of few
+// cells; "million" writes the first column in tenths near 1000000, which the
+// import keeps as written beside its singles.
 
 #include <cerrno>
 #include <cstdio>
@@ -12,8 +14,8 @@
 #include "import_data_generator.h"
 
 int main(int argc, char** argv) {
-    if (argc != 5 && argc != 6) {
-        std::fprintf(stderr, "usage: %s LINES COLUMNS space|comma|tab PATH [PAD_ZEROS]\n",
+    if (argc < 5 || argc > 7) {
+        std::fprintf(stderr, "usage: %s LINES COLUMNS space|comma|tab PATH [PAD_ZEROS [million]]\n",
                      argv[0]);
         return 2;
     }
@@ -22,8 +24,10 @@ int main(int argc, char** argv) {
     shape.columns = std::atoi(argv[2]);
     const std::string kind = argv[3];
     shape.delimiter = kind == "comma" ? ',' : kind == "tab" ? '\t' : ' ';
-    shape.padZeros = argc == 6 ? std::atoi(argv[5]) : 0;
+    shape.padZeros = argc >= 6 ? std::atoi(argv[5]) : 0;
+    shape.tenthsNearAMillion = argc == 7 && std::string(argv[6]) == "million";
     if (shape.lines < 0 || shape.columns < 1 || shape.padZeros < 0 ||
+        (argc == 7 && !shape.tenthsNearAMillion) ||
         (kind != "space" && kind != "comma" && kind != "tab")) {
         std::fprintf(stderr, "bad arguments\n");
         return 2;

@@ -21,6 +21,10 @@ struct ImportDataShape {
     // Zeros written before each value's digits ("-000123.45"): a file of any
     // size with few cells, to show that memory follows the cells.
     int padZeros = 0;
+    // The first column in tenths from 1000000.0 to 1000000.9, values that
+    // singles cannot hold to their spread, so the import keeps that column
+    // as written.
+    bool tenthsNearAMillion = false;
 };
 
 // Appends one line of the shape to `out`.
@@ -29,8 +33,14 @@ inline void appendImportLine(std::mt19937_64& rng, const ImportDataShape& shape,
     std::uniform_int_distribution<int> scale(-7, -2);             // values from 0.01 to 9999.99
     std::uniform_int_distribution<int> sign(0, 1);
     char buffer[32];
+    std::uniform_int_distribution<int> tenth(0, 9);
     for (int j = 0; j < shape.columns; ++j) {
         if (j > 0) out += shape.delimiter;
+        if (j == 0 && shape.tenthsNearAMillion) {
+            out += "1000000.";
+            out += static_cast<char>('0' + tenth(rng));
+            continue;
+        }
         const double value = (sign(rng) != 0 ? -1.0 : 1.0) * mantissa(rng) *
                              std::pow(10.0, static_cast<double>(scale(rng)));
         const int n = std::snprintf(buffer, sizeof buffer, "%.6g", value);

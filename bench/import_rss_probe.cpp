@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
                 r.reason.c_str());
     std::printf("cases %d variables %d stored columns %zu\n", data.g_lngNumCases,
                 data.g_lngNumVariables, data.g_sngData.storedColumns());
+    std::printf("values as written kept for %zu variables, %.1f MiB\n",
+                data.writtenValues.variables().size(), data.writtenValues.bytes() / 1048576.0);
     std::printf("import %.3f s, peak RSS %.1f MiB\n", seconds, usage.ru_maxrss / 1024.0);
     return r.status == velmora::ImportStatus::Completed ? 0 : 1;
 }

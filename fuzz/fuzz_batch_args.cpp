@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "batch_options.h"
+#include "batch_outputs.h"
 #include "batch_run.h"
 
 namespace {
@@ -202,10 +203,14 @@ int runOne(const std::uint8_t* bytes, std::size_t size) {
     env.wallClock = &wallClock;
     env.monotonicClock = &monotonicClock;
     const int status = runBatch(args, env);
+    // Outputs that are the data file or one another are refused by the run.
+    const bool usageError =
+        parsed.status == ParseStatus::UsageError ||
+        (parsed.status == ParseStatus::Run && outputClash(o, velmora::FileIdentity{}).has_value());
 
     switch (status) {
         case kExitSuccess:
-            if (parsed.status == ParseStatus::UsageError) fail("a usage error succeeded", args);
+            if (usageError) fail("a usage error succeeded", args);
             if (parsed.status == ParseStatus::Help && (out != batchUsageText() || !err.empty()))
                 fail("--help did not give the usage alone", args);
             if (parsed.status == ParseStatus::Run) {
@@ -222,7 +227,7 @@ int runOne(const std::uint8_t* bytes, std::size_t size) {
             break;
         case kExitDataError:
         case kExitUsageError:
-            if ((status == kExitUsageError) != (parsed.status == ParseStatus::UsageError))
+            if ((status == kExitUsageError) != usageError)
                 fail("usage errors and data errors mixed up", args);
             if (!out.empty()) fail("a failed run wrote to standard output", args);
             if (!oneLine(err)) fail("a failed run did not say why in one line", args);

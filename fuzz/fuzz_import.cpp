@@ -3,18 +3,23 @@
 // is the data file. The import of the bytes in memory and of the same bytes as
 // a file must both end as a literal reading of the format says: complete with
 // the counts of an independent recount of lines and widest line and every
-// cell a number, the missing code or the 0 filler; or stopped at the right row
-// and column; or failed; and a failure leaves counts 0 and the earlier matrix.
+// cell a number or the missing code (also where no field reaches); or stopped
+// at the right row and column; or failed; and a failure leaves the earlier data
+// set as it was, counts and cells. The values as written that a complete import
+// keeps for some variables are the nearest doubles of their fields' texts.
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "data/delimited_import.h"
@@ -121,8 +126,8 @@ void checkOutcome(const ImportResult& r, const DataSet& data, const Expected& e)
     if (r.status != e.result.status || r.row != e.result.row || r.column != e.result.column)
         fail("the import ended otherwise than the format says");
     if (r.status != ImportStatus::Completed) {
-        if (data.g_lngNumCases != 0 || data.g_lngNumVariables != 0)
-            fail("a failed import left counts");
+        if (data.g_lngNumCases != 2 || data.g_lngNumVariables != 2)
+            fail("a failed import changed the earlier counts");
         if (data.cell(1, 1) != 5.0f || data.cell(1, 2) != 6.0f || data.cell(2, 1) != 7.0f ||
             data.cell(2, 2) != 8.0f)
             fail("a failed import changed the earlier matrix");
@@ -136,9 +141,57 @@ void checkOutcome(const ImportResult& r, const DataSet& data, const Expected& e)
             const std::vector<float>& line = e.cells[i];
             const float want = static_cast<std::size_t>(j) <= line.size()
                                    ? line[static_cast<std::size_t>(j) - 1]
-                                   : 0.0f;
+                                   : velmora::MISSING_VALUE;
             if (!sameSingle(data.cell(static_cast<std::int32_t>(i + 1), j), want))
                 fail("a cell holds another value");
+        }
+    }
+}
+
+// The magnitude of a number text (no white space around it) read here by
+// std::from_chars, a sign taken off first: its nearest double, 0 below the
+// double range.
+double writtenValueOf(std::string_view number) {
+    const bool negative = !number.empty() && number.front() == '-';
+    if (!number.empty() && (number.front() == '-' || number.front() == '+'))
+        number.remove_prefix(1);
+    double magnitude = 0.0;
+    const auto r = std::from_chars(number.data(), number.data() + number.size(), magnitude);
+    if (r.ec == std::errc::result_out_of_range) magnitude = 0.0;
+    return negative ? -magnitude : magnitude;
+}
+
+// The values as written that a complete import kept: the same from memory
+// and from the file, one per line, and each the nearest double of its
+// field's text where the field is a number, or else the cell's single.
+void checkWrittenValues(std::string_view text, char delimiter, const DataSet& inMemory,
+                        const DataSet& fromFile) {
+    const std::vector<std::int32_t> variables = inMemory.writtenValues.variables();
+    if (variables != fromFile.writtenValues.variables())
+        fail("memory and file keep values as written for other variables");
+    const std::vector<std::string_view> lines = recountLines(text);
+    for (const std::int32_t j : variables) {
+        const auto kept = inMemory.writtenValues.column(j);
+        const auto keptFromFile = fromFile.writtenValues.column(j);
+        if (kept.size() != lines.size() ||
+            !std::equal(kept.begin(), kept.end(), keptFromFile.begin(), keptFromFile.end()))
+            fail("values as written differ between memory and file");
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::vector<std::string_view> fields = cutFields(lines[i], delimiter);
+            double want = inMemory.cell(static_cast<std::int32_t>(i + 1), j);
+            float single = 0.0f;
+            if (static_cast<std::size_t>(j) <= fields.size()) {
+                std::string_view f = fields[static_cast<std::size_t>(j) - 1];
+                if (velmora::textToSingle(f, single) == velmora::NumberParse::Number) {
+                    while (!f.empty() &&
+                           (f.front() == ' ' || f.front() == '\t' || f.front() == '\n'))
+                        f.remove_prefix(1);
+                    while (!f.empty() && (f.back() == ' ' || f.back() == '\t' || f.back() == '\n'))
+                        f.remove_suffix(1);
+                    want = writtenValueOf(f);
+                }
+            }
+            if (kept[i] != want) fail("a value as written is not its text's nearest double");
         }
     }
 }
@@ -202,6 +255,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     DataSet fromFile = earlierDataSet();
     checkOutcome(velmora::importDelimitedFile(scratchFile(), delimiter, fromFile), fromFile,
                  expected);
+    if (expected.result.status == ImportStatus::Completed)
+        checkWrittenValues(text, delimiter, inMemory, fromFile);
     checkBlocks(text, bufferSize, recountLines(text).size());
     return 0;
 }

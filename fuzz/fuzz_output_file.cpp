@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "output/output_file.h"
-#include "output/output_file_system.h"
+#include "runtime/output_file_system.h"
 #include "runtime/text_file.h"
 #include "shell/qt_output_pane.h"
 

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "data/data_set.h"
 #include "runtime/split.h"
 
 #ifndef VELMORA_VERSION
@@ -44,6 +45,22 @@ std::optional<std::int32_t> columnNumber(std::string_view text) {
 // Not "quoted": argument-dependent lookup would find std::quoted for a std::string.
 std::string inQuotes(std::string_view text) {
     return "'" + std::string(text) + "'";
+}
+
+// A column beyond the most a data set can have names no column of any data
+// file, so the command line is wrong whatever the data (a column only this
+// data file lacks is a data error).
+std::optional<std::string> impossibleColumn(const BatchOptions& o) {
+    const std::pair<const char*, std::int32_t> named[] = {
+        {"--var1", o.var1.value_or(0)},
+        {"--var2", o.var2.value_or(0)},
+        {"--descriptives", highestColumn(o.descriptives)},
+    };
+    for (const auto& [option, column] : named)
+        if (column > MAX_VARIABLES)
+            return std::string(option) + " names column " + std::to_string(column) +
+                   ", beyond the " + std::to_string(MAX_VARIABLES) + " a data set can have";
+    return std::nullopt;
 }
 
 // How a value sets its option; an error text when the value is refused.
@@ -270,6 +287,11 @@ std::string CommandLine::help() const {
     }
     return text +
            "\n"
+           "Outputs (-o, --bootstrap-out, --plot) may not be DATAFILE or one another.\n"
+           "Each is written whole beside its file, and all are renamed into place only\n"
+           "once every one is complete; a link is followed, a device or FIFO written\n"
+           "in place.\n"
+           "\n"
            "Exit status: 0 success, 1 data or analysis error, 2 usage error.\n"
            "\n"
            "Example:\n"
@@ -283,9 +305,9 @@ void CommandLine::declareOptions() {
                  {{"space", [](BatchOptions& o) { o.delimiter = ' '; }},
                   {"comma", [](BatchOptions& o) { o.delimiter = ','; }},
                   {"tab", [](BatchOptions& o) { o.delimiter = '\t'; }}}));
-    value("--var1", "N", "variable 1 of the effect-size bootstrap: column N",
+    value("--var1", "N", "variable 1 of the effect-size bootstrap: column N\n(1 to 1000)",
           column("--var1", &BatchOptions::var1));
-    value("--var2", "M", "variable 2 of the effect-size bootstrap: column M",
+    value("--var2", "M", "variable 2 of the effect-size bootstrap: column M\n(1 to 1000)",
           column("--var2", &BatchOptions::var2));
     value("--trials", "T", "bootstrap trials, 1 to 1000000 (default 600)",
           number("--trials", 1, kMaxTrials, [](std::uint64_t n, BatchOptions& o) {
@@ -336,7 +358,9 @@ void CommandLine::declareOptions() {
           "double precision from exact sums, or (auto,\n"
           "the default, as the desktop program) single\n"
           "unless it loses accuracy for a variable, which\n"
-          "the report then names",
+          "the report then names; double precision uses\n"
+          "the values as written in DATAFILE for variables\n"
+          "whose values singles cannot hold",
           choice("--arithmetic", "auto, single or double",
                  {{"auto", [](BatchOptions& o) { o.arithmetic = Arithmetic::Auto; }},
                   {"single", [](BatchOptions& o) { o.arithmetic = Arithmetic::Single; }},
@@ -356,12 +380,8 @@ std::optional<std::string> CommandLine::combinationFault() const {
         return "--bootstrap-out needs the effect-size analysis (--var1 and --var2)";
     if (!o.plotFile.empty() && !o.wantsEffectSize())
         return "--plot needs the effect-size analysis (--var1 and --var2)";
-    if (!o.outputFile.empty() && o.outputFile == o.bootstrapOut)
-        return "--output and --bootstrap-out name the same file";
-    if (!o.plotFile.empty() && o.plotFile == o.outputFile)
-        return "--output and --plot name the same file";
-    if (!o.plotFile.empty() && o.plotFile == o.bootstrapOut)
-        return "--bootstrap-out and --plot name the same file";
+    // Outputs that are one file are found by the run (outputClash), which
+    // looks at the files themselves.
     return std::nullopt;
 }
 
@@ -373,6 +393,7 @@ ParseOutcome CommandLine::outcome() {
         outcome.status = m_help ? ParseStatus::Help : ParseStatus::Version;
         return outcome;
     }
+    if (!m_firstError) m_firstError = impossibleColumn(m_options);
     if (!m_firstError) m_firstError = combinationFault();
     if (m_firstError) {
         outcome.status = ParseStatus::UsageError;

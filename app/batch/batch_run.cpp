@@ -8,10 +8,11 @@
 #include "analysis/bootstrap/bootstrap_plot.h"
 #include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives_analysis.h"
-#include "atomic_file.h"
+#include "batch_outputs.h"
 #include "bootstrap_csv.h"
 #include "data/delimited_import.h"
 #include "progress_bar.h"
+#include "runtime/atomic_replace.h"
 #include "runtime/number_text.h"
 #include "runtime/random_stream.h"
 
@@ -55,29 +56,15 @@ void reportLine(BatchEnvironment& env, const std::string& line) {
     env.writeErr(withControlsEscaped(line) + "\n");
 }
 
+std::string usageErrorLine(const std::string& fault) {
+    return "velmora-batch: " + fault + " (see velmora-batch --help)";
+}
+
 std::optional<Failure> importFailure(const ImportResult& r, const std::string& path) {
-    switch (r.status) {
-        case ImportStatus::Completed:
-            return std::nullopt;
-        case ImportStatus::NoFileSelected:
-            return Failure{kExitUsageError, "velmora-batch: the data file name is empty"};
-        case ImportStatus::OpenFailed:
-            return Failure{kExitDataError, "Cannot open the data file '" + path + "': " +
-                                               (r.reason.empty() ? "unknown error" : r.reason)};
-        case ImportStatus::InvalidEntry:
-            return Failure{kExitDataError, invalidEntryMessage(r.row, r.column)};
-        case ImportStatus::NumberOutOfRange:
-            return Failure{kExitDataError,
-                           "Row " + integerText(r.row) + " of Column " + integerText(r.column) +
-                               " holds a number beyond the single-precision range."};
-        case ImportStatus::TooManyFields:
-            return Failure{kExitDataError, "Line " + integerText(r.row) + " has more than " +
-                                               integerText(MAX_VARIABLES) + " fields."};
-        case ImportStatus::OutOfMemory:
-            return Failure{kExitDataError,
-                           "The data file '" + path + "' is too large to be held in memory."};
-    }
-    return Failure{kExitDataError, "The data file could not be imported."};
+    if (r.status == ImportStatus::Completed) return std::nullopt;
+    // The window's box says the same; only an empty name is a usage error here.
+    return Failure{r.status == ImportStatus::NoFileSelected ? kExitUsageError : kExitDataError,
+                   importFailureMessage(r, path)};
 }
 
 std::optional<Failure> checkColumn(std::int32_t column, const DataSet& data) {
@@ -206,34 +193,27 @@ std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
         if (!o.seed) clockSeed = output.seed;
     }
 
-    // Every file is complete on disk before any replaces anything.
-    AtomicFileWriter csv;
-    AtomicFileWriter plot;
-    AtomicFileWriter report;
-    if (!o.bootstrapOut.empty()) {
-        if (auto error = csv.prepare(o.bootstrapOut, buildBootstrapCsv(trials)))
-            return Failure{kExitDataError, "Cannot write '" + o.bootstrapOut + "': " + *error};
-    }
-    if (!o.plotFile.empty()) {
-        if (auto error = plot.prepare(o.plotFile, plotSvg))
-            return Failure{kExitDataError, "Cannot write '" + o.plotFile + "': " + *error};
-    }
-    if (!o.outputFile.empty()) {
-        if (auto error = report.prepare(o.outputFile, text))
-            return Failure{kExitDataError, "Cannot write '" + o.outputFile + "': " + *error};
-    }
+    // Every output is complete before any existing file changes.
+    OutputFileSystem files;
+    AtomicReplace outputs(files);
+    const auto prepare = [&outputs](const std::string& path,
+                                    std::string bytes) -> std::optional<Failure> {
+        if (auto error = outputs.prepare(path, std::move(bytes)))
+            return Failure{kExitDataError, "Cannot write '" + path + "': " + *error};
+        return std::nullopt;
+    };
     if (!o.bootstrapOut.empty())
-        if (auto error = csv.commit())
-            return Failure{kExitDataError, "Cannot write '" + o.bootstrapOut + "': " + *error};
+        if (auto failure = prepare(o.bootstrapOut, buildBootstrapCsv(trials))) return failure;
     if (!o.plotFile.empty())
-        if (auto error = plot.commit())
-            return Failure{kExitDataError, "Cannot write '" + o.plotFile + "': " + *error};
+        if (auto failure = prepare(o.plotFile, std::move(plotSvg))) return failure;
     if (!o.outputFile.empty()) {
-        if (auto error = report.commit())
-            return Failure{kExitDataError, "Cannot write '" + o.outputFile + "': " + *error};
+        if (auto failure = prepare(o.outputFile, std::move(text))) return failure;
     } else if (auto error = env.writeOut(text)) {
         return Failure{kExitDataError, "Cannot write to standard output: " + *error};
     }
+    if (auto failure = outputs.commit())
+        return Failure{kExitDataError,
+                       "Cannot write '" + failure->target + "': " + failure->reason};
     // A run on a clock seed can be repeated only with the seed it used. A
     // refused run does not depend on the seed, so only a finished one shows it.
     if (clockSeed) reportLine(env, "seed: " + std::to_string(*clockSeed));
@@ -250,7 +230,11 @@ std::string columnBeyondMessage(std::int32_t column, std::int32_t numVariables) 
 int runBatch(const BatchOptions& options, BatchEnvironment& env) {
     std::optional<Failure> failure;
     try {
-        failure = execute(options, env);
+        if (auto clash = outputClash(options, env.standardOutput)) {
+            failure = Failure{kExitUsageError, usageErrorLine(*clash)};
+        } else {
+            failure = execute(options, env);
+        }
     } catch (const std::bad_alloc&) {
         // Anything else the run builds (the trials kept for the CSV and the
         // plot, the reports, the files' text) may not fit either.
@@ -273,7 +257,7 @@ int runBatch(const std::vector<std::string>& args, BatchEnvironment& env) {
             if (auto error = env.writeOut(batchVersionText())) return kExitDataError;
             return kExitSuccess;
         case ParseStatus::UsageError:
-            reportLine(env, "velmora-batch: " + parsed.error + " (see velmora-batch --help)");
+            reportLine(env, usageErrorLine(parsed.error));
             return kExitUsageError;
         case ParseStatus::Run:
             break;

@@ -7,8 +7,12 @@
 #include <vector>
 
 #include "batch_run.h"
+#include "runtime/output_target.h"
+#include "runtime/temporary_files.h"
 
 int main(int argc, char** argv) {
+    // Before any thread starts: an interrupted run leaves no temporary file.
+    velmora::removeTemporaryFilesOnSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
 
     const velmora::SystemWallClock wallClock;
@@ -26,6 +30,7 @@ int main(int argc, char** argv) {
         std::fflush(stderr);
     };
     env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    env.standardOutput = velmora::descriptorIdentity(STDOUT_FILENO);
     env.wallClock = &wallClock;
     env.monotonicClock = &monotonicClock;
     return velmora::batch::runBatch(args, env);

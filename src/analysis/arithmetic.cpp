@@ -2,10 +2,12 @@
 
 #include <cmath>
 
+#include "data/single_storage.h"
+
 namespace velmora {
 
 bool singlePrecisionDrifted(double value, double accurate, double spread) {
-    return std::fabs(value - accurate) > 0.001 * spread;
+    return std::fabs(value - accurate) > kSinglePrecisionTolerance * spread;
 }
 
 }  // namespace velmora

@@ -36,8 +36,9 @@ double timesPowerOfTwo(double value, int e) {
 // least 65 bits, more than 2 beyond the precision, so the bits below them
 // only decide whether the discarded part is exactly a half, which the sticky
 // flag records.
-template <int kPrecision, int kMinUlpExponent, int kMaxExponent>
-double roundedQuotient(const ExactInteger& numerator, std::uint64_t denominator, int exponent) {
+template <int kPrecision, int kMinUlpExponent, int kMaxExponent, int Limbs>
+double roundedQuotient(const BasicExactInteger<Limbs>& numerator, std::uint64_t denominator,
+                       int exponent) {
     if (numerator.isZero()) return 0.0;
     const int length = numerator.bitLength();
     bool sticky = false;
@@ -68,19 +69,22 @@ double roundedQuotient(const ExactInteger& numerator, std::uint64_t denominator,
 
 }  // namespace
 
-int ExactInteger::bitLength() const {
+template <int Limbs>
+int BasicExactInteger<Limbs>::bitLength() const {
     if (m_size == 0) return 0;
     return 64 * (m_size - 1) + 64 - std::countl_zero(m_limbs[m_size - 1]);
 }
 
-int ExactInteger::compare(const ExactInteger& other) const {
+template <int Limbs>
+int BasicExactInteger<Limbs>::compare(const BasicExactInteger& other) const {
     if (m_size != other.m_size) return m_size < other.m_size ? -1 : 1;
     for (int i = m_size - 1; i >= 0; --i)
         if (m_limbs[i] != other.m_limbs[i]) return m_limbs[i] < other.m_limbs[i] ? -1 : 1;
     return 0;
 }
 
-void ExactInteger::addShifted(Uint128 value, int shift) {
+template <int Limbs>
+void BasicExactInteger<Limbs>::addShifted(Uint128 value, int shift) {
     assert(shift >= 0);
     const int at = shift / 64;
     const int bits = shift % 64;
@@ -100,7 +104,8 @@ void ExactInteger::addShifted(Uint128 value, int shift) {
     }
 }
 
-void ExactInteger::add(const ExactInteger& other) {
+template <int Limbs>
+void BasicExactInteger<Limbs>::add(const BasicExactInteger& other) {
     std::uint64_t carry = 0;
     const int size = std::max(m_size, other.m_size);
     for (int i = 0; i < size || (carry != 0 && i < kLimbs); ++i) {
@@ -112,7 +117,8 @@ void ExactInteger::add(const ExactInteger& other) {
     assert(carry == 0);
 }
 
-void ExactInteger::subtract(const ExactInteger& other) {
+template <int Limbs>
+void BasicExactInteger<Limbs>::subtract(const BasicExactInteger& other) {
     assert(compare(other) >= 0);
     std::uint64_t borrow = 0;
     for (int i = 0; i < m_size; ++i) {
@@ -124,8 +130,9 @@ void ExactInteger::subtract(const ExactInteger& other) {
     while (m_size > 0 && m_limbs[m_size - 1] == 0) --m_size;
 }
 
-ExactInteger ExactInteger::times(std::uint64_t factor) const {
-    ExactInteger product;
+template <int Limbs>
+BasicExactInteger<Limbs> BasicExactInteger<Limbs>::times(std::uint64_t factor) const {
+    BasicExactInteger product;
     std::uint64_t carry = 0;
     for (int i = 0; i < m_size; ++i) {
         const Uint128 p = Uint128{m_limbs[i]} * factor + carry;
@@ -139,10 +146,11 @@ ExactInteger ExactInteger::times(std::uint64_t factor) const {
     return product;
 }
 
-ExactInteger ExactInteger::times(const ExactInteger& other) const {
+template <int Limbs>
+BasicExactInteger<Limbs> BasicExactInteger<Limbs>::times(const BasicExactInteger& other) const {
     // With more limbs than that the product is at least 2^(64 kLimbs).
     assert(isZero() || other.isZero() || m_size + other.m_size <= kLimbs + 1);
-    ExactInteger product;
+    BasicExactInteger product;
     for (int i = 0; i < m_size; ++i) {
         std::uint64_t carry = 0;
         for (int j = 0; j < other.m_size && i + j < kLimbs; ++j) {
@@ -159,7 +167,8 @@ ExactInteger ExactInteger::times(const ExactInteger& other) const {
     return product;
 }
 
-Uint128 ExactInteger::bitsFrom(int from, bool& lowerBitsSet) const {
+template <int Limbs>
+Uint128 BasicExactInteger<Limbs>::bitsFrom(int from, bool& lowerBitsSet) const {
     assert(from >= 0 && from <= 64 * kLimbs);
     const int at = from / 64;
     const int bits = from % 64;
@@ -171,13 +180,14 @@ Uint128 ExactInteger::bitsFrom(int from, bool& lowerBitsSet) const {
     return out;
 }
 
-void SignedExact::add(const SignedExact& other) {
+template <int Limbs>
+void BasicSignedExact<Limbs>::add(const BasicSignedExact& other) {
     if (negative == other.negative) {
         magnitude.add(other.magnitude);
     } else if (magnitude.compare(other.magnitude) >= 0) {
         magnitude.subtract(other.magnitude);
     } else {
-        ExactInteger larger = other.magnitude;
+        BasicExactInteger<Limbs> larger = other.magnitude;
         larger.subtract(magnitude);
         magnitude = larger;
         negative = other.negative;
@@ -185,7 +195,8 @@ void SignedExact::add(const SignedExact& other) {
     if (magnitude.isZero()) negative = false;
 }
 
-float roundedQuotientToSingle(const ExactInteger& numerator, bool negative,
+template <int Limbs>
+float roundedQuotientToSingle(const BasicExactInteger<Limbs>& numerator, bool negative,
                               std::uint64_t denominator, int exponent) {
     // First in double from the top 64 bits: off by a few units in the last
     // place of a double at most, 2^29 times finer than a single's. Rounding
@@ -219,12 +230,22 @@ float roundedQuotientToSingle(const ExactInteger& numerator, bool negative,
     return negative ? -single : single;
 }
 
-double roundedQuotientToDouble(const ExactInteger& numerator, bool negative,
+template <int Limbs>
+double roundedQuotientToDouble(const BasicExactInteger<Limbs>& numerator, bool negative,
                                std::uint64_t denominator, int exponent) {
     assert(denominator >= 1 && denominator < std::uint64_t{1} << 63);
     if (numerator.isZero()) return 0.0;  // +0, as the single version gives
     const double value = roundedQuotient<53, -1074, 1023>(numerator, denominator, exponent);
     return negative ? -value : value;
 }
+
+template class BasicExactInteger<10>;
+template class BasicExactInteger<40>;
+template struct BasicSignedExact<10>;
+template struct BasicSignedExact<40>;
+template float roundedQuotientToSingle(const ExactInteger&, bool, std::uint64_t, int);
+template float roundedQuotientToSingle(const WideExactInteger&, bool, std::uint64_t, int);
+template double roundedQuotientToDouble(const ExactInteger&, bool, std::uint64_t, int);
+template double roundedQuotientToDouble(const WideExactInteger&, bool, std::uint64_t, int);
 
 }  // namespace velmora

@@ -6,30 +6,28 @@ namespace velmora {
 
 __extension__ typedef unsigned __int128 Uint128;
 
-// A non-negative integer of up to 640 bits, enough for every exact sum the
-// accurate statistics form: a sum of up to 2^31 singles scaled to whole
-// numbers (2^149 x) stays below 2^308, a sum of their squares (2^298 x^2)
-// below 2^585, and n times the latter below 2^616. No operation may leave
+// A non-negative integer of up to 64 * Limbs bits. No operation may leave
 // that range or go below zero; callers keep to it by construction.
-class ExactInteger {
+template <int Limbs>
+class BasicExactInteger {
 public:
-    static constexpr int kLimbs = 10;
+    static constexpr int kLimbs = Limbs;
 
-    ExactInteger() = default;
-    explicit ExactInteger(Uint128 value) { addShifted(value, 0); }
+    BasicExactInteger() = default;
+    explicit BasicExactInteger(Uint128 value) { addShifted(value, 0); }
 
     bool isZero() const { return m_size == 0; }
     int bitLength() const;
     // -1, 0 or 1 as *this is below, equal to or above `other`.
-    int compare(const ExactInteger& other) const;
+    int compare(const BasicExactInteger& other) const;
 
     // *this += value * 2^shift.
     void addShifted(Uint128 value, int shift);
-    void add(const ExactInteger& other);
+    void add(const BasicExactInteger& other);
     // *this -= other; other must not exceed *this.
-    void subtract(const ExactInteger& other);
-    ExactInteger times(std::uint64_t factor) const;
-    ExactInteger times(const ExactInteger& other) const;
+    void subtract(const BasicExactInteger& other);
+    BasicExactInteger times(std::uint64_t factor) const;
+    BasicExactInteger times(const BasicExactInteger& other) const;
 
     // The 128 bits from bit `from` up (bits beyond the number are 0), and
     // whether any bit below `from` is set; 0 <= from <= 64 * kLimbs.
@@ -41,21 +39,36 @@ private:
 };
 
 // An exact value with a sign.
-struct SignedExact {
+template <int Limbs>
+struct BasicSignedExact {
     bool negative = false;
-    ExactInteger magnitude;
+    BasicExactInteger<Limbs> magnitude;
 
-    void add(const SignedExact& other);
+    void add(const BasicSignedExact& other);
 };
+
+// 640 bits, enough for every exact sum of singles: a sum of up to 2^31
+// singles scaled to whole numbers (2^149 x) stays below 2^308, a sum of their
+// squares (2^298 x^2) below 2^585, and n times the latter below 2^616.
+using ExactInteger = BasicExactInteger<10>;
+using SignedExact = BasicSignedExact<10>;
+// 2560 bits, enough for every exact sum of doubles below 2^128 in magnitude
+// (the values a data file can hold): scaled to whole numbers (2^1074 x) they
+// stay below 2^1202, a sum of 2^31 of them below 2^1233, a sum of their
+// squares below 2^2435, and n times the latter below 2^2466.
+using WideExactInteger = BasicExactInteger<40>;
+using WideSignedExact = BasicSignedExact<40>;
 
 // (-1)^negative * numerator / denominator * 2^exponent, rounded once to the
 // nearest single (ties to even), like every stored statistic; infinity when
 // that lies beyond the single range, gradual underflow below it, +0 for a
 // zero numerator. The denominator is at least 1 and below 2^63.
-float roundedQuotientToSingle(const ExactInteger& numerator, bool negative,
+template <int Limbs>
+float roundedQuotientToSingle(const BasicExactInteger<Limbs>& numerator, bool negative,
                               std::uint64_t denominator, int exponent);
 // The same, rounded once to the nearest double.
-double roundedQuotientToDouble(const ExactInteger& numerator, bool negative,
+template <int Limbs>
+double roundedQuotientToDouble(const BasicExactInteger<Limbs>& numerator, bool negative,
                                std::uint64_t denominator, int exponent);
 
 }  // namespace velmora

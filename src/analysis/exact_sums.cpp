@@ -4,6 +4,7 @@
 #include <bit>
 #include <cassert>
 #include <cmath>
+#include <type_traits>
 
 namespace velmora {
 
@@ -14,10 +15,12 @@ int sumExponent(int base) {
     return base - 150;
 }
 
-ExactInteger varianceNumerator(const SignedExact& sum, const ExactInteger& squares,
-                               std::int64_t n) {
+template <int Limbs>
+BasicExactInteger<Limbs> varianceNumerator(const BasicSignedExact<Limbs>& sum,
+                                           const BasicExactInteger<Limbs>& squares,
+                                           std::int64_t n) {
     // n * sum(x^2) - (sum x)^2 = n * sum((x - mean)^2) >= 0 exactly.
-    ExactInteger numerator = squares.times(static_cast<std::uint64_t>(n));
+    BasicExactInteger<Limbs> numerator = squares.times(static_cast<std::uint64_t>(n));
     numerator.subtract(sum.magnitude.times(sum.magnitude));
     return numerator;
 }
@@ -27,95 +30,160 @@ std::uint64_t varianceDenominator(std::int64_t n) {
     return static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(n - 1);
 }
 
+template <typename Sum>
+bool isZeroSquareSum(const Sum& s) {
+    if constexpr (std::is_same_v<Sum, DoubleSquareSum>)
+        return s.isZero();
+    else
+        return s == 0;
+}
+
+template <typename Sum>
+void addSquareSums(Sum& to, const Sum& from) {
+    if constexpr (std::is_same_v<Sum, DoubleSquareSum>) {
+        to.low += from.low;
+        to.high += from.high;
+    } else {
+        to += from;
+    }
+}
+
 }  // namespace
 
-SingleParts splitSingle(float x) {
+template <typename Real>
+ValueParts<Real> splitValue(Real x) {
     assert(std::isfinite(x));
-    const auto bits = std::bit_cast<std::uint32_t>(x);
-    const auto biased = static_cast<int>((bits >> 23) & 0xFFu);
-    const auto fraction = static_cast<std::int32_t>(bits & 0x7FFFFFu);
-    SingleParts parts;
-    parts.binade = std::max(biased, 1);
-    parts.mantissa = biased == 0 ? fraction : fraction | 0x800000;
-    if ((bits >> 31) != 0) parts.mantissa = -parts.mantissa;
+    using Format = ExactFormat<Real>;
+    using Bits = typename Format::Bits;
+    using Mantissa = typename Format::Mantissa;
+    constexpr int kFraction = Format::kMantissaBits - 1;
+    constexpr Bits kExponentMask = (Bits{1} << Format::kExponentBits) - 1;
+    const auto bits = std::bit_cast<Bits>(x);
+    const auto biased = static_cast<int>((bits >> kFraction) & kExponentMask);
+    const auto fraction = static_cast<Mantissa>(bits & ((Bits{1} << kFraction) - 1));
+    ValueParts<Real> parts;
+    parts.binade = std::max(biased, 1) - Format::kBinadeOffset;
+    parts.mantissa = biased == 0 ? fraction : fraction | (Mantissa{1} << kFraction);
+    if ((bits >> (8 * sizeof(Bits) - 1)) != 0) parts.mantissa = -parts.mantissa;
     return parts;
 }
 
-void ExactSums::add(float x, std::uint32_t copies) {
-    const SingleParts p = splitSingle(x);
-    const auto m = static_cast<std::int64_t>(p.mantissa);
-    addBinade(p.binade, m * copies, Uint128{static_cast<std::uint64_t>(m * m)} * copies);
+template <typename Real>
+BasicExactSums<Real>::BasicExactSums()
+    : m_sums(static_cast<std::size_t>(kSlots)), m_squares(static_cast<std::size_t>(kSlots)) {}
+
+template <typename Real>
+void BasicExactSums<Real>::add(Real x, std::uint32_t copies) {
+    const ValueParts<Real> p = splitValue(x);
+    SquareSum squares{};
+    Format::addSquares(squares, Format::square(p.mantissa), copies);
+    addBinade(p.binade, static_cast<MantissaSum>(p.mantissa) * copies, squares);
 }
 
-void ExactSums::addBinade(int binade, std::int64_t mantissaSum, Uint128 squareSum) {
-    assert(binade >= 1 && binade <= 254);
-    m_sums[binade] += mantissaSum;
-    m_squares[binade] += squareSum;
-    m_low = std::min(m_low, binade);
-    m_high = std::max(m_high, binade);
+template <typename Real>
+void BasicExactSums<Real>::addBinade(int binade, MantissaSum mantissaSum, SquareSum squareSum) {
+    const int slot = binade + Format::kBinadeOffset;
+    assert(slot >= 1 && slot <= kSlots - 2);  // a finite value's binade
+    m_sums[static_cast<std::size_t>(slot)] += mantissaSum;
+    addSquareSums(m_squares[static_cast<std::size_t>(slot)], squareSum);
+    // Zeros add nothing, and a double's zero would otherwise stretch every
+    // sum down to the subnormal scale. (Only zeros have a square sum of 0.)
+    if constexpr (std::is_same_v<Real, double>)
+        if (isZeroSquareSum(squareSum)) return;
+    m_low = std::min(m_low, slot);
+    m_high = std::max(m_high, slot);
 }
 
-void ExactSums::clear() {
+template <typename Real>
+void BasicExactSums<Real>::clear() {
     for (int b = m_low; b <= m_high; ++b) {
-        m_sums[b] = 0;
-        m_squares[b] = 0;
+        m_sums[static_cast<std::size_t>(b)] = 0;
+        m_squares[static_cast<std::size_t>(b)] = SquareSum{};
     }
-    m_low = 256;
+    m_low = kSlots;
     m_high = -1;
 }
 
-SignedExact ExactSums::sum(int base) const {
-    assert(base >= 1 && base <= lowestBinade());
+template <typename Real>
+typename BasicExactSums<Real>::Signed BasicExactSums<Real>::sum(int base) const {
+    assert(base >= 1 - Format::kBinadeOffset && base <= lowestBinade());
     // Positive and negative parts apart, so that every addition only carries.
-    SignedExact positive;
-    SignedExact negative{true, {}};
+    Signed positive;
+    Signed negative{true, {}};
+    const int slotBase = base + Format::kBinadeOffset;
     for (int b = m_low; b <= m_high; ++b) {
-        const std::int64_t s = m_sums[b];
-        if (s > 0) positive.magnitude.addShifted(static_cast<Uint128>(s), b - base);
-        if (s < 0) negative.magnitude.addShifted(static_cast<Uint128>(-s), b - base);
+        const MantissaSum s = m_sums[static_cast<std::size_t>(b)];
+        if (s > 0) positive.magnitude.addShifted(static_cast<Uint128>(s), b - slotBase);
+        if (s < 0) negative.magnitude.addShifted(static_cast<Uint128>(-s), b - slotBase);
     }
     if (negative.magnitude.isZero()) return positive;
     positive.add(negative);
     return positive;
 }
 
-ExactInteger ExactSums::squares(int base) const {
-    assert(base >= 1 && base <= lowestBinade());
-    ExactInteger total;
-    for (int b = m_low; b <= m_high; ++b) total.addShifted(m_squares[b], 2 * (b - base));
+template <typename Real>
+typename BasicExactSums<Real>::Integer BasicExactSums<Real>::squares(int base) const {
+    assert(base >= 1 - Format::kBinadeOffset && base <= lowestBinade());
+    Integer total;
+    const int slotBase = base + Format::kBinadeOffset;
+    for (int b = m_low; b <= m_high; ++b)
+        Format::addSquareSum(total, m_squares[static_cast<std::size_t>(b)], 2 * (b - slotBase));
     return total;
 }
 
-SignedExact scaledSingle(float x, int base) {
-    const SingleParts p = splitSingle(x);
-    assert(base >= 1 && base <= p.binade);
-    SignedExact value;
+template <typename Real>
+typename ExactFormat<Real>::Signed scaledValue(Real x, int base) {
+    const ValueParts<Real> p = splitValue(x);
+    typename ExactFormat<Real>::Signed value;
+    if (p.mantissa == 0) return value;  // a zero's binade may lie below the base
+    assert(base >= 1 - ExactFormat<Real>::kBinadeOffset && base <= p.binade);
     value.negative = p.mantissa < 0;
     value.magnitude.addShifted(static_cast<Uint128>(p.mantissa < 0 ? -p.mantissa : p.mantissa),
                                p.binade - base);
     return value;
 }
 
-float exactMeanSingle(const SignedExact& sum, std::int64_t n, int base) {
+template <int Limbs>
+float exactMeanSingle(const BasicSignedExact<Limbs>& sum, std::int64_t n, int base) {
     return roundedQuotientToSingle(sum.magnitude, sum.negative, static_cast<std::uint64_t>(n),
                                    sumExponent(base));
 }
 
-double exactMeanDouble(const SignedExact& sum, std::int64_t n, int base) {
+template <int Limbs>
+double exactMeanDouble(const BasicSignedExact<Limbs>& sum, std::int64_t n, int base) {
     return roundedQuotientToDouble(sum.magnitude, sum.negative, static_cast<std::uint64_t>(n),
                                    sumExponent(base));
 }
 
-float exactVarianceSingle(const SignedExact& sum, const ExactInteger& squares, std::int64_t n,
-                          int base) {
+template <int Limbs>
+float exactVarianceSingle(const BasicSignedExact<Limbs>& sum,
+                          const BasicExactInteger<Limbs>& squares, std::int64_t n, int base) {
     return roundedQuotientToSingle(varianceNumerator(sum, squares, n), false,
                                    varianceDenominator(n), 2 * sumExponent(base));
 }
 
-double exactVarianceDouble(const SignedExact& sum, const ExactInteger& squares, std::int64_t n,
-                           int base) {
+template <int Limbs>
+double exactVarianceDouble(const BasicSignedExact<Limbs>& sum,
+                           const BasicExactInteger<Limbs>& squares, std::int64_t n, int base) {
     return roundedQuotientToDouble(varianceNumerator(sum, squares, n), false,
                                    varianceDenominator(n), 2 * sumExponent(base));
 }
+
+template ValueParts<float> splitValue(float);
+template ValueParts<double> splitValue(double);
+template class BasicExactSums<float>;
+template class BasicExactSums<double>;
+template SignedExact scaledValue(float, int);
+template WideSignedExact scaledValue(double, int);
+template float exactMeanSingle(const SignedExact&, std::int64_t, int);
+template float exactMeanSingle(const WideSignedExact&, std::int64_t, int);
+template double exactMeanDouble(const SignedExact&, std::int64_t, int);
+template double exactMeanDouble(const WideSignedExact&, std::int64_t, int);
+template float exactVarianceSingle(const SignedExact&, const ExactInteger&, std::int64_t, int);
+template float exactVarianceSingle(const WideSignedExact&, const WideExactInteger&, std::int64_t,
+                                   int);
+template double exactVarianceDouble(const SignedExact&, const ExactInteger&, std::int64_t, int);
+template double exactVarianceDouble(const WideSignedExact&, const WideExactInteger&, std::int64_t,
+                                    int);
 
 }  // namespace velmora

@@ -10,10 +10,13 @@ const float* DataMatrix::columnData(std::int32_t j) const {
     return m_columns[col].data();
 }
 
-float* DataMatrix::column(std::int32_t j) {
+float* DataMatrix::column(std::int32_t j, float filler) {
     const std::size_t col = static_cast<std::size_t>(j);
     if (col >= m_columns.size()) m_columns.resize(col + 1);
-    if (m_columns[col].empty()) m_columns[col].assign(static_cast<std::size_t>(m_numCases) + 1, 0.0f);
+    if (m_columns[col].empty()) {
+        m_columns[col].assign(static_cast<std::size_t>(m_numCases) + 1, filler);
+        m_columns[col][0] = 0.0f;
+    }
     return m_columns[col].data();
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/written_values.h"
+
 namespace velmora {
 
 // The missing code. As a single it is exactly 9999999.0 (bits 4B18967F).
@@ -50,7 +52,9 @@ public:
     // column was never stored (all of its cells read 0).
     const float* columnData(std::int32_t j) const;
     // Writable cells of variable j (cases 0..caseCapacity()), stored on demand.
-    float* column(std::int32_t j);
+    // A column stored by this call starts with `filler` in cases 1..caseCapacity()
+    // and 0 in case 0.
+    float* column(std::int32_t j, float filler = 0.0f);
 
     // Number of columns actually stored (for memory accounting).
     std::size_t storedColumns() const;
@@ -66,6 +70,8 @@ struct DataSet {
     std::int32_t g_lngNumCases = 0;      // lines of the imported file
     std::int32_t g_lngNumVariables = 0;  // widest line, at most MAX_VARIABLES
     DataMatrix g_sngData;
+    // The values as written, for the variables whose singles cannot hold them.
+    WrittenValues writtenValues;
 
     // Cell (i, j) for 1 <= i <= g_lngNumCases, 1 <= j <= g_lngNumVariables.
     float cell(std::int32_t i, std::int32_t j) const { return g_sngData.at(i, j); }

@@ -1,11 +1,15 @@
 #include "data/delimited_import.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
+#include "data/single_storage.h"
 #include "runtime/line_reader.h"
 #include "runtime/number_scan.h"
 #include "runtime/number_text.h"
@@ -33,6 +37,13 @@ ImportResult failure(ImportStatus status, std::int32_t row, std::int32_t column)
     r.row = row;
     r.column = column;
     return r;
+}
+
+// Whether a number scanned in place is its whole field: it ends at the
+// delimiter, a line end or the end of the text.
+bool isWholeField(const detail::DecimalScan& scan, const char* end, char delimiter) {
+    return scan.complete &&
+           (scan.stop == end || *scan.stop == delimiter || isLineEndChar(*scan.stop));
 }
 
 // The end of the field starting at p: the first delimiter or line end, or the end.
@@ -70,15 +81,23 @@ private:
     std::int32_t m_row = 0;
 };
 
+// Lines beyond the first count, or fields that no longer read as stored: the
+// file was changed by someone else while the import read it.
+constexpr const char* kFileChanged = "The file changed while it was being read";
+
+ImportResult fileChanged() {
+    ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
+    r.reason = kFileChanged;
+    return r;
+}
+
 ImportResult FieldStore::storeLines(const char* p, const char* const end) {
     const char delimiter = m_delimiter;
     while (p != end) {
         if (m_row == m_data.g_lngNumCases) {
             // More lines than the first pass counted: the file changed between
             // the passes, and the matrix has no room for them.
-            ImportResult r = failure(ImportStatus::OpenFailed, 0, 0);
-            r.reason = "The file changed while it was being read";
-            return r;
+            return fileChanged();
         }
         const std::int32_t row = ++m_row;
         if (isLineEndChar(*p)) {  // an empty line has no fields
@@ -91,8 +110,12 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
             ++column;
             if (column > MAX_VARIABLES) return failure(ImportStatus::TooManyFields, row, 0);
             if (column > m_numVariables) {
+                // A cell that no field reaches (the end of a short line, a
+                // blank line, the lines before a variable first appears) holds
+                // no entry at all, so it is missing rather than a value of 0.
                 m_numVariables = column;
-                m_columns[static_cast<std::size_t>(column)] = m_data.g_sngData.column(column);
+                m_columns[static_cast<std::size_t>(column)] =
+                    m_data.g_sngData.column(column, MISSING_VALUE);
             }
 
             const char* fieldEnd = nullptr;
@@ -101,8 +124,7 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
             bool classified = false;
             if (m_scanInPlace) {
                 const detail::DecimalScan scan = detail::scanDecimal(field, end);
-                if (scan.complete &&
-                    (scan.stop == end || *scan.stop == delimiter || isLineEndChar(*scan.stop))) {
+                if (isWholeField(scan, end, delimiter)) {
                     fieldEnd = scan.stop;
                     kind = detail::scannedToSingle(scan, fieldEnd, value);
                     classified = true;
@@ -139,7 +161,150 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
     return {};
 }
 
-// The new data set with its counts and a zero matrix for `lines` cases, or
+// A variable whose singles may not hold its values, and what storing them did.
+struct Reread {
+    std::int32_t variable;
+    SingleStorage storage;
+};
+
+// After the second pass: the variables for which even the largest error a
+// single can have would be beyond what it may stand for. Ordinary data have
+// none, and then nothing more is read or kept.
+std::vector<Reread> variablesToReread(const DataSet& data) {
+    std::vector<Reread> out;
+    for (std::int32_t j = 1; j <= data.g_lngNumVariables; ++j)
+        if (const std::optional<SingleStorage> storage = storageToCheck(data, j))
+            out.push_back({j, *storage});
+    return out;
+}
+
+// The third pass, over the same lines as the second: the fields of the
+// variables to reread, taken again as the nearest doubles of their texts.
+// Each column starts as its singles widened, so missing fields and cells no
+// field reaches read as the singles say; a field that no longer gives its
+// stored single means the file changed since it was stored.
+class WrittenValueReader {
+public:
+    WrittenValueReader(const DataSet& data, char delimiter, std::vector<Reread> variables)
+        : m_data(data),
+          m_delimiter(delimiter),
+          m_scanInPlace(!isNumberChar(delimiter)),
+          m_variables(std::move(variables)) {
+        const auto cases = static_cast<std::size_t>(data.g_lngNumCases);
+        m_columns.reserve(m_variables.size());
+        for (const Reread& r : m_variables) {
+            const float* singles = data.g_sngData.columnData(r.variable);
+            std::vector<double>& column = m_columns.emplace_back(singles + 1, singles + 1 + cases);
+            m_written[static_cast<std::size_t>(r.variable)] = column.data();
+            m_singles[static_cast<std::size_t>(r.variable)] = singles;
+            m_last = r.variable;
+        }
+    }
+
+    // Reads the lines of [p, end), which must end with a line end or with the text.
+    ImportResult readLines(const char* p, const char* const end) {
+        while (p != end) {
+            if (m_row == m_data.g_lngNumCases) return fileChanged();
+            const std::int32_t row = ++m_row;
+            if (isLineEndChar(*p)) {
+                p = skipLineEnd(p, end);
+                continue;
+            }
+            const char* field = p;
+            for (std::int32_t column = 1;; ++column) {
+                const auto at = static_cast<std::size_t>(column);
+                const char* fieldEnd =
+                    m_written[at] == nullptr
+                        ? findFieldEnd(field, end, m_delimiter)
+                        : reread(field, end, m_singles[at][row], m_written[at][row - 1]);
+                if (fieldEnd == nullptr) return fileChanged();
+                if (column == m_last) fieldEnd = findLineEndChar(fieldEnd, end);  // read no more
+                if (fieldEnd == end) {
+                    p = end;
+                    break;
+                }
+                if (isLineEndChar(*fieldEnd)) {
+                    p = skipLineEnd(fieldEnd, end);
+                    break;
+                }
+                field = fieldEnd + 1;
+            }
+        }
+        return {};
+    }
+
+    std::int32_t rowsRead() const { return m_row; }
+
+    // Keeps every column whose values as written lie further from their
+    // singles than those may stand for.
+    void keepNeeded(DataSet& data) {
+        for (std::size_t c = 0; c < m_variables.size(); ++c) {
+            const float* singles = m_singles[static_cast<std::size_t>(m_variables[c].variable)];
+            std::vector<double>& column = m_columns[c];
+            double largest = 0.0;
+            for (std::size_t k = 0; k < column.size(); ++k)
+                if (!isMissing(singles[k + 1]))
+                    largest = std::max(largest, std::fabs(column[k] - singles[k + 1]));
+            if (singlesLoseAccuracy(m_variables[c].storage, largest))
+                data.writtenValues.keep(m_variables[c].variable, std::move(column));
+        }
+    }
+
+private:
+    // The field starting at p again: its value as written goes to `written`.
+    // Returns where it ends, or nullptr when it no longer is what the second
+    // pass stored. A plain number is scanned in place, as the second pass does.
+    const char* reread(const char* p, const char* end, float stored, double& written) const {
+        float single = 0.0f;
+        if (m_scanInPlace) {
+            const detail::DecimalScan scan = detail::scanDecimal(p, end);
+            if (isWholeField(scan, end, m_delimiter)) {
+                if (detail::scannedToSingle(scan, scan.stop, single) != NumberParse::Number ||
+                    single != stored)
+                    return nullptr;
+                detail::scannedToDouble(scan, scan.stop, written);
+                return scan.stop;
+            }
+        }
+        const char* fieldEnd = findFieldEnd(p, end, m_delimiter);
+        const std::string_view text(p, static_cast<std::size_t>(fieldEnd - p));
+        double value = 0.0;
+        const NumberParse kind = textToSingleAndDouble(text, single, value);
+        if (kind == NumberParse::Number && single == stored) {
+            written = value;
+            return fieldEnd;
+        }
+        const bool missing =
+            kind == NumberParse::NotNumber && isMissingField(text) && isMissing(stored);
+        return missing ? fieldEnd : nullptr;
+    }
+
+    const DataSet& m_data;
+    const char m_delimiter;
+    const bool m_scanInPlace;  // as in FieldStore
+    std::vector<Reread> m_variables;
+    std::vector<std::vector<double>> m_columns;  // one per variable to reread, in order
+    std::array<double*, MAX_VARIABLES + 1> m_written{};
+    std::array<const float*, MAX_VARIABLES + 1> m_singles{};
+    std::int32_t m_last = 0;  // the highest variable to reread
+    std::int32_t m_row = 0;
+};
+
+// The third pass when it is needed: `readAll(reader)` hands it every block of
+// the same text. Keeps the written values of the variables that need them.
+template <class ReadAll>
+ImportResult keepWrittenValues(DataSet& fresh, char delimiter, ReadAll&& readAll) {
+    std::vector<Reread> variables = variablesToReread(fresh);
+    if (variables.empty()) return {};
+    WrittenValueReader reader(fresh, delimiter, std::move(variables));
+    const ImportResult result = readAll(reader);
+    if (result.status != ImportStatus::Completed) return result;
+    if (reader.rowsRead() != fresh.g_lngNumCases) return fileChanged();
+    reader.keepNeeded(fresh);
+    return {};
+}
+
+// The new data set with its counts and an empty matrix for `lines` cases, or
 // OutOfMemory when the count cannot be held.
 ImportResult allocateFor(std::size_t lines, DataSet& fresh) {
     if (lines > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -182,19 +347,27 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
     }
     if (input.failed()) return readFailure(input.error());
     if (store.rowsStored() != fresh.g_lngNumCases) {
-        return readFailure("The file changed while it was being read");
+        return fileChanged();
     }
     fresh.g_lngNumVariables = store.numVariables();
-    return {};
+
+    // Third pass, only for variables whose singles may not hold their values.
+    return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
+        if (!input.open(path, &error)) return readFailure(error);
+        while (input.nextBlock(block)) {
+            const ImportResult r = reader.readLines(block.data(), block.data() + block.size());
+            if (r.status != ImportStatus::Completed) return r;
+        }
+        if (input.failed()) return readFailure(input.error());
+        return ImportResult{};
+    });
 }
 
 // The new data set is always built aside and replaces `target` only once it is
-// complete, so a fault part way leaves no mixture of new lines and zero rows
-// behind under the counts of a failed import.
+// complete: an import that does not complete leaves the earlier data set as it
+// was, counts and cells, still loaded and usable.
 template <class Build>
 ImportResult buildAndInstall(DataSet& target, Build&& build) {
-    target.g_lngNumCases = 0;
-    target.g_lngNumVariables = 0;
     try {
         DataSet fresh;
         ImportResult result = build(fresh);
@@ -216,18 +389,16 @@ ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet
         if (result.status != ImportStatus::Completed) return result;
         FieldStore store(fresh, delimiter);
         result = store.storeLines(bytes.data(), bytes.data() + bytes.size());
-        if (result.status == ImportStatus::Completed)
-            fresh.g_lngNumVariables = store.numVariables();
-        return result;
+        if (result.status != ImportStatus::Completed) return result;
+        fresh.g_lngNumVariables = store.numVariables();
+        return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
+            return reader.readLines(bytes.data(), bytes.data() + bytes.size());
+        });
     });
 }
 
 ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSet& target) {
-    if (path.empty()) {
-        target.g_lngNumCases = 0;
-        target.g_lngNumVariables = 0;
-        return failure(ImportStatus::NoFileSelected, 0, 0);
-    }
+    if (path.empty()) return failure(ImportStatus::NoFileSelected, 0, 0);
     return buildAndInstall(target,
                            [&](DataSet& fresh) { return importFromFile(path, delimiter, fresh); });
 }
@@ -244,6 +415,29 @@ std::string buildImportSummary(const std::string& fileName, const DataSet& data)
 std::string invalidEntryMessage(std::int32_t row, std::int32_t column) {
     return "Row " + std::to_string(row) + " of Column " + std::to_string(column) +
            " has an invalid entry for analysis.";
+}
+
+std::string importFailureMessage(const ImportResult& result, const std::string& path) {
+    switch (result.status) {
+        case ImportStatus::Completed:
+            return {};
+        case ImportStatus::NoFileSelected:
+            return "No data file is selected.";
+        case ImportStatus::OpenFailed:
+            return "Cannot open the data file '" + path +
+                   "': " + (result.reason.empty() ? "unknown error" : result.reason);
+        case ImportStatus::InvalidEntry:
+            return invalidEntryMessage(result.row, result.column);
+        case ImportStatus::NumberOutOfRange:
+            return "Row " + integerText(result.row) + " of Column " + integerText(result.column) +
+                   " holds a number beyond the single-precision range.";
+        case ImportStatus::TooManyFields:
+            return "Line " + integerText(result.row) + " has more than " +
+                   integerText(MAX_VARIABLES) + " fields.";
+        case ImportStatus::OutOfMemory:
+            return "The data file '" + path + "' is too large to be held in memory.";
+    }
+    return "The data file could not be imported.";
 }
 
 }  // namespace velmora

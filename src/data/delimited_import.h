@@ -10,7 +10,7 @@ namespace velmora {
 
 enum class ImportStatus {
     Completed,         // the data set now holds the file
-    NoFileSelected,    // the file name was empty; only the counts were cleared
+    NoFileSelected,    // the file name was empty
     OpenFailed,        // the file could not be opened or read, or changed between the
                        // two passes (reason in `reason`)
     InvalidEntry,      // field `column` of line `row` is neither a number nor missing
@@ -28,9 +28,11 @@ struct ImportResult {
 };
 
 // Imports delimited text (bytes map to characters one to one) into `target`.
-// The counts of `target` are set to 0 first. The file is parsed into a new data
-// set that replaces `target` only when the import completes; an import that does
-// not complete leaves both counts 0 and the earlier matrix kept, unread.
+// The text is parsed into a new data set that replaces `target` only when the
+// import completes; an import that does not complete leaves `target` exactly
+// as it was, counts and cells. Cells (1..cases, 1..variables) that no field
+// reaches, beyond the last field of a short line and on a blank line, hold
+// MISSING_VALUE; a blank line still counts as a case.
 ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet& target);
 
 // The same for a file named by path; an empty path is NoFileSelected. The file
@@ -44,5 +46,11 @@ std::string buildImportSummary(const std::string& fileName, const DataSet& data)
 
 // "Row i of Column j has an invalid entry for analysis."
 std::string invalidEntryMessage(std::int32_t row, std::int32_t column);
+
+// Why an import of the data file `path` did not complete, in the words both
+// the window's box and velmora-batch use ("No data file is selected.",
+// "Cannot open the data file '<path>': <reason>", the row and column of a
+// number beyond the single range, ...); empty for a completed import.
+std::string importFailureMessage(const ImportResult& result, const std::string& path);
 
 }  // namespace velmora

@@ -6,29 +6,22 @@ ImportResult runImportCommand(const ImportCommandContext& context) {
     if (context.data == nullptr) return ImportResult{ImportStatus::NoFileSelected, 0, 0, {}};
     const ImportResult result =
         importDelimitedFile(context.fileName, context.delimiter, *context.data);
-    switch (result.status) {
-        case ImportStatus::Completed:
-            if (context.setCurrentFile) context.setCurrentFile(context.selectedBareName);
-            if (context.appendToPane) {
-                context.appendToPane(buildImportSummary(context.fileName, *context.data));
-            }
-            // The analysis dialogs list the variables of the data they were
-            // built for, so they must be rebuilt for the new data set.
-            if (context.discardAnalysisDialogs) context.discardAnalysisDialogs();
-            break;
-        case ImportStatus::InvalidEntry:
-            if (context.messageBox != nullptr) {
-                context.messageBox->show(invalidEntryMessage(result.row, result.column),
-                                         "Data Editor", MessageIcon::Warning, MessageButtons::Ok);
-            }
-            break;
-        case ImportStatus::NoFileSelected:
-        case ImportStatus::OpenFailed:
-        case ImportStatus::NumberOutOfRange:
-        case ImportStatus::TooManyFields:
-        case ImportStatus::OutOfMemory:
-            break;  // these end the command without a word
+    if (result.status != ImportStatus::Completed) {
+        // The earlier data set stays loaded, so the user must learn why the
+        // new one is not there rather than take the old one for it.
+        if (context.messageBox != nullptr) {
+            context.messageBox->show(importFailureMessage(result, context.fileName), "Data Editor",
+                                     MessageIcon::Warning, MessageButtons::Ok);
+        }
+        return result;
     }
+    if (context.setCurrentFile) context.setCurrentFile(context.selectedBareName);
+    if (context.appendToPane) {
+        context.appendToPane(buildImportSummary(context.fileName, *context.data));
+    }
+    // The analysis dialogs list the variables of the data they were built
+    // for, so they must be rebuilt for the new data set.
+    if (context.discardAnalysisDialogs) context.discardAnalysisDialogs();
     return result;
 }
 

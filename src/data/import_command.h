@@ -23,8 +23,10 @@ struct ImportCommandContext {
 };
 
 // cmdImportData_Click: imports, then on completion sets the caption, appends the
-// summary and discards the analysis dialogs; an invalid entry shows the
-// "Data Editor" box; every other failure is silent. Returns the import result.
+// summary and discards the analysis dialogs. An import that does not complete
+// (no file selected included) changes none of these nor the data set, and shows
+// the "Data Editor" box (warning, OK) with importFailureMessage. Returns the
+// import result.
 ImportResult runImportCommand(const ImportCommandContext& context);
 
 }  // namespace velmora

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "output/output_file.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_form_keyboard.h"
@@ -15,11 +14,13 @@
 namespace velmora {
 
 frmSaveOutput::frmSaveOutput(OutputPane& pane, MessageBoxService& messageBox,
-                             OutputFileSystem& files, QWidget* parent)
+                             OutputFileSystem& files, std::function<DataFilePaths()> dataFiles,
+                             QWidget* parent)
     : OutputFileDialog("frmSaveOutput", "Save Output", 5595, 3825, parent),
       m_pane(pane),
       m_messageBox(messageBox),
-      m_files(files) {
+      m_files(files),
+      m_dataFiles(std::move(dataFiles)) {
     m_txtSavedFileName = makeControl<QLineEdit>(this, "txtSavedFileName", {2880, 2400, 2415, 285});
     m_lblFileName = makeControl<QLabel>(this, "lblFileName", {2040, 2400, 735, 255}, "File name:");
     widenToCaption(m_lblFileName);  // the gap before the name box takes the colon
@@ -53,8 +54,20 @@ void frmSaveOutput::cmdSave_Click() {
         return;
     }
     // Joined as they stand: in the root the directory's "/" and the separator give "//".
-    const std::string path =
-        storedPath(m_filFile->path() + QLatin1Char('/')) + outputFileName(storedPath(typed));
+    const std::string name = outputFileName(storedPath(typed));
+    const std::string path = storedPath(m_filFile->path() + QLatin1Char('/')) + name;
+    const SaveTarget target =
+        classifySaveTarget(path, m_dataFiles ? m_dataFiles() : DataFilePaths{});
+    if (target == SaveTarget::LoadedDataFile || target == SaveTarget::SelectedDataFile) {
+        m_messageBox.show(dataFileRefusal(name, target), "Save Output", MessageIcon::Warning,
+                          MessageButtons::Ok);
+        return;  // open still, for another name
+    }
+    if (target == SaveTarget::Existing &&
+        m_messageBox.show(replaceQuestion(name), "Save Output", MessageIcon::Warning,
+                          MessageButtons::YesNo) != MessageResult::Yes) {
+        return;
+    }
     if (const auto error = saveOutputFile(m_files, path, m_pane.fileText())) {
         m_messageBox.show("The output could not be saved: " + *error, "Save Output",
                           MessageIcon::Warning, MessageButtons::Ok);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+
+#include "output/output_file.h"
 #include "output/qt_output_file_dialog.h"
 
 class QLabel;
@@ -14,17 +17,21 @@ class OutputPane;
 
 // "Save Output": writes the whole text of the output pane, followed by CR LF,
 // to the file named in txtSavedFileName inside the directory the lists show
-// (".txt" added unless the name ends in exactly ".txt"). An existing file is
-// replaced without a question, but only by a completely written file: a failed
-// save leaves it as it was, shows why, and keeps the dialog open. An empty name
-// is refused with a warning and hides the dialog. A modal run ends Accepted only
-// when a file was written.
+// (".txt" added unless the name ends in exactly ".txt"). A name that is the
+// data file loaded or selected is refused with a warning; an existing file is
+// replaced only when the user answers Yes to "NAME already exists. Do you want
+// to replace it?" (No is the default), and then only by a completely written
+// file: a failed save leaves it as it was and shows why. After a refusal, a No
+// or a failure the dialog stays open for another name; nothing was written. An
+// empty name is refused with a warning and hides the dialog. A modal run ends
+// Accepted only when a file was written.
 class frmSaveOutput : public OutputFileDialog {
     Q_OBJECT
 public:
-    // `pane`, `messageBox` and `files` must outlive the dialog.
+    // `pane`, `messageBox` and `files` must outlive the dialog; `dataFiles`
+    // tells at each save which data files are in use (none when empty).
     frmSaveOutput(OutputPane& pane, MessageBoxService& messageBox, OutputFileSystem& files,
-                  QWidget* parent = nullptr);
+                  std::function<DataFilePaths()> dataFiles = {}, QWidget* parent = nullptr);
 
     void cmdSave_Click();
     void cmdCancel_Click();
@@ -38,6 +45,7 @@ private:
     OutputPane& m_pane;
     MessageBoxService& m_messageBox;
     OutputFileSystem& m_files;
+    std::function<DataFilePaths()> m_dataFiles;
     QLineEdit* m_txtSavedFileName = nullptr;
     QLabel* m_lblFileName = nullptr;
     QPushButton* m_cmdSave = nullptr;

@@ -1,10 +1,10 @@
 #include "output/output_file.h"
 
-#include <cerrno>
-#include <cstring>
+#include <sys/stat.h>
 
-#include "output/output_file_system.h"
+#include "runtime/atomic_replace.h"
 #include "runtime/line_reader.h"
+#include "runtime/output_target.h"
 #include "runtime/report_text.h"
 
 namespace velmora {
@@ -54,28 +54,30 @@ TextEncoding outputFileEncoding(std::string_view fileBytes) {
 
 std::optional<std::string> saveOutputFile(OutputFileSystem& files, const std::string& path,
                                           std::string_view paneText) {
-    const std::string content = outputFileContent(paneText);
-    std::string tempPath;
-    int handle = -1;
-    int error = files.createTemporary(path, tempPath, handle);
-    if (error != 0) return std::string(std::strerror(error));
+    // A FIFO nobody reads fails the save rather than freeze the window.
+    return replaceFile(files, path, outputFileContent(paneText), false);
+}
 
-    std::string_view rest = content;
-    while (error == 0 && !rest.empty()) {
-        std::size_t written = 0;
-        error = files.write(handle, rest, written);
-        if (error == 0 && (written == 0 || written > rest.size())) error = EIO;
-        if (error == 0) rest.remove_prefix(written);
-    }
-    const int closeError = files.syncAndClose(handle);
-    if (error == 0) error = closeError;
-    // Only a complete, flushed file may take the target's place.
-    if (error == 0) error = files.rename(tempPath, path);
-    if (error != 0) {
-        files.remove(tempPath);
-        return std::string(std::strerror(error));
-    }
-    return std::nullopt;
+SaveTarget classifySaveTarget(const std::string& path, const DataFilePaths& dataFiles) {
+    const FileIdentity target = fileIdentity(path);
+    if (!dataFiles.loaded.empty() && sameFile(target, fileIdentity(dataFiles.loaded)))
+        return SaveTarget::LoadedDataFile;
+    if (!dataFiles.selected.empty() && sameFile(target, fileIdentity(dataFiles.selected)))
+        return SaveTarget::SelectedDataFile;
+    // A link counts as the name in use even when what it names is gone.
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? SaveTarget::Existing : SaveTarget::New;
+}
+
+std::string replaceQuestion(std::string_view name) {
+    return std::string(name) + " already exists. Do you want to replace it?";
+}
+
+std::string dataFileRefusal(std::string_view name, SaveTarget which) {
+    return std::string(name) +
+           (which == SaveTarget::LoadedDataFile ? " is the data file currently loaded."
+                                                : " is the data file selected for import.") +
+           " Save the output under another name.";
 }
 
 }  // namespace velmora

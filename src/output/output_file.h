@@ -31,12 +31,33 @@ std::string paneTextOfFile(std::string_view fileBytes);
 // so that saving the pane always writes the file's bytes back.
 TextEncoding outputFileEncoding(std::string_view fileBytes);
 
-// Writes outputFileContent(paneText) to `path` so that a failure never
-// destroys a file: the bytes go to a new file in the target's directory,
-// which replaces the target only once it is completely written and flushed.
-// On failure the target is as it was, the new file is removed, and the
-// system's reason is returned (e.g. "No space left on device").
+// Writes outputFileContent(paneText) to `path` by replaceFile(): a failure
+// never destroys a file, and a FIFO nobody reads fails at once ("No such
+// device or address"). The system's reason on failure (e.g. "No space left
+// on device").
 std::optional<std::string> saveOutputFile(OutputFileSystem& files, const std::string& path,
                                           std::string_view paneText);
+
+// The data files a save must never replace: the one the last completed import
+// read and the one selected for import (the path as stored; empty for none).
+struct DataFilePaths {
+    std::string loaded;
+    std::string selected;
+};
+
+enum class SaveTarget {
+    New,               // nothing of that name yet
+    Existing,          // replaced only when the user says so
+    LoadedDataFile,    // refused
+    SelectedDataFile,  // refused
+};
+
+// What saving to `path` would write over.
+SaveTarget classifySaveTarget(const std::string& path, const DataFilePaths& dataFiles);
+
+// "NAME already exists. Do you want to replace it?"
+std::string replaceQuestion(std::string_view name);
+// Why a save to one of the data files is refused, `name` as the save built it.
+std::string dataFileRefusal(std::string_view name, SaveTarget which);
 
 }  // namespace velmora

@@ -18,6 +18,21 @@ LineSpan findLine(std::string_view text, std::size_t pos) {
             static_cast<std::size_t>(skipLineEnd(p, end) - base)};
 }
 
+const char* findLineEndChar(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; end - p >= 16; p += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(here, lf), _mm_cmpeq_epi8(here, cr)));
+        if (found != 0) return p + __builtin_ctz(static_cast<unsigned>(found));
+    }
+#endif
+    while (p != end && !isLineEndChar(*p)) ++p;
+    return p;
+}
+
 std::string_view LineReader::nextLine() {
     const LineSpan span = findLine(m_text, m_pos);
     const std::string_view line = m_text.substr(m_pos, span.end - m_pos);

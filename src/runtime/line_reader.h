@@ -31,6 +31,10 @@ inline const char* skipLineEnd(const char* p, const char* end) {
     return (*p++ == '\r' && p != end && *p == '\n') ? p + 1 : p;
 }
 
+// The first CR or LF in [p, end), or end: where the line holding p ends.
+// Looks at sixteen bytes at a time.
+const char* findLineEndChar(const char* p, const char* end);
+
 // Reads lines from 8-bit text held in memory, by the rule above.
 class LineReader {
 public:

@@ -4,7 +4,9 @@
 
 namespace velmora {
 
-enum class MessageButtons { Ok, YesNoCancel };  // with YesNoCancel, Yes is the default
+// With YesNoCancel, Yes is the default; with YesNo, No is (a question whose
+// Yes destroys something).
+enum class MessageButtons { Ok, YesNoCancel, YesNo };
 enum class MessageIcon { Warning };
 // Closed: the box was closed without a choice.
 enum class MessageResult { Ok, Yes, No, Cancel, Closed };

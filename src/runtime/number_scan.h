@@ -9,6 +9,7 @@
 
 #include <bit>
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <system_error>
@@ -167,19 +168,21 @@ inline std::int64_t leadingExponent(const DecimalScan& s) {
     return 0;
 }
 
+// mantissa * 10^exp10 by one IEEE operation, which rounds once when the
+// mantissa and the power of ten are both exact in Real.
+template <typename Real, std::size_t N>
+inline Real scaledByPowerOfTen(std::uint64_t mantissa, std::int64_t exp10, const Real (&pow10)[N]) {
+    const auto v = static_cast<Real>(mantissa);
+    return exp10 < 0 ? v / pow10[-exp10] : v * pow10[exp10];
+}
+
 // The nearest single of a complete scan whose number text ends at numberEnd.
 inline NumberParse scannedToSingle(const DecimalScan& s, const char* numberEnd, float& value) {
     static constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                        1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
     float v = 0.0f;
     if (s.fastExact) {
-        // Both operands are exact floats, so the single IEEE operation rounds once.
-        v = static_cast<float>(s.mantissa);
-        if (s.exp10 < 0) {
-            v /= kPow10[-s.exp10];
-        } else {
-            v *= kPow10[s.exp10];
-        }
+        v = scaledByPowerOfTen(s.mantissa, s.exp10, kPow10);
     } else {
         // Straight to float: a detour through double could round twice.
         const auto r = std::from_chars(s.digits, numberEnd, v, std::chars_format::general);
@@ -194,6 +197,27 @@ inline NumberParse scannedToSingle(const DecimalScan& s, const char* numberEnd, 
     }
     value = s.negative ? -v : v;
     return NumberParse::Number;
+}
+
+// The nearest double of a complete scan whose number text ends at numberEnd,
+// for a text whose nearest single is in range (scannedToSingle gave Number).
+inline void scannedToDouble(const DecimalScan& s, const char* numberEnd, double& value) {
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double v = 0.0;
+    const bool gathered = s.intDigits + s.fracDigits <= 19;
+    if (gathered && s.mantissa == 0) {
+        v = 0.0;
+    } else if (gathered && s.mantissa <= (std::uint64_t{1} << 53) && s.exp10 >= -22 &&
+               s.exp10 <= 22) {
+        v = scaledByPowerOfTen(s.mantissa, s.exp10, kPow10);
+    } else {
+        // Only an underflow can be out of range here: the single was in range.
+        const auto r = std::from_chars(s.digits, numberEnd, v, std::chars_format::general);
+        if (r.ec == std::errc::result_out_of_range) v = 0.0;
+    }
+    value = s.negative ? -v : v;
 }
 
 }  // namespace velmora::detail

@@ -3,10 +3,54 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string_view>
 
 namespace velmora {
 
 namespace {
+
+// `magnitude` (finite, > 0) rounded to `digits` significant digits: the
+// digits without point or trailing zeros (at least one), and the decimal
+// exponent of the first.
+struct RoundedDecimal {
+    std::string mantissa;
+    int exponent = 0;
+};
+
+RoundedDecimal roundedDecimal(double magnitude, int digits) {
+    // The scientific form of to_chars is correctly rounded from the exact
+    // binary value, so the digits and the decimal exponent come out of one
+    // rounding step: "1.234568e+07".
+    char buffer[64];
+    const char* const end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                          std::chars_format::scientific, digits - 1)
+                                .ptr;
+    const std::string_view written(buffer, static_cast<std::size_t>(end - buffer));
+    const std::size_t e = written.find('e');
+    RoundedDecimal d;
+    d.mantissa = std::string(written.substr(0, e));
+    std::erase(d.mantissa, '.');
+    std::from_chars(buffer + e + (written[e + 1] == '+' ? 2 : 1), end, d.exponent);
+    while (d.mantissa.size() > 1 && d.mantissa.back() == '0') d.mantissa.pop_back();
+    return d;
+}
+
+// "1.234568E+07", "1E-05": the exponent with a sign and at least two digits.
+std::string exponentForm(const RoundedDecimal& d) {
+    std::string text;
+    text.push_back(d.mantissa[0]);
+    if (d.mantissa.size() > 1) {
+        text.push_back('.');
+        text.append(d.mantissa, 1, std::string::npos);
+    }
+    text.push_back('E');
+    text.push_back(d.exponent < 0 ? '-' : '+');
+    const std::string expDigits = std::to_string(std::abs(d.exponent));
+    if (expDigits.size() < 2) text.push_back('0');
+    text += expDigits;
+    return text;
+}
 
 // The general form of to_chars is printf's "%.{digits}g": the digits are
 // correctly rounded from the exact binary value, trailing zeros and a bare
@@ -40,6 +84,18 @@ std::string singleText(float value) {
 
 std::string doubleText(double value) {
     return numberText(value, 15);
+}
+
+std::string fittedText(double value, std::string text, std::size_t width) {
+    if (text.size() <= width || !std::isfinite(value) || value == 0.0) return text;
+    // Scanning down from the most digits a width could show, the first count
+    // that fits is the most that fit. Each count is rounded from the value
+    // itself, not from the longer text, so no digit is rounded twice.
+    const std::string sign = value < 0 ? "-" : "";
+    for (int digits = std::max(static_cast<int>(width), 1);; --digits) {
+        std::string fitted = sign + exponentForm(roundedDecimal(std::fabs(value), digits));
+        if (fitted.size() <= width || digits == 1) return fitted;
+    }
 }
 
 }  // namespace velmora

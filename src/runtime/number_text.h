@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,5 +17,13 @@ std::string singleText(float value);
 // The form (plain or exponent) is chosen on the value after rounding to the
 // significant digits. A NaN prints "NaN", the infinities "Inf" and "-Inf".
 std::string doubleText(double value);
+
+// Rule 4, the fit to a cell of `width` characters: `text`, the rule 1, 2 or 3
+// text of `value`, when it has at most `width` characters; otherwise `value`
+// in the exponent form of rule 2 ("-1.23E+08", "1.701E+38") with as many
+// significant digits as fit in `width`, rounded from `value` (exact half to
+// even) with trailing zeros dropped, so a number is never cut short. One digit
+// is the fewest, so a width below "-1E+08" is exceeded rather than cut.
+std::string fittedText(double value, std::string text, std::size_t width);
 
 }  // namespace velmora

@@ -12,17 +12,32 @@ bool isTrimmed(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }
 
-}  // namespace
-
-NumberParse textToSingle(std::string_view text, float& value) {
+// The number text of a field without its white space, scanned; stop is
+// where it ends.
+detail::DecimalScan scanField(std::string_view text) {
     const char* first = text.data();
     const char* last = first + text.size();
     while (first != last && isTrimmed(*first)) ++first;
     while (last != first && isTrimmed(last[-1])) --last;
+    detail::DecimalScan scan = detail::scanDecimal(first, last);
+    if (scan.stop != last) scan.complete = false;
+    return scan;
+}
 
-    const detail::DecimalScan scan = detail::scanDecimal(first, last);
-    if (!scan.complete || scan.stop != last) return NumberParse::NotNumber;
-    return detail::scannedToSingle(scan, last, value);
+}  // namespace
+
+NumberParse textToSingle(std::string_view text, float& value) {
+    const detail::DecimalScan scan = scanField(text);
+    if (!scan.complete) return NumberParse::NotNumber;
+    return detail::scannedToSingle(scan, scan.stop, value);
+}
+
+NumberParse textToSingleAndDouble(std::string_view text, float& value, double& written) {
+    const detail::DecimalScan scan = scanField(text);
+    if (!scan.complete) return NumberParse::NotNumber;
+    const NumberParse kind = detail::scannedToSingle(scan, scan.stop, value);
+    if (kind == NumberParse::Number) detail::scannedToDouble(scan, scan.stop, written);
+    return kind;
 }
 
 }  // namespace velmora

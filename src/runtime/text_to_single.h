@@ -17,4 +17,9 @@ enum class NumberParse {
 // Values too small for a single become the nearest single (0 or subnormal).
 NumberParse textToSingle(std::string_view text, float& value);
 
+// The same, and for a number text in range also its nearest double in
+// `written`: the value as written, which the import keeps for variables
+// whose singles cannot hold their values.
+NumberParse textToSingleAndDouble(std::string_view text, float& value, double& written);
+
 }  // namespace velmora

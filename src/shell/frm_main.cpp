@@ -90,7 +90,9 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
         return new frmVelmora(m_data, m_messageBox, append, *m_wallClock, m_clock);
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_SAVE_OUTPUT), [this] {
-        return new frmSaveOutput(m_pane, m_messageBox, m_outputFiles);
+        return new frmSaveOutput(m_pane, m_messageBox, m_outputFiles, [this] {
+            return DataFilePaths{m_loadedFileName, m_strFileName};
+        });
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_OPEN_OUTPUT),
                              [this] { return new frmOpenOutput(m_pane, m_messageBox); });
@@ -383,7 +385,9 @@ void frmMain::cmdImportData_Click() {
         m_dialogs.discard(QString::fromLatin1(DLG_DESCRIPTIVES));
         m_dialogs.discard(QString::fromLatin1(DLG_VELMORA));
     };
-    runImportCommand(context);
+    if (runImportCommand(context).status == ImportStatus::Completed) {
+        m_loadedFileName = m_strFileName;
+    }
 }
 
 void frmMain::mnuOpenOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_OPEN_OUTPUT)); }
@@ -408,8 +412,9 @@ void frmMain::exitDialogue() {
                                   MessageIcon::Warning, MessageButtons::YesNoCancel)) {
             case MessageResult::Yes:
                 // The user asked for the output to be kept: leaving without a
-                // written file (Cancel, close box, no name, a failed write)
-                // would lose it, so the exit waits for another try.
+                // written file (Cancel, close box, no name, a refused name, No
+                // to replacing a file, a failed write) would lose it, so the
+                // exit waits for another try.
                 if (m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)) != QDialog::Accepted) {
                     return;
                 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/output_file_system.h"
+#include "runtime/output_file_system.h"
 #include "runtime/twips.h"
 #include "shell/qt_dialog_host.h"
 #include "shell/qt_output_pane.h"
@@ -111,6 +111,9 @@ public:
     std::string m_strFileName;
     // 0 until the user confirms the exit, then 1.
     std::int32_t m_lngUnloadProgram = 0;
+    // The data file the last completed import read, as m_strFileName stored
+    // it then; empty before the first. Save Output never writes over it.
+    std::string m_loadedFileName;
 
     // The start-up sequence, run once before the window is first shown.
     void Form_Load();
@@ -188,7 +191,8 @@ private:
     char selectedDelimiter() const;
     // Asks whether to exit and whether to save the output first; sets
     // m_lngUnloadProgram to 1 when the exit goes ahead. Answering Yes to saving
-    // and then writing no file abandons the exit, so no output is lost.
+    // and then writing no file (Cancel, a refused name, No to replacing a
+    // file, a failed write) abandons the exit, so no output is lost.
     void exitDialogue();
     // A log-off or shutdown asks to end the session.
     void commitData(QSessionManager& manager);

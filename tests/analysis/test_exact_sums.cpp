@@ -62,6 +62,49 @@ TEST(ExactSums, MeanAndVarianceAreTheExactValuesRoundedOnceToNearestEven) {
     EXPECT_EQ(exactVarianceDouble(sums.sum(1), sums.squares(1), 3, 1), 1.0 / 3.0);
 }
 
+TEST(ExactSums, DoublesOfEveryMagnitudeGiveTheExactMeanAndVarianceRoundedOnce) {
+    // Expected values: the exact rational mean and variance of the doubles,
+    // rounded by hand (Python fractions) to single and to double.
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* what;
+        std::vector<double> values;
+        float mean;
+        float variance;
+        double doubleMean;
+        double doubleVariance;
+    };
+    const std::vector<Case> cases = {
+        {"tenths near a million",
+         {1000000.1, 1000000.3, 1000000.3},
+         1000000.25f,
+         0x1.b4e81cp-7f,
+         1000000.2333333334,
+         0.01333333334264656},
+        {"smallest subnormal", {0x1p-1074, 0.0}, 0.0f, 0.0f, 0.0, 0.0},
+        {"tiny beside the largest",
+         {3e38, 1e-300, -3e38},
+         0.0f,
+         inf,
+         3.3333333333333334e-301,
+         9.000000000000001e+76},
+        {"tiny alone", {3e-300, 1e-300}, 0.0f, 0.0f, 2e-300, 0.0},
+    };
+    for (const Case& c : cases) {
+        ExactDoubleSums sums;
+        for (std::size_t i = c.values.size(); i-- > 0;) sums.add(c.values[i]);
+        const int base = sums.lowestBinade();
+        const auto n = static_cast<std::int64_t>(c.values.size());
+        EXPECT_EQ(exactMeanSingle(sums.sum(base), n, base), c.mean) << c.what;
+        EXPECT_EQ(exactVarianceSingle(sums.sum(base), sums.squares(base), n, base), c.variance)
+            << c.what;
+        EXPECT_EQ(exactMeanDouble(sums.sum(base), n, base), c.doubleMean) << c.what;
+        EXPECT_EQ(exactVarianceDouble(sums.sum(base), sums.squares(base), n, base),
+                  c.doubleVariance)
+            << c.what;
+    }
+}
+
 TEST(SinglePrecisionTest, FailsBeyondAThousandthOfTheSpreadAndOnAnyDifferenceWithoutSpread) {
     EXPECT_FALSE(singlePrecisionDrifted(10.0099, 10.0, 10.0));
     EXPECT_TRUE(singlePrecisionDrifted(9.9899, 10.0, 10.0));

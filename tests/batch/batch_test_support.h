@@ -67,9 +67,10 @@ struct ProcessResult {
 };
 
 // Runs `exe` with `args`, its standard output and error captured in files
-// of `scratch` (so neither is a terminal).
+// of `scratch` (so neither is a terminal). With `stdoutTo`, standard output
+// goes to that existing file instead, opened for appending as ">>" opens it.
 inline ProcessResult runProcess(const std::string& exe, const std::vector<std::string>& args,
-                                const ScratchDir& scratch) {
+                                const ScratchDir& scratch, const std::string& stdoutTo = {}) {
     static std::atomic<int> counter{0};
     const int id = counter++;
     const std::string outPath =
@@ -87,8 +88,12 @@ inline ProcessResult runProcess(const std::string& exe, const std::vector<std::s
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    if (stdoutTo.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutTo.c_str(), O_WRONLY | O_APPEND, 0);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     pid_t pid = 0;
@@ -99,7 +104,7 @@ inline ProcessResult runProcess(const std::string& exe, const std::vector<std::s
         if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
     }
     posix_spawn_file_actions_destroy(&actions);
-    result.out = readFile(outPath);
+    if (stdoutTo.empty()) result.out = readFile(outPath);
     result.err = readFile(errPath);
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);

@@ -1,10 +1,15 @@
 // The built velmora-batch, run as a separate process.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analysis/bootstrap/effect_size_analysis.h"
@@ -581,6 +586,261 @@ TEST(BatchProgram, UnwritableOutputFileIsReportedAndNothingIsPrinted) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err,
               "Cannot write '" + dir.path("no/such/report.txt") + "': No such file or directory\n");
+}
+
+// --- Output files ---------------------------------------------------------------
+
+// in.txt of `dir` holding kSmallData; its path.
+std::string smallDataIn(const ScratchDir& dir) {
+    writeFile(dir.path("in.txt"), kSmallData);
+    return dir.path("in.txt");
+}
+
+// Every entry of a directory with what it holds (a link as "-> target").
+std::map<std::string, std::string> snapshot(const ScratchDir& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.root())) {
+        const std::string name = e.path().lexically_relative(dir.root()).string();
+        if (e.is_symlink()) {
+            files[name] = "-> " + std::filesystem::read_symlink(e.path()).string();
+        } else if (e.is_regular_file()) {
+            files[name] = readFile(e.path().string());
+        } else {
+            files[name] = e.is_directory() ? "directory" : "other";
+        }
+    }
+    return files;
+}
+
+TEST(BatchProgram, OutputOverTheDataFileOrTwiceToOneFileIsAUsageError) {
+    const struct {
+        std::vector<std::string> args;  // "@" the data file, "#" the scratch directory
+        const char* stdoutTo;           // a file standard output is appended to, if any
+        std::string fault;
+    } cases[] = {
+        {{"-o", "@", "@"}, nullptr, "--output and the data file name the same file"},
+        {{"-o", "#/./in.txt", "@"}, nullptr, "--output and the data file name the same file"},
+        {{"--var1", "1", "--var2", "2", "--bootstrap-out", "#/link.txt", "@"},
+         nullptr,
+         "--bootstrap-out and the data file name the same file"},
+        {{"--var1", "1", "--var2", "2", "--plot", "#/sub/../in.txt", "@"},
+         nullptr,
+         "--plot and the data file name the same file"},
+        {{"--var1", "1", "--var2", "2", "-o", "#/new.out", "--bootstrap-out", "#/./new.out", "@"},
+         nullptr,
+         "--output and --bootstrap-out name the same file"},
+        {{"--var1", "1", "--var2", "2", "-o", "#/out.txt", "--plot", "#/out-link", "@"},
+         nullptr,
+         "--output and --plot name the same file"},
+        {{"--var1", "1", "--var2", "2", "--bootstrap-out", "#/out.txt", "@"},
+         "out.txt",
+         "--bootstrap-out and standard output are the same file"},
+        {{"@"}, "in.txt", "standard output and the data file are the same file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ScratchDir dir;
+        const std::string data = smallDataIn(dir);
+        writeFile(dir.path("out.txt"), "earlier\r\n");
+        std::filesystem::create_directory(dir.path("sub"));
+        std::filesystem::create_symlink("in.txt", dir.path("link.txt"));
+        std::filesystem::create_symlink("out.txt", dir.path("out-link"));
+        const auto before = snapshot(dir);
+        std::vector<std::string> args;
+        for (const std::string& a : c.args)
+            args.push_back(substitute(a, data, dir.root().string()));
+        const ProcessResult r = batchtest::runProcess(VELMORA_BATCH_EXE, args, dir,
+                                                      c.stdoutTo ? dir.path(c.stdoutTo) : "");
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "velmora-batch: " + c.fault + " (see velmora-batch --help)\n");
+        EXPECT_EQ(snapshot(dir), before);
+    }
+}
+
+TEST(BatchProgram, FifoLinkAndFileEachReceiveTheirOutputAndStayWhatTheyWere) {
+    ScratchDir dir;
+    const std::string data = smallDataIn(dir);
+    const std::string fifo = dir.path("report.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Open for reading throughout, so that the run's open never waits.
+    const int reader = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    writeFile(dir.path("trials.csv"), "earlier trials\r\n");
+    std::filesystem::create_symlink("trials.csv", dir.path("latest.csv"));
+    const std::string plot = dir.path("plot.svg");
+    writeFile(plot, "earlier plot");
+    ASSERT_EQ(::chmod(plot.c_str(), 0640), 0);
+
+    const std::vector<std::string> analysis = {"--var1", "1", "--var2", "2", "--seed", "4"};
+    std::vector<std::string> args = analysis;
+    args.insert(args.end(),
+                {"-o", fifo, "--bootstrap-out", dir.path("latest.csv"), "--plot", plot, data});
+    const ProcessResult r = runBatchExe(args, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string received;
+    char block[4096];
+    for (ssize_t n; (n = ::read(reader, block, sizeof block)) > 0;)
+        received.append(block, static_cast<std::size_t>(n));
+    ::close(reader);
+    args = analysis;
+    args.push_back(data);
+    EXPECT_EQ(received, runBatchExe(args, dir).out);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path("latest.csv")));
+    EXPECT_EQ(readFile(dir.path("trials.csv")).rfind("trial,pooled_d,", 0), 0u);
+    EXPECT_EQ(readFile(plot).rfind("<?xml", 0), 0u);
+    struct stat info {};
+    ASSERT_EQ(::stat(plot.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"in.txt", "report.fifo", "trials.csv",
+                                                    "latest.csv", "plot.svg"}));
+}
+
+TEST(BatchProgram, LastOutputFailingLeavesTheEarlierOnesAndNoTemporary) {
+    const bool fullDevice = std::filesystem::is_character_file("/dev/full");
+    const struct {
+        const char* name;
+        std::vector<std::string> more;  // "#" the scratch directory
+        const char* stdoutTo;
+        const char* err;
+    } cases[] = {
+        {"a directory as --output",
+         {"-o", "#/dir"},
+         nullptr,
+         "Cannot write '#/dir': Is a directory"},
+        {"standard output full",
+         {},
+         "/dev/full",
+         "Cannot write to standard output: No space left on device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.stdoutTo && !fullDevice) continue;
+        ScratchDir dir;
+        const std::string data = smallDataIn(dir);
+        writeFile(dir.path("old.csv"), "earlier trials\r\n");
+        writeFile(dir.path("old.svg"), "earlier plot");
+        std::filesystem::create_directory(dir.path("dir"));
+        const auto before = snapshot(dir);
+        std::vector<std::string> args = {"--var1",          "1",
+                                         "--var2",          "2",
+                                         "--bootstrap-out", dir.path("old.csv"),
+                                         "--plot",          dir.path("old.svg")};
+        for (const std::string& a : c.more)
+            args.push_back(substitute(a, data, dir.root().string()));
+        args.push_back(data);
+        const ProcessResult r =
+            batchtest::runProcess(VELMORA_BATCH_EXE, args, dir, c.stdoutTo ? c.stdoutTo : "");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, substitute(c.err, data, dir.root().string()) + "\n");
+        EXPECT_EQ(snapshot(dir), before);
+    }
+}
+
+// /proc/self/fd/1 rather than /dev/stdout: the same link of /proc, and a
+// program that mistook it for a file to replace could not touch /dev.
+TEST(BatchProgram, LinkToStandardOutputWritesWhereTheRedirectionPoints) {
+    ScratchDir dir;
+    const std::string data = smallDataIn(dir);
+    const std::string log = dir.path("log.txt");
+    writeFile(log, "earlier\r\n");
+    const ProcessResult r = batchtest::runProcess(
+        VELMORA_BATCH_EXE, {"--descriptives", "1", "-o", "/proc/self/fd/1", data}, dir, log);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(log), "earlier\r\n" + runBatchExe({"--descriptives", "1", data}, dir).out);
+}
+
+// A run killed while it writes its outputs: here the trials file is written
+// while --output, a FIFO nobody reads, holds the run until the signal comes.
+TEST(BatchProgram, SignalWhileWritingRemovesTheTemporaryFilesAndEndsTheRun) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        ScratchDir dir;
+        const std::string data = smallDataIn(dir);
+        writeFile(dir.path("old.csv"), "earlier trials\r\n");
+        const std::string fifo = dir.path("report.fifo");
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        const auto before = snapshot(dir);
+
+        std::vector<std::string> store = {VELMORA_BATCH_EXE,
+                                          "--var1",
+                                          "1",
+                                          "--var2",
+                                          "2",
+                                          "--trials",
+                                          "300000",
+                                          "--bootstrap-out",
+                                          dir.path("old.csv"),
+                                          "-o",
+                                          fifo,
+                                          data};
+        std::vector<char*> argv;
+        for (std::string& a : store) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        // Default actions and no blocked signal, whatever the test runner has.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t set;
+        sigemptyset(&set);
+        posix_spawnattr_setsigmask(&attributes, &set);
+        for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
+        posix_spawnattr_setsigdefault(&attributes, &set);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+
+        // Sent as soon as a temporary file is there; the run cannot end before.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        bool sent = false;
+        int wstatus = 0;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!sent &&
+                dir.entries() != std::set<std::string>{"in.txt", "old.csv", "report.fifo"}) {
+                ::kill(pid, signal);
+                sent = true;
+            }
+            if (::waitpid(pid, &wstatus, WNOHANG) == pid) break;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        if (::waitpid(pid, nullptr, WNOHANG) == 0) {  // still running: a failure, not a hang
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            ADD_FAILURE() << "the run did not end";
+        }
+        EXPECT_TRUE(sent);
+        EXPECT_TRUE(WIFSIGNALED(wstatus) && WTERMSIG(wstatus) == signal) << wstatus;
+        EXPECT_EQ(snapshot(dir), before);
+    }
+}
+
+// As root, an output that is a device node: in a private mount namespace
+// (unshare -m) on a tmpfs of its own, never on the machine's /dev.
+TEST(BatchProgram, DeviceNodeIsWrittenInPlaceAndStaysADevice) {
+    ScratchDir dir;
+    const std::string data = smallDataIn(dir);
+    std::filesystem::create_directory(dir.path("dev"));
+    const std::string script =
+        "mount -t tmpfs velmora \"$1\" && mknod \"$1/null\" c 1 3 && chmod 666 \"$1/null\" "
+        "&& echo x > \"$1/null\" || exit 77\n"
+        "\"$2\" -o \"$1/null\" \"$3\"\n"
+        "echo \"status $?\"\n"
+        // Two outputs to one device destroy nothing, so they are allowed.
+        "\"$2\" --var1 1 --var2 2 --seed 1 -o \"$1/null\" --bootstrap-out \"$1/null\" \"$3\"\n"
+        "echo \"status $?\"\n"
+        "stat -c '%F %a %t,%T' \"$1/null\"\n"
+        "ls -A \"$1\"\n";
+    const ProcessResult r = batchtest::runProcess(
+        "/usr/bin/unshare",
+        {"-m", "sh", "-c", script, "sh", dir.path("dev"), VELMORA_BATCH_EXE, data}, dir);
+    if (r.status != 0 && r.out.empty()) GTEST_SKIP() << "no private mount namespace: " << r.err;
+    EXPECT_EQ(r.out, "status 0\nstatus 0\ncharacter special file 666 1,3\nnull\n") << r.err;
 }
 
 }  // namespace

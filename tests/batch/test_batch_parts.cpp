@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "atomic_file.h"
 #include "batch_run.h"
 #include "batch_test_support.h"
 #include "bootstrap_csv.h"
@@ -135,43 +134,6 @@ TEST(ProgressBar, FramesAndDurations) {
     EXPECT_EQ(ProgressBar::durationText(59.6), "1 min 00 s");
     EXPECT_EQ(ProgressBar::durationText(125.0), "2 min 05 s");
     EXPECT_EQ(ProgressBar::durationText(3725.0), "1 h 02 min");
-}
-
-TEST(AtomicFileWriter, TargetChangesOnlyOnCommit) {
-    ScratchDir dir;
-    const std::string target = dir.path("out.txt");
-    writeFile(target, "previous\r\n");
-    ::chmod(target.c_str(), 0640);
-    {
-        AtomicFileWriter writer;
-        ASSERT_FALSE(writer.prepare(target, "new text\r\n"));
-        EXPECT_EQ(readFile(target), "previous\r\n");
-        EXPECT_EQ(dir.entries().size(), 2u);  // the target and the temporary file
-        ASSERT_FALSE(writer.commit());
-    }
-    EXPECT_EQ(readFile(target), "new text\r\n");
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"out.txt"});
-    struct stat info {};
-    ASSERT_EQ(::stat(target.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);  // the replaced file keeps its permissions
-}
-
-TEST(AtomicFileWriter, AbandonedWriterLeavesNoTraceAndMissingDirectoryIsReported) {
-    ScratchDir dir;
-    const std::string target = dir.path("out.txt");
-    writeFile(target, "previous");
-    {
-        AtomicFileWriter writer;
-        ASSERT_FALSE(writer.prepare(target, "never committed"));
-    }
-    EXPECT_EQ(readFile(target), "previous");
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"out.txt"});
-
-    AtomicFileWriter writer;
-    const auto error = writer.prepare(dir.path("no/such/dir/out.txt"), "x");
-    ASSERT_TRUE(error);
-    EXPECT_EQ(*error, "No such file or directory");
-    EXPECT_TRUE(writer.commit());  // nothing to commit
 }
 
 struct CapturedRun {

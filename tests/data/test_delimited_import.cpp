@@ -46,9 +46,9 @@ DataSet earlierDataSet() {
     return data;
 }
 
-void expectEarlierMatrixKeptAndCountsCleared(const DataSet& data) {
-    EXPECT_EQ(data.g_lngNumCases, 0);
-    EXPECT_EQ(data.g_lngNumVariables, 0);
+void expectEarlierDataSetKept(const DataSet& data) {
+    EXPECT_EQ(data.g_lngNumCases, 2);
+    EXPECT_EQ(data.g_lngNumVariables, 2);
     ASSERT_EQ(data.g_sngData.caseCapacity(), 2);
     EXPECT_EQ(data.g_sngData(1, 1), 7.0f);
     EXPECT_EQ(data.g_sngData(1, 2), 8.0f);
@@ -72,7 +72,7 @@ TEST(DelimitedImport, SpaceDelimiterNeitherTrimsNorMergesBlanks) {
     Imported trailing = importText("1 2\r\n3 4 ", ' ');
     ASSERT_EQ(trailing.result.status, ImportStatus::Completed);
     EXPECT_EQ(trailing.data.g_lngNumVariables, 3);
-    EXPECT_EQ(cells(trailing.data, 2, 3), (Grid{{1, 2, 0}, {3, 4, M}}));
+    EXPECT_EQ(cells(trailing.data, 2, 3), (Grid{{1, 2, M}, {3, 4, M}}));
 }
 
 TEST(DelimitedImport, LeadingAndTrailingDelimitersMakeMissingFields) {
@@ -84,7 +84,7 @@ TEST(DelimitedImport, LeadingAndTrailingDelimitersMakeMissingFields) {
         ASSERT_EQ(r.result.status, ImportStatus::Completed) << int(delimiter);
         EXPECT_EQ(r.data.g_lngNumCases, 2);
         EXPECT_EQ(r.data.g_lngNumVariables, 3);
-        EXPECT_EQ(cells(r.data, 2, 3), (Grid{{1, 2, M}, {M, 5, 0}})) << int(delimiter);
+        EXPECT_EQ(cells(r.data, 2, 3), (Grid{{1, 2, M}, {M, 5, M}})) << int(delimiter);
     }
 }
 
@@ -112,12 +112,12 @@ TEST(DelimitedImport, BlankFieldRulesWithCommaAndTab) {
     EXPECT_EQ(importText("1,\t", ',').result.status, ImportStatus::InvalidEntry);
 }
 
-TEST(DelimitedImport, BlankLinesAreCasesOfZerosAndCountInRowNumbers) {
+TEST(DelimitedImport, BlankLinesAreCasesOfMissingCellsAndCountInRowNumbers) {
     Imported r = importText("1 2\r\n\r\n3 4\r\n\r\n", ' ');
     ASSERT_EQ(r.result.status, ImportStatus::Completed);
     EXPECT_EQ(r.data.g_lngNumCases, 4);  // the final blank line counts, the end after it does not
     EXPECT_EQ(r.data.g_lngNumVariables, 2);
-    EXPECT_EQ(cells(r.data, 4, 2), (Grid{{1, 2}, {0, 0}, {3, 4}, {0, 0}}));
+    EXPECT_EQ(cells(r.data, 4, 2), (Grid{{1, 2}, {M, M}, {3, 4}, {M, M}}));
 
     Imported bad = importText("1\r\n\r\n2 abc", ' ');
     EXPECT_EQ(bad.result.status, ImportStatus::InvalidEntry);
@@ -137,7 +137,7 @@ TEST(DelimitedImport, LfCrLfAndLoneCrEndLinesAlike) {
         ASSERT_EQ(r.result.status, ImportStatus::Completed);
         EXPECT_EQ(r.data.g_lngNumCases, 3);
         EXPECT_EQ(r.data.g_lngNumVariables, 2);
-        EXPECT_EQ(cells(r.data, 3, 2), (Grid{{1, 2}, {0, 0}, {3, 4}}));
+        EXPECT_EQ(cells(r.data, 3, 2), (Grid{{1, 2}, {M, M}, {3, 4}}));
     }
     Imported one = importText("1 2\n", ' ');
     ASSERT_EQ(one.result.status, ImportStatus::Completed);
@@ -154,13 +154,18 @@ TEST(DelimitedImport, LfCrLfAndLoneCrEndLinesAlike) {
     EXPECT_EQ(rows.result.row, 4);
 }
 
-TEST(DelimitedImport, ShortLinesLeaveZerosBeyondTheirLastField) {
+TEST(DelimitedImport, ShortLinesLeaveMissingCellsBeyondTheirLastField) {
     Imported r = importText("1 2 3\r\n4\r\n5 6", ' ');
     ASSERT_EQ(r.result.status, ImportStatus::Completed);
     EXPECT_EQ(r.data.g_lngNumVariables, 3);
-    EXPECT_EQ(cells(r.data, 3, 3), (Grid{{1, 2, 3}, {4, 0, 0}, {5, 6, 0}}));
+    EXPECT_EQ(cells(r.data, 3, 3), (Grid{{1, 2, 3}, {4, M, M}, {5, 6, M}}));
     // Only variables that occur are stored.
     EXPECT_EQ(r.data.g_sngData.storedColumns(), 3u);
+
+    // A variable that first appears on a later line is missing on the lines before.
+    Imported wide = importText("1\r\n\r\n2 3 4", ' ');
+    ASSERT_EQ(wide.result.status, ImportStatus::Completed);
+    EXPECT_EQ(cells(wide.data, 3, 3), (Grid{{1, M, M}, {M, M, M}, {2, 3, 4}}));
 }
 
 TEST(DelimitedImport, NumberTextsBecomeTheirNearestSingles) {
@@ -208,7 +213,7 @@ TEST(DelimitedImport, FieldsOfEveryLengthOnLongLines) {
                                             1000000000.0f, 1.5f, 0.0625f, 4096.0625f}}));
     EXPECT_EQ(
         cells(ok.data, 5, 2),
-        (Grid{{1, 22}, {1, 0}, {23456788.0f, 8}, {16777215.0f, 0.00390625f}, {12345678.0f, 0}}));
+        (Grid{{1, 22}, {1, M}, {23456788.0f, 8}, {16777215.0f, 0.00390625f}, {12345678.0f, M}}));
 }
 
 TEST(DelimitedImport, DelimiterThatCanBePartOfANumberStillCutsFirst) {
@@ -244,13 +249,13 @@ TEST(DelimitedImport, ThousandFieldsImportAndOneMoreEndsTheImport) {
     ASSERT_EQ(full.result.status, ImportStatus::Completed);
     EXPECT_EQ(full.data.g_lngNumVariables, 1000);
     EXPECT_EQ(full.data.cell(1, 1000), 1000.0f);
-    EXPECT_EQ(full.data.cell(2, 1000), 0.0f);
+    EXPECT_EQ(full.data.cell(2, 1000), M);
 
     DataSet data = earlierDataSet();
     const ImportResult over = importDelimitedText("1,2\r\n" + fieldsLine(1001), ',', data);
     EXPECT_EQ(over.status, ImportStatus::TooManyFields);
     EXPECT_EQ(over.row, 2);
-    expectEarlierMatrixKeptAndCountsCleared(data);
+    expectEarlierDataSetKept(data);
 
     // Field 1001 ends the import before it is examined ...
     EXPECT_EQ(importText(fieldsLine(1001, "abc"), ',').result.status, ImportStatus::TooManyFields);
@@ -264,7 +269,7 @@ TEST(DelimitedImport, ThousandFieldsImportAndOneMoreEndsTheImport) {
     EXPECT_EQ(early.result.column, 2);
 }
 
-TEST(DelimitedImport, InvalidEntryLeavesCountsClearedAndTheEarlierMatrixUntouched) {
+TEST(DelimitedImport, InvalidEntryLeavesTheEarlierDataSetUntouched) {
     DataSet data = earlierDataSet();
     const ImportResult r = importDelimitedText("1 2\r\n3 4 5\r\n6 abc 7", ' ', data);
     EXPECT_EQ(r.status, ImportStatus::InvalidEntry);
@@ -273,7 +278,7 @@ TEST(DelimitedImport, InvalidEntryLeavesCountsClearedAndTheEarlierMatrixUntouche
     EXPECT_EQ(invalidEntryMessage(r.row, r.column),
               "Row 3 of Column 2 has an invalid entry for analysis.");
     // Nothing of the new file reached the data set: not 1, 2 or 6 of its first cells.
-    expectEarlierMatrixKeptAndCountsCleared(data);
+    expectEarlierDataSetKept(data);
 }
 
 TEST(DelimitedImport, NumberBeyondSingleRangeEndsTheImport) {
@@ -282,7 +287,7 @@ TEST(DelimitedImport, NumberBeyondSingleRangeEndsTheImport) {
     EXPECT_EQ(r.status, ImportStatus::NumberOutOfRange);
     EXPECT_EQ(r.row, 2);
     EXPECT_EQ(r.column, 2);
-    expectEarlierMatrixKeptAndCountsCleared(data);
+    expectEarlierDataSetKept(data);
 }
 
 TEST(DelimitedImport, SecondImportReplacesTheDataSetWholesale) {
@@ -296,6 +301,53 @@ TEST(DelimitedImport, SecondImportReplacesTheDataSetWholesale) {
     EXPECT_EQ(data.cell(1, 1), 42.0f);
     EXPECT_EQ(data.g_sngData(1, 2), 0.0f);  // the old variable 2 is gone
     EXPECT_EQ(data.g_sngData.columnData(3), nullptr);
+}
+
+TEST(DelimitedImport, KeepsValuesAsWrittenOnlyForVariablesTheirSinglesCannotHold) {
+    // A variable keeps them when a value lies further from its single than a
+    // two-thousandth of the SD of the singles (any distance without spread).
+    struct Case {
+        const char* what;
+        std::string text;
+        char delimiter;
+        std::vector<std::int32_t> kept;
+        std::vector<double> var1;  // Var 1 as written, when kept
+    };
+    const Case cases[] = {
+        {"tenths near a million beside whole numbers",
+         "1000000.1 12\r\n1000000.3 15\r\n1000000.3 1",
+         ' ',
+         {1},
+         {1000000.1, 1000000.3, 1000000.3}},
+        {"tenths near ten million, whose singles are all equal",
+         "10000000.1\r\n10000000.3",
+         ' ',
+         {1},
+         {10000000.1, 10000000.3}},
+        {"missing cells keep the missing code",
+         "1000000.1,.\r\n,2\r\n1000000.3,3\r\n9999999,4",
+         ',',
+         {1},
+         {1000000.1, 9999999.0, 1000000.3, 9999999.0}},
+        {"equal tenths have no spread", "0.1\r\n0.1", ' ', {1}, {0.1, 0.1}},
+        {"whole numbers that singles hold exactly",
+         "10000001\r\n10000003\r\n10000002",
+         ' ',
+         {},
+         {}},
+        {"ordinary tenths", "1.2\t4\r\n1.1\t5\r\n1.3\t6", '\t', {}, {}},
+        {"a single value has no spread to keep", "1000000.1\r\n.", ' ', {}, {}},
+    };
+    for (const Case& c : cases) {
+        const Imported in = importText(c.text, c.delimiter);
+        ASSERT_EQ(in.result.status, ImportStatus::Completed) << c.what;
+        EXPECT_EQ(in.data.writtenValues.variables(), c.kept) << c.what;
+        const auto written = in.data.writtenValues.column(1);
+        EXPECT_EQ(std::vector<double>(written.begin(), written.end()), c.var1) << c.what;
+        EXPECT_EQ(in.data.writtenValues.bytes(), 8 * c.var1.size()) << c.what;
+    }
+    // The cells stay the singles.
+    EXPECT_EQ(importText(cases[0].text, ' ').data.cell(1, 1), 1000000.125f);
 }
 
 TEST(DelimitedImport, SummaryBlockAndInvalidEntryMessageTexts) {
@@ -354,19 +406,36 @@ TEST_F(DelimitedFileImport, FileLargerThanAReadBlockImportsEveryLine) {
     EXPECT_EQ(b.column, 2);
 }
 
-TEST_F(DelimitedFileImport, NoFileSelectedClearsOnlyTheCounts) {
+// The third reading of the file gives each line's values as written,
+// across read blocks.
+TEST_F(DelimitedFileImport, ValuesAsWrittenAreReadAgainFromTheFile) {
+    std::string text;
+    for (int i = 0; i < 200000; ++i) text += i % 2 == 0 ? "1000000.1\t7\r\n" : "1000000.3\t8\n";
+    DataSet data;
+    ASSERT_EQ(importDelimitedFile(writeFile("tenths.txt", text), '\t', data).status,
+              ImportStatus::Completed);
+    EXPECT_EQ(data.writtenValues.variables(), std::vector<std::int32_t>{1});
+    const auto written = data.writtenValues.column(1);
+    ASSERT_EQ(written.size(), 200000u);
+    int wrong = 0;
+    for (std::size_t k = 0; k < written.size(); ++k)
+        if (written[k] != (k % 2 == 0 ? 1000000.1 : 1000000.3)) ++wrong;
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(DelimitedFileImport, NoFileSelectedLeavesTheEarlierDataSet) {
     DataSet data = earlierDataSet();
     const ImportResult r = importDelimitedFile("", ' ', data);
     EXPECT_EQ(r.status, ImportStatus::NoFileSelected);
-    expectEarlierMatrixKeptAndCountsCleared(data);
+    expectEarlierDataSetKept(data);
 }
 
-TEST_F(DelimitedFileImport, UnreadableFileClearsTheCountsAndSaysWhy) {
+TEST_F(DelimitedFileImport, UnreadableFileLeavesTheEarlierDataSetAndSaysWhy) {
     DataSet data = earlierDataSet();
     const ImportResult r = importDelimitedFile(m_dir + "/absent.txt", ' ', data);
     EXPECT_EQ(r.status, ImportStatus::OpenFailed);
     EXPECT_EQ(r.reason, "No such file or directory");
-    expectEarlierMatrixKeptAndCountsCleared(data);
+    expectEarlierDataSetKept(data);
 
     const ImportResult dir = importDelimitedFile(m_dir, ' ', data);
     EXPECT_EQ(dir.status, ImportStatus::OpenFailed);

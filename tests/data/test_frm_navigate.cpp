@@ -117,7 +117,7 @@ void NavigatorTests::ButtonsStepAndStopAtTheEdges_data() {
     QTest::newRow("missing cell is a point") << QStringList{"cmdRight"} << 1 << 2 << ".";
     QTest::newRow("right stops at the last variable")
         << QStringList{"cmdRight", "cmdRight", "cmdRight"} << 1 << 2 << ".";
-    QTest::newRow("zero filler") << QStringList{"cmdDown"} << 2 << 1 << "0";
+    QTest::newRow("a cell holding 0") << QStringList{"cmdDown"} << 2 << 1 << "0";
     QTest::newRow("negative value") << QStringList{"cmdDown", "cmdRight"} << 2 << 2 << "-1.25";
     QTest::newRow("seven digits, not rounded to three decimals")
         << QStringList{"cmdDown", "cmdDown"} << 3 << 1 << "0.3333333";

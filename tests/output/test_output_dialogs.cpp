@@ -9,7 +9,7 @@
 
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
-#include "output/output_file_system.h"
+#include "runtime/output_file_system.h"
 #include "runtime/qt_file_system_lists.h"
 #include "shell/qt_output_pane.h"
 #include "support/caption_of.h"
@@ -63,7 +63,8 @@ struct Fixture {
     velmora::OutputPane pane{&edit};
     FakeMessageBox messageBox;
     velmora::OutputFileSystem files;
-    frmSaveOutput save{pane, messageBox, files};
+    velmora::DataFilePaths dataFiles;  // what the main window would report
+    frmSaveOutput save{pane, messageBox, files, [this] { return dataFiles; }};
     frmOpenOutput open{pane, messageBox};
 };
 
@@ -91,6 +92,10 @@ private slots:
     void SaveWritesThePaneAndCrLfUnderTheNameRule();
     void EmptyNameWarnsHidesAndWritesNothing();
     void FailedSaveWarnsStaysOpenAndCreatesNothing();
+    void ExistingFileIsReplacedOnlyAfterYes_data();
+    void ExistingFileIsReplacedOnlyAfterYes();
+    void DataFileInUseIsRefused_data();
+    void DataFileInUseIsRefused();
     void OpenGivesEveryLineFollowedByCrLf_data();
     void OpenGivesEveryLineFollowedByCrLf();
     void OpenWithoutAFileWarnsHidesAndKeepsThePane();
@@ -247,6 +252,61 @@ void OutputDialogsTest::FailedSaveWarnsStaysOpenAndCreatesNothing() {
                      "Save Output");
     QVERIFY(f.save.isVisible());
     QVERIFY(f.entries().isEmpty());
+}
+
+void OutputDialogsTest::ExistingFileIsReplacedOnlyAfterYes_data() {
+    QTest::addColumn<int>("answer");  // -1: the box's default
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("yes") << int(velmora::MessageResult::Yes) << true;
+    QTest::newRow("no") << int(velmora::MessageResult::No) << false;
+    QTest::newRow("default") << -1 << false;
+}
+
+void OutputDialogsTest::ExistingFileIsReplacedOnlyAfterYes() {
+    QFETCH(int, answer);
+    QFETCH(bool, replaced);
+    Fixture f;
+    f.write("results.txt", "earlier\r\n");
+    f.pane.append("new\r\n");
+    if (answer >= 0) f.messageBox.script(velmora::MessageResult(answer));
+    f.saveAs(QStringLiteral("results"));
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(1));
+    const auto& question = f.messageBox.shown[0];
+    QCOMPARE(question.text, std::string("results.txt already exists. Do you want to replace it?"));
+    QCOMPARE(question.title, std::string("Save Output"));
+    QVERIFY(question.icon == velmora::MessageIcon::Warning);
+    QVERIFY(question.buttons == velmora::MessageButtons::YesNo);
+    QCOMPARE(f.read("results.txt"),
+             replaced ? QByteArray("new\r\n\r\n") : QByteArray("earlier\r\n"));
+    QCOMPARE(f.save.isVisible(), !replaced);  // No returns to the dialog
+    QCOMPARE(f.entries(), QStringList{"results.txt"});
+}
+
+void OutputDialogsTest::DataFileInUseIsRefused_data() {
+    QTest::addColumn<bool>("loaded");  // or only selected
+    QTest::addColumn<QString>("message");
+    QTest::newRow("loaded") << true
+                            << "data.txt is the data file currently loaded. Save the output "
+                               "under another name.";
+    QTest::newRow("selected") << false
+                              << "data.txt is the data file selected for import. Save the output "
+                                 "under another name.";
+}
+
+void OutputDialogsTest::DataFileInUseIsRefused() {
+    QFETCH(bool, loaded);
+    QFETCH(QString, message);
+    Fixture f;
+    f.write("data.txt", "1 2\r\n");
+    QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("sub")));
+    // The data file as the main window stored it, spelled another way.
+    const std::string stored = f.path("sub").toStdString() + "/../data.txt";
+    (loaded ? f.dataFiles.loaded : f.dataFiles.selected) = stored;
+    f.pane.append("report\r\n");
+    f.saveAs(QStringLiteral("data"));
+    expectOneWarning(f.messageBox, message.toUtf8().constData(), "Save Output");
+    QCOMPARE(f.read("data.txt"), QByteArray("1 2\r\n"));
+    QVERIFY(f.save.isVisible());
 }
 
 void OutputDialogsTest::OpenGivesEveryLineFollowedByCrLf_data() {

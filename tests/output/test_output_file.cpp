@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "output/output_file.h"
-#include "output/output_file_system.h"
+#include "runtime/output_file_system.h"
 #include "support/scratch_directory.h"
 
 namespace velmora {

@@ -139,5 +139,39 @@ TEST(DoubleText, ExponentFormFromTenToTheFifteenAndBelowOneTenThousandth) {
     for (const auto& c : cases) EXPECT_EQ(doubleText(c.value), c.text) << c.text;
 }
 
+// Width 9, the Descriptives cell: the texts are written out from the rule,
+// the value's digits rounded to what fits.
+TEST(FittedText, TextsThatFitStayAndLongerOnesTakeTheExponentFormThatFits) {
+    const struct {
+        double value;
+        const char* text;  // the rule 1, 2 or 3 text
+        const char* fitted;
+    } cases[] = {
+        // Nine characters or fewer: unchanged.
+        {123456.75, "123456.75", "123456.75"},
+        {-0.123, "-0.123", "-0.123"},
+        {1e-05, "1E-05", "1E-05"},
+        {-1e38, "-1E+38", "-1E+38"},
+        {0.0, "0", "0"},
+        {std::numeric_limits<double>::quiet_NaN(), "NaN", "NaN"},
+        // Longer: as many digits as fit, the sign and exponent included.
+        {-123456792.0, "-1.234568E+08", "-1.23E+08"},
+        {-123456792.0, "-123456792", "-1.23E+08"},
+        {1.7014117331926443e38, "1.701412E+38", "1.701E+38"},
+        {1.6999999760721821e38, "1.69999997607218E+38", "1.7E+38"},  // zeros dropped
+        {123456.789, "123456.789", "1.235E+05"},
+        {-0.1234567, "-0.1234567", "-1.23E-01"},
+        {0.000123456789, "0.000123456789", "1.235E-04"},
+        {99999.99995, "99999.99995", "1E+05"},      // rounds up into the next power
+        {1234500000.0, "1234500000", "1.234E+09"},  // an exact half goes to the even digit
+        {1234500001.0, "1234500001", "1.235E+09"},
+        {2147483647.0, "2147483647", "2.147E+09"},  // the largest count
+        {1.23456789e100, "1.23456789E+100", "1.23E+100"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fittedText(c.value, c.text, 9), c.fitted) << c.text;
+    // One digit is the fewest: a width too small for it is exceeded, not cut.
+    EXPECT_EQ(fittedText(-123456792.0, "-123456792", 4), "-1E+08");
+}
+
 }  // namespace
 }  // namespace velmora

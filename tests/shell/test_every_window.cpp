@@ -23,7 +23,7 @@
 #include "data/frm_navigate.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
-#include "output/output_file_system.h"
+#include "runtime/output_file_system.h"
 #include "runtime/qt_message_box.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
@@ -164,6 +164,7 @@ private slots:
     void enterPressesTheFocusedButtonWhoseFrameShowsAtOnce();
     void altAndF10OpenTheMenuBar();
     void messageBoxShowsItsUtf8TextAsWritten();
+    void yesNoBoxAnswersNoToEnter();
 };
 
 void EveryWindowTest::everyTextFitsItsControl_data() {
@@ -294,6 +295,24 @@ void EveryWindowTest::messageBoxShowsItsUtf8TextAsWritten() {
     QCOMPARE(shownText,
              QStringLiteral("The output could not be saved: Permission non accord\u00e9e"));
     QCOMPARE(shownTitle, QStringLiteral("Sortie \u2014 r\u00e9sultats"));
+}
+
+// A question whose Yes destroys a file: Enter, as a reflex, must answer No.
+void EveryWindowTest::yesNoBoxAnswersNoToEnter() {
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        for (QAbstractButton* button : box->buttons()) buttons << button->text().remove('&');
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QtMessageBoxService service;
+    const MessageResult result =
+        service.show("a.txt already exists. Do you want to replace it?", "Save Output",
+                     MessageIcon::Warning, MessageButtons::YesNo);
+    QCOMPARE(result, MessageResult::No);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"No", "Yes"}));
 }
 
 // Not QTEST_MAIN: it would make the style measure at 96 dpi whatever the screen.

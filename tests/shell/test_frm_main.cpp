@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/bootstrap/test_data.h"
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
@@ -141,6 +142,10 @@ QStringList ticked(QDialog* dialog, const char* list) {
     return texts;
 }
 
+int itemCount(QDialog* dialog, const char* list) {
+    return dialog->findChild<QListWidget*>(QString::fromLatin1(list))->count();
+}
+
 bool selected(QDialog* dialog, const char* option) {
     return dialog->findChild<QRadioButton*>(QString::fromLatin1(option))->isChecked();
 }
@@ -186,6 +191,10 @@ private slots:
     void importRefusalIsReportedAndLeavesPane();
     void importOpensFileWhoseNameIsOutsideLatin1();
     void importDiscardsBothAnalysisDialogs();
+    void importFailureSaysWhyAndKeepsTheEarlierDataLabelsAndDialogs_data();
+    void importFailureSaysWhyAndKeepsTheEarlierDataLabelsAndDialogs();
+    void blankAndShortLinesAreMissingInBothReportsAndTheNavigator();
+    void saveOutputRefusesTheLoadedAndTheSelectedDataFile();
     void editCommandsFollowTheFocusedControl();
     void clearOutputEmptiesOnlyThePane();
     void layoutFollowsWindowSize();
@@ -526,6 +535,165 @@ void MainWindowTest::importDiscardsBothAnalysisDialogs() {
     QCOMPARE(host.existing(QString::fromLatin1(velmora::DLG_VELMORA)), nullptr);
 }
 
+void MainWindowTest::importFailureSaysWhyAndKeepsTheEarlierDataLabelsAndDialogs_data() {
+    QTest::addColumn<QString>("file");      // selected after good.txt; empty: none selected
+    QTest::addColumn<QByteArray>("bytes");  // its content; empty: deleted once selected
+    QTest::addColumn<QString>("message");   // "%1" stands for the directory
+    QByteArray wide = "1";
+    for (int j = 2; j <= 1001; ++j) wide += " " + QByteArray::number(j);
+    QTest::newRow("invalid entry") << "bad.txt" << QByteArray("1 2\r\nx 3\r\n")
+                                   << "Row 2 of Column 1 has an invalid entry for analysis.";
+    QTest::newRow("number out of range")
+        << "huge.txt" << QByteArray("1 1e39\r\n")
+        << "Row 1 of Column 2 holds a number beyond the single-precision range.";
+    QTest::newRow("too many fields") << "wide.txt" << wide << "Line 1 has more than 1000 fields.";
+    QTest::newRow("file deleted after it was selected")
+        << "gone.txt" << QByteArray()
+        << "Cannot open the data file '%1/gone.txt': No such file or directory";
+    QTest::newRow("no file selected") << QString() << QByteArray() << "No data file is selected.";
+}
+
+void MainWindowTest::importFailureSaysWhyAndKeepsTheEarlierDataLabelsAndDialogs() {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("good.txt")), "7 8\r\n9 10\r\n");
+    if (!file.isEmpty())
+        writeFile(dir.filePath(file), bytes.isEmpty() ? QByteArray("1\r\n") : bytes);
+
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    selectFile(f.window.filFile(), QStringLiteral("good.txt"));
+    f.window.cmdImportData()->click();
+    openFromMenu(f.window, "mnuDescriptives", [](QDialog* dialog) {
+        tick(dialog, "lstItems", 1);
+        press(dialog, "cmdCancel");
+    });
+    openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) { press(dialog, "cmdCancel"); });
+    const std::string pane = f.window.outputPane().text();
+
+    if (file.isEmpty()) {
+        f.window.m_strFileName.clear();  // as before any click in the file list
+    } else {
+        selectFile(f.window.filFile(), file);
+        if (bytes.isEmpty()) QVERIFY(QFile::remove(dir.filePath(file)));
+    }
+    f.window.cmdImportData()->click();
+
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(1));
+    QCOMPARE(f.messageBox.shown[0].text,
+             QString(message).replace(QStringLiteral("%1"), dir.path()).toStdString());
+    QCOMPARE(f.messageBox.shown[0].title, std::string("Data Editor"));
+    QVERIFY(f.messageBox.shown[0].icon == velmora::MessageIcon::Warning);
+    QVERIFY(f.messageBox.shown[0].buttons == velmora::MessageButtons::Ok);
+    QCOMPARE(f.data.g_lngNumCases, 2);
+    QCOMPARE(f.data.g_lngNumVariables, 2);
+    QCOMPARE(f.data.cell(1, 1), 7.0f);
+    QCOMPARE(f.data.cell(2, 2), 10.0f);
+    QCOMPARE(f.window.lblCurrentFile()->text(), QStringLiteral("good.txt"));
+    QCOMPARE(f.window.outputPane().text(), pane);
+    // Both dialogs are the ones built for good.txt, with their choices.
+    openFromMenu(f.window, "mnuDescriptives", [](QDialog* dialog) {
+        QCOMPARE(itemCount(dialog, "lstItems"), 2);
+        QCOMPARE(ticked(dialog, "lstItems"), QStringList({"Var 2"}));
+        press(dialog, "cmdCancel");
+    });
+    QVERIFY(f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_VELMORA)) != nullptr);
+    openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) {
+        QCOMPARE(itemCount(dialog, "lstV1"), 2);
+        press(dialog, "cmdCancel");
+    });
+}
+
+// Line 2 of the example file cut short to one missing field, and a blank line
+// after the last: 42 cases whose reports are those of the 40.
+void MainWindowTest::blankAndShortLinesAreMissingInBothReportsAndTheNavigator() {
+    QFile example(QStringLiteral(VELMORA_EXAMPLES_DIR "/pre_post_scores.txt"));
+    QVERIFY(example.open(QIODevice::ReadOnly));
+    const QByteArray original = example.readAll();
+    const qsizetype firstEnd = original.indexOf("\r\n") + 2;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("plain.txt")), original);
+    writeFile(dir.filePath(QStringLiteral("padded.txt")),
+              original.left(firstEnd) + ".\r\n" + original.mid(firstEnd) + "\r\n");
+
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    const auto reports = [&](const QString& name) {
+        selectFile(f.window.filFile(), name);
+        f.window.cmdImportData()->click();
+        velmora::DefaultRandomStream random(20261208);
+        return velmora::RunDescriptivesAnalysis(f.data, {true, true, true}).report +
+               velmora::RunEffectSizeAnalysis(f.data, velmora::testing::optionsFor(600, 0.95f, 1),
+                                              random)
+                   .report;
+    };
+    const std::string plain = reports(QStringLiteral("plain.txt"));
+    QCOMPARE(f.data.g_lngNumCases, 40);
+    QCOMPARE(reports(QStringLiteral("padded.txt")), plain);
+    QCOMPARE(f.data.g_lngNumCases, 42);
+    QCOMPARE(f.data.g_lngNumVariables, 3);
+    QVERIFY(plain.find("Var 1         52.882     9.022      30.5      67.9        39\r\n") !=
+            std::string::npos);
+    QVERIFY(plain.find("Pooled Cohen's D = -0.402\r\n") != std::string::npos);
+
+    openFromMenu(f.window, "mnuNavigateDataFile", [](QDialog* dialog) {
+        const auto cell = [dialog] {
+            return dialog->findChild<QLabel*>(QStringLiteral("lblCell"))->text();
+        };
+        press(dialog, "cmdDown");
+        press(dialog, "cmdRight");
+        QCOMPARE(cell(), QStringLiteral("."));  // row 2, beyond its one field
+        for (int row = 3; row <= 42; ++row) press(dialog, "cmdDown");
+        QCOMPARE(cell(), QStringLiteral("."));  // the blank last line
+        press(dialog, "cmdLeft");
+        QCOMPARE(cell(), QStringLiteral("."));
+        dialog->close();
+    });
+    QVERIFY(f.messageBox.shown.empty());
+}
+
+void MainWindowTest::saveOutputRefusesTheLoadedAndTheSelectedDataFile() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("loaded.txt")), "1 2\r\n");
+    writeFile(dir.filePath(QStringLiteral("chosen.txt")), "3 4\r\n");
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    selectFile(f.window.filFile(), QStringLiteral("loaded.txt"));
+    f.window.cmdImportData()->click();
+    selectFile(f.window.filFile(), QStringLiteral("chosen.txt"));  // selected, not imported
+    openFromMenu(f.window, "mnuSaveOutput", [&](QDialog* dialog) {
+        auto* save = qobject_cast<velmora::frmSaveOutput*>(dialog);
+        QVERIFY(save != nullptr);
+        QVERIFY(save->dirDirectory()->setPath(dir.path()));
+        for (const char* name : {"loaded", "chosen"}) {
+            save->txtSavedFileName()->setText(QString::fromLatin1(name));
+            save->cmdSave()->click();
+        }
+        QVERIFY(save->isVisible());
+        save->cmdCancel()->click();
+    });
+    const auto& boxes = f.messageBox.shown;
+    QCOMPARE(boxes.size(), std::size_t(2));
+    QCOMPARE(boxes[0].text, std::string("loaded.txt is the data file currently loaded. Save the "
+                                        "output under another name."));
+    QCOMPARE(boxes[1].text, std::string("chosen.txt is the data file selected for import. Save "
+                                        "the output under another name."));
+    QFile loaded(dir.filePath(QStringLiteral("loaded.txt")));
+    QVERIFY(loaded.open(QIODevice::ReadOnly));
+    QCOMPARE(loaded.readAll(), QByteArray("1 2\r\n"));
+    QFile chosen(dir.filePath(QStringLiteral("chosen.txt")));
+    QVERIFY(chosen.open(QIODevice::ReadOnly));
+    QCOMPARE(chosen.readAll(), QByteArray("3 4\r\n"));
+}
+
 void MainWindowTest::editCommandsFollowTheFocusedControl() {
     Fixture f;
     f.window.Form_Load();
@@ -694,15 +862,11 @@ void MainWindowTest::velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed() {
     QCOMPARE(f.data.g_lngNumVariables, 3);
     const std::string imported = f.window.outputPane().text();
     const auto coreReport = [&](std::uint64_t clockNow) {
-        velmora::AnalysisOptions options;
-        options.lngVar1 = 1;
-        options.lngVar2 = 2;
-        options.lngTrials = 1000;
-        options.sngConfidenceLevel = 0.9f;
-        options.lngNonpooledSdVar = 2;
         const FakeWallClock at(clockNow);
         velmora::DefaultRandomStream random(velmora::seedFromClock(at));
-        return velmora::RunEffectSizeAnalysis(f.data, options, random).report;
+        return velmora::RunEffectSizeAnalysis(f.data, velmora::testing::optionsFor(1000, 0.9f, 2),
+                                              random)
+            .report;
     };
 
     openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) {
@@ -819,6 +983,10 @@ void MainWindowTest::exitDialogue_data() {
         row("yes, yes, failed write")
             << QList<int>{yes, yes} << "fail" << false
             << QStringList{"The output could not be saved: No such file or directory"};
+        // out.txt exists: the replace question, answered with its default, No.
+        row("yes, yes, not replaced")
+            << QList<int>{yes, yes} << "existing" << false
+            << QStringList{"out.txt already exists. Do you want to replace it?"};
     }
 }
 
@@ -835,6 +1003,12 @@ void MainWindowTest::exitDialogue() {
     QVERIFY(showExposed(f.window));
     f.window.appendToPane("kept\r\n");
     for (const int answer : answers) f.messageBox.script(velmora::MessageResult(answer));
+    const bool existing = inSave == QStringLiteral("existing");
+    if (existing) {
+        QFile earlier(dir.filePath(QStringLiteral("out.txt")));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier\r\n");
+    }
 
     const auto inSaveOutput = [&](QDialog* dialog) {
         auto* save = qobject_cast<velmora::frmSaveOutput*>(dialog);
@@ -848,10 +1022,10 @@ void MainWindowTest::exitDialogue() {
             save->cmdCancel()->click();
             return;
         }
-        save->txtSavedFileName()->setText(inSave == QStringLiteral("write") ? QStringLiteral("out")
-                                          : inSave == QStringLiteral("fail")
-                                              ? QStringLiteral("missing/out")
-                                              : QString());
+        save->txtSavedFileName()->setText(
+            inSave == QStringLiteral("write") || existing ? QStringLiteral("out")
+            : inSave == QStringLiteral("fail")            ? QStringLiteral("missing/out")
+                                                          : QString());
         save->cmdSave()->click();
         if (save->isVisible()) save->cmdCancel()->click();  // after the failed write
     };
@@ -866,11 +1040,11 @@ void MainWindowTest::exitDialogue() {
     QCOMPARE(f.window.m_lngUnloadProgram, exits ? 1 : 0);
     QCOMPARE(f.window.outputPane().text(), std::string("kept\r\n"));
     QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("out.txt"))),
-             inSave == QStringLiteral("write"));
-    if (inSave == QStringLiteral("write")) {
+             inSave == QStringLiteral("write") || existing);
+    if (inSave == QStringLiteral("write") || existing) {
         QFile out(dir.filePath(QStringLiteral("out.txt")));
         QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), QByteArray("kept\r\n\r\n"));
+        QCOMPARE(out.readAll(), QByteArray(existing ? "earlier\r\n" : "kept\r\n\r\n"));
     }
 
     const auto& boxes = f.messageBox.shown;
@@ -884,8 +1058,10 @@ void MainWindowTest::exitDialogue() {
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         QVERIFY(boxes[i].icon == velmora::MessageIcon::Warning);
         const bool question = i < std::size_t(answers.size());
-        QVERIFY(boxes[i].buttons ==
-                (question ? velmora::MessageButtons::YesNoCancel : velmora::MessageButtons::Ok));
+        const auto buttons = question   ? velmora::MessageButtons::YesNoCancel
+                             : existing ? velmora::MessageButtons::YesNo
+                                        : velmora::MessageButtons::Ok;
+        QVERIFY(boxes[i].buttons == buttons);
         if (!question) {
             QCOMPARE(QString::fromStdString(boxes[i].text), shown[qsizetype(i) - answers.size()]);
             QCOMPARE(boxes[i].title, std::string("Save Output"));

@@ -9,7 +9,8 @@
 
 namespace velmora::testing {
 
-// Records every box shown and answers from a script (Ok / Yes when the script is empty).
+// Records every box shown and answers from a script; when the script is empty,
+// with the default button (Ok, Yes, or No for YesNo).
 class FakeMessageBox final : public MessageBoxService {
 public:
     struct Shown {
@@ -30,7 +31,15 @@ public:
             m_answers.pop_front();
             return r;
         }
-        return buttons == MessageButtons::Ok ? MessageResult::Ok : MessageResult::Yes;
+        switch (buttons) {
+            case MessageButtons::Ok:
+                return MessageResult::Ok;
+            case MessageButtons::YesNo:
+                return MessageResult::No;
+            case MessageButtons::YesNoCancel:
+                break;
+        }
+        return MessageResult::Yes;
     }
 
     std::vector<Shown> shown;

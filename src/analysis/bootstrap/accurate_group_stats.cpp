@@ -10,7 +10,10 @@
 
 namespace velmora {
 
-GroupStats ComputeAccurateGroupStats(std::span<const float> values) {
+namespace {
+
+template <typename Real>
+GroupStats accurateGroupStats(std::span<const Real> values) {
     const auto n = static_cast<std::int32_t>(values.size());
     if (n < 2) {
         // Outside the contract: no variance exists, and nothing may divide by n - 1 = 0.
@@ -20,15 +23,15 @@ GroupStats ComputeAccurateGroupStats(std::span<const float> values) {
     // Exact sums need no order, only the kept positions' values: two
     // selections put the g smallest values before position g and the g
     // largest after position n - g - 1, in linear time.
-    std::vector<float> v(values.begin(), values.end());
+    std::vector<Real> v(values.begin(), values.end());
     const auto g = static_cast<std::ptrdiff_t>(TrimCount(n));
     const auto lowest = v.begin() + g;
     const auto highest = v.end() - g - 1;
     std::nth_element(v.begin(), lowest, v.end());
-    const float lowKept = *lowest;  // the second selection may move it
+    const Real lowKept = *lowest;  // the second selection may move it
     std::nth_element(lowest, highest, v.end());
-    ExactSums all;
-    ExactSums kept;
+    BasicExactSums<Real> all;
+    BasicExactSums<Real> kept;
     for (auto x = v.begin(); x != v.end(); ++x) {
         all.add(*x);
         if (x >= lowest && x <= highest) kept.add(*x);
@@ -36,13 +39,27 @@ GroupStats ComputeAccurateGroupStats(std::span<const float> values) {
     return AccurateGroupStatsFromSums(n, all, kept, lowKept, *highest);
 }
 
-GroupStats AccurateGroupStatsFromSums(std::int32_t n, const ExactSums& all, const ExactSums& kept,
-                                      float lowKept, float highKept) {
+}  // namespace
+
+GroupStats ComputeAccurateGroupStats(std::span<const float> values) {
+    return accurateGroupStats(values);
+}
+
+GroupStats ComputeAccurateGroupStats(std::span<const double> values) {
+    return accurateGroupStats(values);
+}
+
+template <typename Real>
+GroupStats AccurateGroupStatsFromSums(std::int32_t n, const BasicExactSums<Real>& all,
+                                      const BasicExactSums<Real>& kept, Real lowKept,
+                                      Real highKept) {
+    using Signed = typename BasicExactSums<Real>::Signed;
+    using Integer = typename BasicExactSums<Real>::Integer;
     const std::int32_t g = TrimCount(n);
     // Whole numbers in units of the finest binade present keep the numbers short.
     const int base = all.lowestBinade();
-    const SignedExact sum = all.sum(base);
-    const SignedExact keptSum = kept.sum(base);
+    const Signed sum = all.sum(base);
+    const Signed keptSum = kept.sum(base);
 
     GroupStats stats;
     stats.lngN = n;
@@ -52,21 +69,26 @@ GroupStats AccurateGroupStatsFromSums(std::int32_t n, const ExactSums& all, cons
 
     // The Winsorized sample: g copies of each end's kept value around the kept ones.
     const auto copies = static_cast<std::uint64_t>(g);
-    SignedExact winsSum = keptSum;
-    ExactInteger winsSquares = kept.squares(base);
+    Signed winsSum = keptSum;
+    Integer winsSquares = kept.squares(base);
     if (copies > 0) {
-        const SignedExact low = scaledSingle(lowKept, base);
-        SignedExact ends = scaledSingle(highKept, base);
-        ExactInteger endSquares = ends.magnitude.times(ends.magnitude);
+        const Signed low = scaledValue(lowKept, base);
+        Signed ends = scaledValue(highKept, base);
+        Integer endSquares = ends.magnitude.times(ends.magnitude);
         endSquares.add(low.magnitude.times(low.magnitude));
         ends.add(low);
-        winsSum.add(SignedExact{ends.negative, ends.magnitude.times(copies)});
+        winsSum.add(Signed{ends.negative, ends.magnitude.times(copies)});
         winsSquares.add(endSquares.times(copies));
     }
     stats.sngWinsMean = exactMeanSingle(winsSum, n, base);
     stats.sngWinsVariance = exactVarianceSingle(winsSum, winsSquares, n, base);
     return stats;
 }
+
+template GroupStats AccurateGroupStatsFromSums(std::int32_t, const ExactSums&, const ExactSums&,
+                                               float, float);
+template GroupStats AccurateGroupStatsFromSums(std::int32_t, const ExactDoubleSums&,
+                                               const ExactDoubleSums&, double, double);
 
 bool SinglePrecisionFailed(const GroupStats& single, const GroupStats& accurate) {
     const double variance = accurate.sngVariance;

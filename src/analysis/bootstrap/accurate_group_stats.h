@@ -16,21 +16,26 @@ namespace velmora {
 // and sample variance of the Winsorized sample (g copies of the lowest kept
 // value, the kept values, g copies of the highest). Trimming count and kept
 // positions as in ComputeGroupStats. `values` are the column's values in any
-// order, at least 2 of them. A result beyond the single range is infinite;
-// the caller treats that as a fault.
+// order, at least 2 of them: its singles, or the values as written in the
+// data file for a variable whose singles cannot hold them (the same figures
+// for values that are singles). A result beyond the single range is
+// infinite; the caller treats that as a fault.
 GroupStats ComputeAccurateGroupStats(std::span<const float> values);
+GroupStats ComputeAccurateGroupStats(std::span<const double> values);
 
 // The same statistics from the exact sums: `all` over the n values, `kept`
 // over the kept positions, and the values at the first and last of them.
-GroupStats AccurateGroupStatsFromSums(std::int32_t n, const ExactSums& all, const ExactSums& kept,
-                                      float lowKept, float highKept);
+template <typename Real>
+GroupStats AccurateGroupStatsFromSums(std::int32_t n, const BasicExactSums<Real>& all,
+                                      const BasicExactSums<Real>& kept, Real lowKept,
+                                      Real highKept);
 
 // Whether single precision has failed for a variable: its mean or trimmed
 // mean is off from the accurate one by more than a thousandth of the accurate
 // SD (Winsorized SD for the trimmed mean), or its variance or Winsorized
 // variance by more than a thousandth of the accurate one. `single` and
-// `accurate` describe the same values (ComputeGroupStats and
-// ComputeAccurateGroupStats), both finite.
+// `accurate` describe the same variable (ComputeGroupStats on its singles,
+// ComputeAccurateGroupStats on its values), both finite.
 bool SinglePrecisionFailed(const GroupStats& single, const GroupStats& accurate);
 
 }  // namespace velmora

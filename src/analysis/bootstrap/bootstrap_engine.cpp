@@ -385,8 +385,14 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
     // only the accurate ones count.
     const bool singleFinite = isFiniteStats(result.stats1) && isFiniteStats(result.stats2);
     if (arithmetic == Arithmetic::Double || (arithmetic == Arithmetic::Auto && singleFinite)) {
-        const GroupStats accurate1 = ComputeAccurateGroupStats(values1);
-        const GroupStats accurate2 = ComputeAccurateGroupStats(values2);
+        // A variable with values as written has its accurate statistics from them.
+        const auto accurate = [&](int column, const std::vector<float>& singles) {
+            const bool written = !(column == 1 ? sample.dblVar1 : sample.dblVar2).empty();
+            return written ? ComputeAccurateGroupStats(PresentWrittenValues(sample, column))
+                           : ComputeAccurateGroupStats(singles);
+        };
+        const GroupStats accurate1 = accurate(1, values1);
+        const GroupStats accurate2 = accurate(2, values2);
         if (arithmetic == Arithmetic::Auto) {
             result.singleFailed1 = SinglePrecisionFailed(result.stats1, accurate1);
             result.singleFailed2 = SinglePrecisionFailed(result.stats2, accurate2);
@@ -423,7 +429,6 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
         list->values.reserve(static_cast<std::size_t>(trials));
 
     if (trials > 0) {
-        const RankedPairs ranked(CollectCompletePairs(sample));
         const auto draw = [&](std::int32_t t, TrialDraws draws) {
             if (hooks.progress) hooks.progress(t);
             drawTrial(random, sample.nPairs, draws);
@@ -458,10 +463,19 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
                                                threads, trialsPerBatch);
             pipeline.run(trials, trialsPerBatch, draw, commit);
         };
-        if (result.accurate)
-            runTrials.operator()<AccurateTrialStatistics>(RankedParts(ranked));
-        else
-            runTrials.operator()<TrialStatistics>(ranked);
+        // Values as written in either column put both columns' accurate sums
+        // in double: a single is its own double, so the other column's figures
+        // do not change.
+        if (result.accurate && sample.hasWrittenValues()) {
+            runTrials.operator()<WrittenTrialStatistics>(
+                WrittenRankedParts(CollectWrittenPairs(sample)));
+        } else {
+            const RankedPairs ranked(CollectCompletePairs(sample));
+            if (result.accurate)
+                runTrials.operator()<AccurateTrialStatistics>(RankedParts(ranked));
+            else
+                runTrials.operator()<TrialStatistics>(ranked);
+        }
         if (result.outcome == BootstrapOutcome::Overflow) return result;
     }
 

@@ -67,7 +67,9 @@ struct BootstrapResult {
 // trials): the single-precision ones, the accurate ones, or under Auto the
 // accurate ones when single precision fails for either variable on the
 // observed data. Under Auto an overflow of the single figures is the fault
-// it always was.
+// it always was. The accurate statistics of a column with values as written
+// (sample.dblVar1, dblVar2) are those of the written values, ranked and
+// trimmed by them, in the observed pass and in every trial.
 BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& options,
                              RandomStream& random, const BootstrapHooks& hooks = {},
                              Arithmetic arithmetic = Arithmetic::Single);

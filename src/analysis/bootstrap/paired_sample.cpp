@@ -1,5 +1,7 @@
 #include "analysis/bootstrap/paired_sample.h"
 
+#include <span>
+
 namespace velmora {
 
 namespace {
@@ -17,12 +19,44 @@ void copyColumn(const DataSet& data, std::int32_t variable, std::vector<float>& 
     for (std::int32_t r = 1; r <= readable; ++r) out[static_cast<std::size_t>(r - 1)] = column[r];
 }
 
+// The written values of a variable that has them, one per row; a row beyond
+// them takes its single.
+void copyWritten(const DataSet& data, std::int32_t variable, const std::vector<float>& singles,
+                 std::vector<double>& out) {
+    const std::span<const double> written = data.writtenValues.column(variable);
+    if (written.empty()) return;
+    out.assign(singles.begin(), singles.end());
+    for (std::size_t r = 0; r < out.size() && r < written.size(); ++r) out[r] = written[r];
+}
+
+// Cell r of a column as written: its written value, or else its single.
+double writtenCell(const std::vector<float>& singles, const std::vector<double>& written,
+                   std::size_t r) {
+    return written.empty() ? static_cast<double>(singles[r]) : written[r];
+}
+
+// The rows of the complete pairs in case order, each column's cell as
+// `cellOf(singles, written, row)` gives it.
+template <typename Real, typename CellOf>
+void collectPairs(const PairedSample& sample, std::vector<Real>& out1, std::vector<Real>& out2,
+                  CellOf cellOf) {
+    out1.reserve(static_cast<std::size_t>(sample.nPairs));
+    out2.reserve(static_cast<std::size_t>(sample.nPairs));
+    for (std::size_t r = 0; r < sample.sngVar1.size(); ++r) {
+        if (isMissing(sample.sngVar1[r]) || isMissing(sample.sngVar2[r])) continue;
+        out1.push_back(cellOf(sample.sngVar1, sample.dblVar1, r));
+        out2.push_back(cellOf(sample.sngVar2, sample.dblVar2, r));
+    }
+}
+
 }  // namespace
 
 PairedSample BuildPairedSample(const DataSet& data, std::int32_t lngVar1, std::int32_t lngVar2) {
     PairedSample sample;
     copyColumn(data, lngVar1, sample.sngVar1);
     copyColumn(data, lngVar2, sample.sngVar2);
+    copyWritten(data, lngVar1, sample.sngVar1, sample.dblVar1);
+    copyWritten(data, lngVar2, sample.sngVar2, sample.dblVar2);
     for (std::size_t r = 0; r < sample.sngVar1.size(); ++r) {
         const bool has1 = !isMissing(sample.sngVar1[r]);
         const bool has2 = !isMissing(sample.sngVar2[r]);
@@ -42,15 +76,28 @@ std::vector<float> PresentValues(const PairedSample& sample, int column) {
     return values;
 }
 
+std::vector<double> PresentWrittenValues(const PairedSample& sample, int column) {
+    const std::vector<float>& cells = column == 1 ? sample.sngVar1 : sample.sngVar2;
+    const std::vector<double>& written = column == 1 ? sample.dblVar1 : sample.dblVar2;
+    std::vector<double> values;
+    values.reserve(static_cast<std::size_t>(column == 1 ? sample.n1 : sample.n2));
+    for (std::size_t r = 0; r < cells.size(); ++r)
+        if (!isMissing(cells[r])) values.push_back(writtenCell(cells, written, r));
+    return values;
+}
+
 CompletePairs CollectCompletePairs(const PairedSample& sample) {
     CompletePairs pairs;
-    pairs.sngVar1.reserve(static_cast<std::size_t>(sample.nPairs));
-    pairs.sngVar2.reserve(static_cast<std::size_t>(sample.nPairs));
-    for (std::size_t r = 0; r < sample.sngVar1.size(); ++r) {
-        if (isMissing(sample.sngVar1[r]) || isMissing(sample.sngVar2[r])) continue;
-        pairs.sngVar1.push_back(sample.sngVar1[r]);
-        pairs.sngVar2.push_back(sample.sngVar2[r]);
-    }
+    collectPairs(sample, pairs.sngVar1, pairs.sngVar2,
+                 [](const std::vector<float>& singles, const std::vector<double>&, std::size_t r) {
+                     return singles[r];
+                 });
+    return pairs;
+}
+
+WrittenPairs CollectWrittenPairs(const PairedSample& sample) {
+    WrittenPairs pairs;
+    collectPairs(sample, pairs.dblVar1, pairs.dblVar2, writtenCell);
     return pairs;
 }
 

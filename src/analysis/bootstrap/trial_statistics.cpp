@@ -172,21 +172,26 @@ private:
     float m_buf[kChunk + kBlock];
 };
 
+// The pair numbers of a column in stable ascending order of its values, and
+// the values in that order.
+template <typename Real>
+void rankColumn(const std::vector<Real>& values, std::vector<std::uint32_t>& order,
+                std::vector<Real>& sorted) {
+    const std::size_t n = values.size();
+    order.resize(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
+    sorted.resize(n);
+    for (std::size_t r = 0; r < n; ++r) sorted[r] = values[order[r]];
+}
+
 }  // namespace
 
 RankedPairs::RankedPairs(const CompletePairs& pairs) {
     const std::size_t n = pairs.sngVar1.size();
     m_values.resize(n);
     for (std::size_t k = 0; k < n; ++k) m_values[k] = {pairs.sngVar1[k], pairs.sngVar2[k]};
-    const auto rankColumn = [n](const std::vector<float>& values, std::vector<std::uint32_t>& order,
-                                std::vector<float>& sorted) {
-        order.resize(n);
-        std::iota(order.begin(), order.end(), 0u);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
-        sorted.resize(n);
-        for (std::size_t r = 0; r < n; ++r) sorted[r] = values[order[r]];
-    };
     rankColumn(pairs.sngVar1, m_order1, m_sorted1);
     rankColumn(pairs.sngVar2, m_order2, m_sorted2);
 }
@@ -327,28 +332,50 @@ void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats
     }
 }
 
-RankedParts::RankedParts(const RankedPairs& ranked) : m_ranked(ranked) {
-    const std::size_t n = ranked.size();
-    for (int column = 1; column <= 2; ++column) {
-        const float* sorted = column == 1 ? ranked.sorted1() : ranked.sorted2();
-        std::vector<std::int32_t>& mantissas = m_mantissas[column - 1];
-        std::vector<Run>& runs = m_runs[column - 1];
-        mantissas.resize(n);
-        for (std::size_t r = 0; r < n; ++r) {
-            const SingleParts p = splitSingle(sorted[r]);
+template <typename Real>
+BasicRankedParts<Real>::BasicRankedParts(const Pairs& pairs) {
+    if constexpr (std::is_same_v<Real, float>) {
+        m_n = pairs.size();
+        m_order[0] = pairs.order1();
+        m_order[1] = pairs.order2();
+        m_sorted[0] = pairs.sorted1();
+        m_sorted[1] = pairs.sorted2();
+    } else {
+        m_n = pairs.dblVar1.size();
+        const std::vector<double>* columns[2] = {&pairs.dblVar1, &pairs.dblVar2};
+        for (int c = 0; c < 2; ++c) {
+            rankColumn(*columns[c], m_ownOrder[c], m_ownSorted[c]);
+            m_order[c] = m_ownOrder[c].data();
+            m_sorted[c] = m_ownSorted[c].data();
+        }
+    }
+    splitColumns();
+}
+
+template <typename Real>
+void BasicRankedParts<Real>::splitColumns() {
+    for (int c = 0; c < 2; ++c) {
+        const Real* sorted = m_sorted[c];
+        std::vector<Mantissa>& mantissas = m_mantissas[c];
+        std::vector<Run>& runs = m_runs[c];
+        mantissas.resize(m_n);
+        for (std::size_t r = 0; r < m_n; ++r) {
+            const ValueParts<Real> p = splitValue(sorted[r]);
             mantissas[r] = p.mantissa;
             if (runs.empty() || runs.back().binade != p.binade)
                 runs.push_back({static_cast<std::uint32_t>(r), p.binade});
         }
-        runs.push_back({static_cast<std::uint32_t>(n), 0});
+        runs.push_back({static_cast<std::uint32_t>(m_n), 0});
     }
 }
 
-AccurateTrialStatistics::AccurateTrialStatistics(const RankedParts& parts)
+template <typename Real>
+BasicAccurateTrialStatistics<Real>::BasicAccurateTrialStatistics(const Source& parts)
     : m_parts(parts), m_n(parts.size()), m_count(m_n, 0) {}
 
-void AccurateTrialStatistics::compute(int, const std::uint32_t* const* drawn, GroupStats* stats1,
-                                      GroupStats* stats2) {
+template <typename Real>
+void BasicAccurateTrialStatistics<Real>::compute(int, const std::uint32_t* const* drawn,
+                                                 GroupStats* stats1, GroupStats* stats2) {
     std::uint8_t* count = m_count.data();
     const std::uint32_t* d = drawn[0];
     std::size_t m = 0;
@@ -371,12 +398,15 @@ void AccurateTrialStatistics::compute(int, const std::uint32_t* const* drawn, Gr
 // into three stretches, below the kept ones, kept, and above; a rank whose
 // copies cross from one into the next is split there. Sums of one stretch
 // and one run stay in registers and go to the exact sums at its end.
-GroupStats AccurateTrialStatistics::columnStats(int column) {
-    const RankedPairs& ranked = m_parts.ranked();
-    const std::uint32_t* order = column == 1 ? ranked.order1() : ranked.order2();
-    const float* sorted = column == 1 ? ranked.sorted1() : ranked.sorted2();
-    const std::int32_t* mantissas = m_parts.mantissas(column);
-    const std::vector<RankedParts::Run>& runs = m_parts.runs(column);
+template <typename Real>
+GroupStats BasicAccurateTrialStatistics<Real>::columnStats(int column) {
+    using Format = ExactFormat<Real>;
+    using MantissaSum = typename Format::MantissaSum;
+    using SquareSum = typename Format::SquareSum;
+    const std::uint32_t* order = m_parts.order(column);
+    const Real* sorted = m_parts.sorted(column);
+    const auto* mantissas = m_parts.mantissas(column);
+    const auto& runs = m_parts.runs(column);
     const std::uint8_t* count = m_count.data();
 
     const auto n = static_cast<std::int32_t>(m_n);
@@ -386,31 +416,31 @@ GroupStats AccurateTrialStatistics::columnStats(int column) {
     int stretch = 0;
     std::size_t end = ends[0];
     std::size_t position = 0;  // positions laid out before the current rank
-    float lowKept = 0.0f;
-    float highKept = 0.0f;
+    Real lowKept = 0;
+    Real highKept = 0;
 
     m_all.clear();
     m_kept.clear();
-    const auto flush = [&](int binade, std::int64_t sum, Uint128 squares) {
+    const auto flush = [&](int binade, MantissaSum sum, const SquareSum& squares) {
         m_all.addBinade(binade, sum, squares);
         if (stretch == 1) m_kept.addBinade(binade, sum, squares);
     };
     for (std::size_t run = 0; run + 1 < runs.size(); ++run) {
         const int binade = runs[run].binade;
-        std::int64_t sum = 0;
-        Uint128 squares = 0;
+        MantissaSum sum = 0;
+        SquareSum squares{};
         for (std::size_t r = runs[run].firstRank; r < runs[run + 1].firstRank; ++r) {
             std::size_t c = drawsOf(count, m_extra, order[r]);
-            const std::int64_t mantissa = mantissas[r];
-            const auto square = static_cast<std::uint64_t>(mantissa * mantissa);
+            const auto mantissa = static_cast<MantissaSum>(mantissas[r]);
+            const auto square = Format::square(mantissas[r]);
             // Rarely true: only the ranks holding the ends of the kept stretch.
             while (position + c > end) {
                 const std::size_t part = end - position;
-                sum += static_cast<std::int64_t>(part) * mantissa;
-                squares += Uint128{square} * part;
+                sum += static_cast<MantissaSum>(part) * mantissa;
+                Format::addSquares(squares, square, part);
                 flush(binade, sum, squares);
                 sum = 0;
-                squares = 0;
+                squares = SquareSum{};
                 if (stretch == 0) {
                     lowKept = sorted[r];
                 } else {
@@ -428,8 +458,8 @@ GroupStats AccurateTrialStatistics::columnStats(int column) {
                 c -= part;
                 end = ends[++stretch];
             }
-            sum += static_cast<std::int64_t>(c) * mantissa;
-            squares += Uint128{square} * c;
+            sum += static_cast<MantissaSum>(c) * mantissa;
+            Format::addSquares(squares, square, c);
             position += c;
         }
         flush(binade, sum, squares);
@@ -438,5 +468,10 @@ GroupStats AccurateTrialStatistics::columnStats(int column) {
     // values count 0 times.
     return AccurateGroupStatsFromSums(n, m_all, m_kept, lowKept, highKept);
 }
+
+template class BasicRankedParts<float>;
+template class BasicRankedParts<double>;
+template class BasicAccurateTrialStatistics<float>;
+template class BasicAccurateTrialStatistics<double>;
 
 }  // namespace velmora

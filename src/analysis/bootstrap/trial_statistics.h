@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -77,42 +78,63 @@ private:
     Lane m_lanes[kLanes];
 };
 
-// The ranked pairs with every ranked value split into binade and mantissa,
-// and each column's ranks cut into runs of one binade (ascending values keep
-// a binade together, except that a negative and a positive stretch may share
-// one). Built once per run and only read afterwards.
-class RankedParts {
+// Each column of the complete pairs in stable ascending order (the pair
+// number at every rank and the value there), with every ranked value split
+// into binade and mantissa, and the ranks cut into runs of one binade
+// (ascending values keep a binade together, except that a negative and a
+// positive stretch may share one). Real is float for the singles, whose
+// order the ranked pairs already hold, or double for the values as written
+// in the data file, ranked here by those values. Built once per run and only
+// read afterwards.
+template <typename Real>
+class BasicRankedParts {
 public:
-    explicit RankedParts(const RankedPairs& ranked);
+    using Mantissa = typename ExactFormat<Real>::Mantissa;
+    // What the parts are built from: the ranked pairs of singles, or the
+    // complete pairs as written.
+    using Pairs = std::conditional_t<std::is_same_v<Real, float>, RankedPairs, WrittenPairs>;
 
-    const RankedPairs& ranked() const { return m_ranked; }
-    std::size_t size() const { return m_ranked.size(); }
+    explicit BasicRankedParts(const Pairs& pairs);
+
+    std::size_t size() const { return m_n; }
 
     struct Run {
         std::uint32_t firstRank;
         int binade;
     };
+    const std::uint32_t* order(int column) const { return m_order[column - 1]; }
+    const Real* sorted(int column) const { return m_sorted[column - 1]; }
     // Mantissas by rank, and the runs followed by an end mark {size(), 0}.
-    const std::int32_t* mantissas(int column) const { return m_mantissas[column - 1].data(); }
+    const Mantissa* mantissas(int column) const { return m_mantissas[column - 1].data(); }
     const std::vector<Run>& runs(int column) const { return m_runs[column - 1]; }
 
 private:
-    const RankedPairs& m_ranked;
-    std::vector<std::int32_t> m_mantissas[2];
+    void splitColumns();
+
+    std::size_t m_n = 0;
+    const std::uint32_t* m_order[2] = {};
+    const Real* m_sorted[2] = {};
+    // The order and sorted values, when not those of the ranked pairs.
+    std::vector<std::uint32_t> m_ownOrder[2];
+    std::vector<Real> m_ownSorted[2];
+    std::vector<Mantissa> m_mantissas[2];
     std::vector<Run> m_runs[2];
 };
+using RankedParts = BasicRankedParts<float>;
+using WrittenRankedParts = BasicRankedParts<double>;
 
 // The accurate group statistics of bootstrap trials (those of
 // ComputeAccurateGroupStats on a copy of the trial) in O(nPairs) per trial:
 // exact sums need no particular order, so each rank adds its mantissa times
 // the number of draws of its pair, and the counts also place the kept
 // positions. One instance is one thread's workspace; it only reads `parts`.
-class AccurateTrialStatistics {
+template <typename Real>
+class BasicAccurateTrialStatistics {
 public:
-    using Source = RankedParts;
+    using Source = BasicRankedParts<Real>;
     static constexpr int kLanes = 1;
 
-    explicit AccurateTrialStatistics(const RankedParts& parts);
+    explicit BasicAccurateTrialStatistics(const Source& parts);
 
     // As TrialStatistics::compute, one trial per call.
     void compute(int count, const std::uint32_t* const* drawn, GroupStats* stats1,
@@ -121,12 +143,14 @@ public:
 private:
     GroupStats columnStats(int column);
 
-    const RankedParts& m_parts;
+    const Source& m_parts;
     std::size_t m_n;
     std::vector<std::uint8_t, LargePageAllocator<std::uint8_t>> m_count;
     std::unordered_map<std::uint32_t, std::uint32_t> m_extra;
-    ExactSums m_all;
-    ExactSums m_kept;
+    BasicExactSums<Real> m_all;
+    BasicExactSums<Real> m_kept;
 };
+using AccurateTrialStatistics = BasicAccurateTrialStatistics<float>;
+using WrittenTrialStatistics = BasicAccurateTrialStatistics<double>;
 
 }  // namespace velmora

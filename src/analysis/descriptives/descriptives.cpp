@@ -1,6 +1,7 @@
 #include "analysis/descriptives/descriptives.h"
 
 #include <cmath>
+#include <span>
 
 #include "analysis/exact_sums.h"
 #include "analysis/running_sum.h"
@@ -14,6 +15,23 @@ namespace {
 bool accumulate(float& total, double addend) {
     total = addToSingleSum(total, addend);
     return std::isfinite(total);
+}
+
+struct Moments {
+    double mean;
+    double variance;
+};
+
+// The mean and variance of the n present cells of `column`, each cell's value
+// as `valueOf(case)` gives it, from exact sums rounded once to double.
+template <typename Real, typename ValueOf>
+Moments accurateMoments(const DataSet& data, std::int32_t column, std::int32_t n, ValueOf valueOf) {
+    BasicExactSums<Real> exact;
+    for (std::int32_t k = 1; k <= data.g_lngNumCases; ++k)
+        if (!isMissing(data.cell(k, column))) exact.add(static_cast<Real>(valueOf(k)));
+    const int base = exact.lowestBinade();
+    const auto sum = exact.sum(base);
+    return {exactMeanDouble(sum, n, base), exactVarianceDouble(sum, exact.squares(base), n, base)};
 }
 
 }  // namespace
@@ -74,16 +92,16 @@ std::optional<DescriptiveRow> ComputeDescriptiveRow(const DataSet& data, std::in
     }
     if (arithmetic == Arithmetic::Single || n < 2) return row;
 
-    // One more pass: the exact sums. (A single value is its own exact mean.)
-    ExactSums exact;
-    for (std::int32_t k = 1; k <= cases; ++k) {
-        const float x = data.cell(k, column);
-        if (!isMissing(x)) exact.add(x);
-    }
-    const int base = exact.lowestBinade();
-    const SignedExact exactSum = exact.sum(base);
-    const double accurateMean = exactMeanDouble(exactSum, n, base);
-    const double accurateVariance = exactVarianceDouble(exactSum, exact.squares(base), n, base);
+    // One more pass: the exact sums, of the values as written when the import
+    // kept them. (A single value is its own exact mean.)
+    const std::span<const double> written = data.writtenValues.column(column);
+    const auto [accurateMean, accurateVariance] =
+        written.empty() ? accurateMoments<float>(
+                              data, column, n, [&](std::int32_t k) { return data.cell(k, column); })
+                        : accurateMoments<double>(data, column, n, [&](std::int32_t k) {
+                              const auto at = static_cast<std::size_t>(k - 1);
+                              return at < written.size() ? written[at] : data.cell(k, column);
+                          });
     const double accurateSd = std::sqrt(accurateVariance);
     row.lostSinglePrecision = !inRange || singlePrecisionDrifted(mean, accurateMean, accurateSd) ||
                               singlePrecisionDrifted(term, accurateVariance, accurateVariance);

@@ -31,7 +31,9 @@ struct DescriptiveRow {
 // as 0, so the SD is 0. Returns nullopt on an arithmetic fault: the running
 // sum or sum of squares leaving the single-precision range.
 // Double: mean and SD from exact sums (the mean and the variance
-// sum((x - mean)^2) / (N - 1) each rounded once to double), never a fault.
+// sum((x - mean)^2) / (N - 1) each rounded once to double), never a fault;
+// of the values as written in the file when the import kept them (the
+// singles cannot hold them), of the singles otherwise.
 // Auto: as Single, with the Double mean and SD for a column single precision
 // failed for. Either of the last two also runs the test of single precision
 // and records its verdict.

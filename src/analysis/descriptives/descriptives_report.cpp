@@ -1,5 +1,7 @@
 #include "analysis/descriptives/descriptives_report.h"
 
+#include <utility>
+
 #include "runtime/number_text.h"
 #include "runtime/report_text.h"
 
@@ -7,25 +9,25 @@ namespace velmora {
 
 namespace {
 
-constexpr std::size_t kCutLength = kDescriptivesCellWidth - 1;
+constexpr std::size_t kTextWidth = kDescriptivesCellWidth - 1;
 constexpr int kTableWidth = 6 * kDescriptivesCellWidth;
 
-std::string cut(std::string text) {
-    if (text.size() > kCutLength) text.resize(kCutLength);
-    return text;
+std::string fitted(double value, std::string text) {
+    return fittedText(value, std::move(text), kTextWidth);
 }
 
 }  // namespace
 
 std::array<std::string, 6> DescriptiveCellTexts(const DescriptiveRow& row) {
     const std::string dot = ".";
+    // The longest name, "Var 1000", fits as it is.
     return {
-        cut("Var " + integerText(row.lngColumn)),
-        cut(row.dblMean ? doubleText(*row.dblMean) : dot),
-        cut(row.dblSD ? doubleText(*row.dblSD) : dot),
-        cut(row.sngMin ? singleText(*row.sngMin) : dot),
-        cut(row.sngMax ? singleText(*row.sngMax) : dot),
-        cut(integerText(row.lngN)),
+        "Var " + integerText(row.lngColumn),
+        row.dblMean ? fitted(*row.dblMean, doubleText(*row.dblMean)) : dot,
+        row.dblSD ? fitted(*row.dblSD, doubleText(*row.dblSD)) : dot,
+        row.sngMin ? fitted(*row.sngMin, singleText(*row.sngMin)) : dot,
+        row.sngMax ? fitted(*row.sngMax, singleText(*row.sngMax)) : dot,
+        fitted(row.lngN, integerText(row.lngN)),
     };
 }
 

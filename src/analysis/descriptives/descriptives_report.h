@@ -8,13 +8,14 @@
 
 namespace velmora {
 
-// Width of every Descriptives cell; texts are cut to one less, so that a
-// blank always separates neighbouring cells.
+// Width of every Descriptives cell; texts are fitted to one less (rule 4 of
+// the number texts), so that a blank always separates neighbouring cells.
 inline constexpr int kDescriptivesCellWidth = 10;
 
-// The six cell texts of a row (Name, Mean, SD, Min, Max, N), each already cut
-// to its first 9 characters: integers by rule 1, Min and Max as singles,
-// Mean and SD as doubles, "." for a statistic that does not exist.
+// The six cell texts of a row (Name, Mean, SD, Min, Max, N), each at most 9
+// characters: integers by rule 1, Min and Max as singles, Mean and SD as
+// doubles, "." for a statistic that does not exist; a number whose text is
+// longer is written in exponent form with the digits that fit, never cut.
 std::array<std::string, 6> DescriptiveCellTexts(const DescriptiveRow& row);
 
 // The report for `rows` in the order given: "DESCRIPTIVES", a rule, the

@@ -33,61 +33,101 @@ PercentileInterval interval(std::vector<float> list, float level, bool pooled) {
     return {list[static_cast<std::size_t>(q)], list[static_cast<std::size_t>(L - q - 1)]};
 }
 
-// 2^149 times the sum of `values`, and the mean and sample variance of
-// `values` (exactly, then rounded once) by the two-pass definition.
-SignedExact scaledSum(const std::vector<float>& values) {
-    SignedExact sum;
-    for (float x : values) sum.add(scaledSingle(x));
-    return sum;
-}
+// The exact sums of each format in units of its smallest step: 2^-149 for
+// singles, 2^-1074 for doubles.
+template <typename Real>
+struct Exact;
+template <>
+struct Exact<float> {
+    using Signed = SignedExact;
+    using Integer = ExactInteger;
+    static constexpr int kUnit = -149;
+    static Signed scaled(float x) { return scaledSingle(x); }
+};
+template <>
+struct Exact<double> {
+    using Signed = WideSignedExact;
+    using Integer = WideExactInteger;
+    static constexpr int kUnit = -1074;
+    static Signed scaled(double x) { return scaledValue(x, -924); }
+};
 
-void twoPass(const std::vector<float>& values, float& mean, float& variance) {
+// The mean and sample variance of `values` (exactly, then rounded once) by
+// the two-pass definition.
+template <typename Real>
+void twoPass(const std::vector<Real>& values, float& mean, float& variance) {
+    using E = Exact<Real>;
     const auto n = static_cast<std::uint64_t>(values.size());
-    const SignedExact sum = scaledSum(values);
-    mean = roundedQuotientToSingle(sum.magnitude, sum.negative, n, -149);  // units of 2^-149
-    ExactInteger squares;
-    for (float x : values) {
-        SignedExact deviation = scaledSingle(x);
+    typename E::Signed sum;
+    for (Real x : values) sum.add(E::scaled(x));
+    mean = roundedQuotientToSingle(sum.magnitude, sum.negative, n, E::kUnit);
+    typename E::Integer squares;
+    for (Real x : values) {
+        typename E::Signed deviation = E::scaled(x);
         deviation.magnitude = deviation.magnitude.times(n);
-        deviation.add(SignedExact{!sum.negative, sum.magnitude});
+        deviation.add(typename E::Signed{!sum.negative, sum.magnitude});
         squares.add(deviation.magnitude.times(deviation.magnitude));
     }
-    variance = roundedQuotientToSingle(squares, false, n * n * (n - 1), -298);
+    variance = roundedQuotientToSingle(squares, false, n * n * (n - 1), 2 * E::kUnit);
 }
 
-}  // namespace
-
-GroupStats LiteralAccurateStats(std::vector<float> values) {
+template <typename Real>
+GroupStats literalAccurateStats(std::vector<Real> values) {
     GroupStats s;
     s.lngN = static_cast<std::int32_t>(values.size());
     twoPass(values, s.sngMean, s.sngVariance);
     std::stable_sort(values.begin(), values.end());
     const auto g = static_cast<std::size_t>(TrimCount(s.lngN));
-    const std::vector<float> kept(values.begin() + static_cast<long>(g),
-                                  values.end() - static_cast<long>(g));
+    const std::vector<Real> kept(values.begin() + static_cast<long>(g),
+                                 values.end() - static_cast<long>(g));
     float unused = 0;
     twoPass(kept, s.sngTrimmedMean, unused);
-    std::vector<float> winsorized(g, kept.front());
+    std::vector<Real> winsorized(g, kept.front());
     winsorized.insert(winsorized.end(), kept.begin(), kept.end());
     winsorized.insert(winsorized.end(), g, kept.back());
     twoPass(winsorized, s.sngWinsMean, s.sngWinsVariance);
     return s;
 }
 
+// One column of the sample as the trials see it: its singles, or its values
+// as written when it has them and the run is accurate.
+struct Column {
+    const std::vector<float>& singles;
+    const std::vector<double>& written;
+    bool usesWritten;
+    double at(std::size_t r) const { return usesWritten ? written[r] : singles[r]; }
+};
+
+}  // namespace
+
+GroupStats LiteralAccurateStats(std::vector<float> values) {
+    return literalAccurateStats(std::move(values));
+}
+
+GroupStats LiteralAccurateStats(std::vector<double> values) {
+    return literalAccurateStats(std::move(values));
+}
+
 LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions& options,
                                RandomStream& random, bool accurate) {
-    const auto stats = [accurate](const std::vector<float>& values) {
-        return accurate ? LiteralAccurateStats(values) : ComputeGroupStats(values);
+    // Every value is held as a double here, which a single is exactly; a
+    // column without written values goes back to its singles for the stats.
+    const Column var1{sample.sngVar1, sample.dblVar1, accurate && !sample.dblVar1.empty()};
+    const Column var2{sample.sngVar2, sample.dblVar2, accurate && !sample.dblVar2.empty()};
+    const auto stats = [accurate](const Column& c, const std::vector<double>& values) {
+        if (accurate && c.usesWritten) return LiteralAccurateStats(values);
+        const std::vector<float> singles(values.begin(), values.end());
+        return accurate ? LiteralAccurateStats(singles) : ComputeGroupStats(singles);
     };
     LiteralRun run;
     BootstrapResult& r = run.result;
-    std::vector<float> column1, column2;
+    std::vector<double> column1, column2;
     for (std::size_t i = 0; i < sample.sngVar1.size(); ++i) {
-        if (sample.sngVar1[i] != 9999999.0f) column1.push_back(sample.sngVar1[i]);
-        if (sample.sngVar2[i] != 9999999.0f) column2.push_back(sample.sngVar2[i]);
+        if (sample.sngVar1[i] != 9999999.0f) column1.push_back(var1.at(i));
+        if (sample.sngVar2[i] != 9999999.0f) column2.push_back(var2.at(i));
     }
-    r.stats1 = stats(column1);
-    r.stats2 = stats(column2);
+    r.stats1 = stats(var1, column1);
+    r.stats2 = stats(var2, column2);
     r.observed = ComputeEffectSizes(r.stats1, r.stats2, options.lngNonpooledSdVar);
     if (!finite(r.stats1) || !finite(r.stats2) || !finite(r.observed)) {
         r.outcome = BootstrapOutcome::Overflow;
@@ -100,14 +140,14 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
     }
 
     // The complete pairs in case order: the p-th of them is row p - 1 here.
-    std::vector<float> pool1, pool2;
+    std::vector<double> pool1, pool2;
     for (std::size_t i = 0; i < sample.sngVar1.size(); ++i) {
         if (sample.sngVar1[i] == 9999999.0f || sample.sngVar2[i] == 9999999.0f) continue;
-        pool1.push_back(sample.sngVar1[i]);
-        pool2.push_back(sample.sngVar2[i]);
+        pool1.push_back(var1.at(i));
+        pool2.push_back(var2.at(i));
     }
     const int nPairs = static_cast<int>(pool1.size());
-    std::vector<float> trial1(pool1.size()), trial2(pool2.size());
+    std::vector<double> trial1(pool1.size()), trial2(pool2.size());
     std::vector<float> lists[4];
     for (int t = 1; t <= options.lngTrials; ++t) {
         for (int m = 0; m < nPairs; ++m) {
@@ -119,8 +159,8 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
             trial1[static_cast<std::size_t>(m)] = pool1[static_cast<std::size_t>(p - 1)];
             trial2[static_cast<std::size_t>(m)] = pool2[static_cast<std::size_t>(p - 1)];
         }
-        const GroupStats s1 = stats(trial1);
-        const GroupStats s2 = stats(trial2);
+        const GroupStats s1 = stats(var1, trial1);
+        const GroupStats s2 = stats(var2, trial2);
         const EffectSizes es = ComputeEffectSizes(s1, s2, options.lngNonpooledSdVar);
         if (!finite(s1) || !finite(s2) || !finite(es)) {
             r.outcome = BootstrapOutcome::Overflow;

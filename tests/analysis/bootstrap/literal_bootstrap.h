@@ -15,7 +15,9 @@ struct LiteralRun {
 // its drawn pairs into a sample, hands each column to ComputeGroupStats
 // (which sorts it), and the limits are read from lists sorted at the end.
 // Only for up to 2^24 pairs (one single per draw). Slow on purpose.
-// `accurate`: every pass takes LiteralAccurateStats instead.
+// `accurate`: every pass takes LiteralAccurateStats instead, of the values
+// as written for a column that has them (the singles still tell which cells
+// are missing).
 LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions& options,
                                RandomStream& random, bool accurate = false);
 
@@ -24,5 +26,6 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
 // variance sum((n x - S)^2) / (n^2 (n - 1)); the Winsorized sample written
 // out and treated alike. For up to 2^21 values.
 GroupStats LiteralAccurateStats(std::vector<float> values);
+GroupStats LiteralAccurateStats(std::vector<double> values);
 
 }  // namespace velmora::testing

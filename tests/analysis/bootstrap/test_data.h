@@ -32,6 +32,21 @@ inline PairedSample sampleOf(const std::vector<float>& var1, const std::vector<f
     return BuildPairedSample(makeDataSet({var1, var2}), 1, 2);
 }
 
+// Variables 1 and 2 of a data set whose cells are the nearest singles of the
+// values given (M stays the missing code); a column marked written keeps the
+// values themselves as its values as written, as the import does for values
+// its singles cannot hold.
+inline PairedSample writtenSampleOf(const std::vector<double>& var1, bool written1,
+                                    const std::vector<double>& var2, bool written2) {
+    const auto singles = [](const std::vector<double>& values) {
+        return std::vector<float>(values.begin(), values.end());
+    };
+    DataSet data = makeDataSet({singles(var1), singles(var2)});
+    if (written1) data.writtenValues.keep(1, var1);
+    if (written2) data.writtenValues.keep(2, var2);
+    return BuildPairedSample(data, 1, 2);
+}
+
 // The choices of a run on columns 1 and 2.
 inline AnalysisOptions optionsFor(std::int32_t trials, float level = 0.95f,
                                   std::int32_t sdVar = 1) {

@@ -240,6 +240,80 @@ TEST(EngineEquivalence, AccurateTrialsEqualALiteralTwoPassReference) {
               BootstrapOutcome::Completed);
 }
 
+TEST(EngineEquivalence, AccurateTrialsOnWrittenValuesEqualALiteralTwoPassReference) {
+    // Values as written that their singles cannot hold, beside singles or
+    // other written values: the engine ranks the doubles and adds their
+    // 53-bit mantissas into exact sums, the reference copies every trial and
+    // takes the definitions in two passes.
+    using WrittenGenerator = std::function<double(SeededRandom&)>;
+    const auto tenthsAbove = [](double base, int steps) {
+        return [=](SeededRandom& r) { return base + wholeIn(r, 0, steps) / 10.0; };
+    };
+    struct WrittenFamily {
+        const char* name;
+        int cases;
+        WrittenGenerator var1;
+        bool written1;
+        WrittenGenerator var2;
+        bool written2;
+    };
+    const WrittenFamily written[] = {
+        {"tenths near a million beside singles", 50, tenthsAbove(1e6, 4), true,
+         [](SeededRandom& r) { return static_cast<double>(uniform(r, 0.0f, 20.0f)); }, false},
+        {"tenths near ten million, both written", 45, tenthsAbove(1e7, 6), true,
+         [](SeededRandom& r) { return -1e7 - wholeIn(r, 0, 3) * 0.3; }, true},
+        {"two values with missing cells", 40,
+         [](SeededRandom& r) {
+             return r.nextSingle() < 0.2f ? 9999999.0 : 1000000.1 + wholeIn(r, 0, 1) * 0.2;
+         },
+         true,
+         [](SeededRandom& r) {
+             return r.nextSingle() < 0.1f ? 9999999.0 : 2e5 + wholeIn(r, 0, 9) * 0.01;
+         },
+         true},
+        {"zeros, subnormal doubles and large values", 48,
+         [](SeededRandom& r) {
+             const float u = r.nextSingle();
+             return u < 0.3f   ? 0.0
+                    : u < 0.6f ? wholeIn(r, -3, 3) * 4.9e-324
+                               : uniform(r, -1e15f, 1e15f) * 1.000000001;
+         },
+         true, tenthsAbove(-5e6, 20), true},
+    };
+    const float levels[] = {0.9f, 0.95f, 0.99f};
+    int completed = 0;
+    for (const WrittenFamily& family : written) {
+        for (int variant = 0; variant < 3; ++variant) {
+            SeededRandom dataSource(500 + 13 * static_cast<std::uint64_t>(variant));
+            std::vector<double> a, b;
+            for (int i = 0; i < family.cases; ++i) {
+                a.push_back(family.var1(dataSource));
+                b.push_back(family.var2(dataSource));
+            }
+            const PairedSample sample =
+                testing::writtenSampleOf(a, family.written1, b, family.written2);
+            const std::string where =
+                std::string(family.name) + " variant " + std::to_string(variant);
+            if (expectEnginesAgree(sample, optionsFor(40, levels[variant], variant % 2 + 1),
+                                   streamOf<SeededRandom>(std::uint64_t{60} + variant, 0), where,
+                                   Arithmetic::Double) == BootstrapOutcome::Completed)
+                ++completed;
+        }
+    }
+    EXPECT_EQ(completed, 12);
+    // Ranks drawn 300 times and cut by both ends of the kept stretch.
+    std::vector<double> a, b;
+    for (int i = 0; i < 1000; ++i) {
+        a.push_back(1e7 + (i % 17) * 0.1);
+        b.push_back(static_cast<double>((i * 13) % 29));
+    }
+    EXPECT_EQ(
+        expectEnginesAgree(testing::writtenSampleOf(a, true, b, false), optionsFor(2),
+                           streamOf<testing::ScriptedRandom>(repeatedDraws(7, 1000, {300, 700})),
+                           "one pair drawn 300 and 700 times", Arithmetic::Double),
+        BootstrapOutcome::Completed);
+}
+
 TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
     // Random draws almost never repeat a pair more than a few times; scripted
     // trials draw one pair 9, 10, 12, 16 and all 20 times.

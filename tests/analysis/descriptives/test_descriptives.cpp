@@ -82,9 +82,8 @@ TEST(DescriptivesRow, SingleValueHasMeanMinMaxButNoSd) {
               "         1");
 }
 
-TEST(DescriptivesRow, MissingCodeIsSkippedButZeroFillersCount) {
-    // Three cases; column 1 holds 1, missing, 4; column 3 holds 3 and two
-    // zeros as left by short lines.
+TEST(DescriptivesRow, MissingCodeIsSkippedButZerosCount) {
+    // Three cases; column 1 holds 1, missing, 4; column 3 holds 3 and two zeros.
     DataSet data;
     data.g_lngNumCases = 3;
     data.g_lngNumVariables = 3;
@@ -112,11 +111,11 @@ TEST(DescriptivesRow, MissingCodeIsSkippedButZeroFillersCount) {
               "         3");
 }
 
-TEST(DescriptivesRow, LongTextsAreCutToNineCharactersWithoutRounding) {
-    // Mean 123456.789 (as a double text "123456.789"), Min/Max 7 digits.
+TEST(DescriptivesRow, LongNumbersTakeTheExponentFormThatFitsNineCharacters) {
+    // Mean 123456.789 (the double text "123456.789"), Min/Max "123456.8" fit.
     EXPECT_EQ(rowLine(columnOf(1, {123456.789f}), 1),
               "Var 1     "
-              " 123456.78"
+              " 1.235E+05"
               "         ."
               "  123456.8"
               "  123456.8"
@@ -126,16 +125,49 @@ TEST(DescriptivesRow, LongTextsAreCutToNineCharactersWithoutRounding) {
               "Var 1     "
               "  12345678"
               "         ."
-              " 1.234568E"
-              " 1.234568E"
+              " 1.235E+07"
+              " 1.235E+07"
               "         1");
+    // "-0.1234567" is one character too long.
     EXPECT_EQ(rowLine(columnOf(1, {-0.1234567f}), 1),
               "Var 1     "
               "    -0.123"
               "         ."
-              " -0.123456"
-              " -0.123456"
+              " -1.23E-01"
+              " -1.23E-01"
               "         1");
+}
+
+// In double arithmetic nothing overflows, so the largest singles reach the table.
+TEST(DescriptivesCommand, HugeTinyAndLongNumbersInDoubleArithmeticPrintFitted) {
+    // Column 1: -123456789 twice (the single -123456792). Column 2: 1.7E38 (the
+    // single 1.69999997607218E+38) and 1.7014117E38 (1.70141173319264E+38):
+    // mean 1.70070585463241E+38, SD their distance over sqrt 2,
+    // 9.98263033267197E+34. Column 3: 1E-05 twice. Single precision fails all
+    // three: the squares of columns 1 and 3 are not singles, so their one-pass
+    // variance is not the true 0, and column 2's sum of squares overflows.
+    DataSet data;
+    data.g_lngNumCases = 2;
+    data.g_lngNumVariables = 3;
+    data.g_sngData = DataMatrix(2);
+    for (std::int32_t k = 1; k <= 2; ++k) {
+        data.g_sngData.set(k, 1, -123456789.0f);
+        data.g_sngData.set(k, 2, k == 1 ? 1.7E38f : 1.7014117E38f);
+        data.g_sngData.set(k, 3, 1E-05f);
+    }
+    const DescriptivesRun run =
+        RunDescriptivesAnalysis(data, {true, true, true}, Arithmetic::Double);
+    ASSERT_EQ(run.status, DescriptivesStatus::Completed);
+    const std::string rule(60, '-');
+    const std::string table =
+        "Var 1      -1.23E+08         0 -1.23E+08 -1.23E+08         2\r\n"
+        "Var 2      1.701E+38 9.983E+34   1.7E+38 1.701E+38         2\r\n"
+        "Var 3              0         0     1E-05     1E-05         2\r\n";
+    EXPECT_EQ(run.report,
+              "DESCRIPTIVES\r\n" + rule + "\r\n" +
+                  "Name            Mean        SD       Min       Max         N\r\n" + rule +
+                  "\r\n" + table + rule +
+                  "\r\nComputed in double precision: Var 1, Var 2, Var 3.\r\n\r\n\r\n\r\n");
 }
 
 TEST(DescriptivesRow, EqualValuesWhoseVarianceTermRoundsNegativeGiveSdZero) {
@@ -159,10 +191,10 @@ TEST(DescriptivesRow, RunningSumsAreSinglePrecision) {
     // not 16777218 / 3 = 5592406. The SD is sqrt(2^48 / 3) = 9686330.17385.
     EXPECT_EQ(rowLine(columnOf(1, {16777216.0f, 1.0f, 1.0f}), 1),
               "Var 1     "
-              " 5592405.3"
-              " 9686330.1"
+              " 5.592E+06"
+              " 9.686E+06"
               "         1"
-              " 1.677722E"
+              " 1.678E+07"
               "         3");
 }
 
@@ -283,7 +315,7 @@ TEST(DescriptivesCommand, SelectionStopsAtTheDataSetsVariableCount) {
     const Case cases[] = {
         {"ticks past the count are ignored", 1, {false, false, true}, {}},
         {"a shorter list counts as far as it goes", 3, {true}, {1}},
-        {"counts zeroed by a failed import", 0, {true, true, true}, {}},
+        {"no variables under a longer list", 0, {true, true, true}, {}},
         {"nothing ticked", 3, {false, false, false}, {}},
         {"no list at all", 3, {}, {}},
         {"the last item inside the count", 3, {false, false, true}, {3}},

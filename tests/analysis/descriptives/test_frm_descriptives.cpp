@@ -165,7 +165,7 @@ void DescriptivesDialogTests::CountsZeroedAfterLoadingFindNoItems() {
     Fixture f(tenVariables());
     f.list()->item(0)->setCheckState(Qt::Checked);
     f.list()->item(9)->setCheckState(Qt::Checked);
-    // A failed import clears the counts but leaves the loaded dialog listing.
+    // The data set's counts bound the scan, not the items the dialog was loaded with.
     f.data.g_lngNumCases = 0;
     f.data.g_lngNumVariables = 0;
     f.press("cmdOK");

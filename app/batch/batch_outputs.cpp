@@ -1,0 +1,47 @@
+#include "batch_outputs.h"
+
+#include <vector>
+
+namespace velmora::batch {
+
+namespace {
+
+struct Named {
+    std::string label;
+    FileIdentity identity;
+};
+
+// Two outputs to one device or FIFO destroy nothing; to one regular file, or
+// to one name not yet in use, the second would replace the first.
+bool clash(const FileIdentity& a, const FileIdentity& b) {
+    return sameFile(a, b) && (a.regular || !a.exists);
+}
+
+}  // namespace
+
+std::optional<std::string> outputClash(const BatchOptions& options,
+                                       const FileIdentity& standardOutput) {
+    std::vector<Named> outputs;
+    for (const auto& [label, path] : {std::pair{"--output", &options.outputFile},
+                                      std::pair{"--bootstrap-out", &options.bootstrapOut},
+                                      std::pair{"--plot", &options.plotFile}}) {
+        if (!path->empty()) outputs.push_back({label, fileIdentity(*path)});
+    }
+    if (options.outputFile.empty() && standardOutput.regular)
+        outputs.push_back({"standard output", standardOutput});
+
+    const FileIdentity data = fileIdentity(options.dataFile);
+    const auto pair = [](const std::string& a, const std::string& b) {
+        const bool stream = a == "standard output" || b == "standard output";
+        return a + " and " + b + (stream ? " are the same file" : " name the same file");
+    };
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (clash(outputs[i].identity, data)) return pair(outputs[i].label, "the data file");
+        for (std::size_t j = 0; j < i; ++j)
+            if (clash(outputs[i].identity, outputs[j].identity))
+                return pair(outputs[j].label, outputs[i].label);
+    }
+    return std::nullopt;
+}
+
+}  // namespace velmora::batch
