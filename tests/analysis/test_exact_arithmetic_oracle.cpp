@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <random>
 
@@ -21,39 +22,54 @@ private:
     std::mt19937_64 m_random;
 };
 
-TEST(ExactArithmeticOracle, ExactIntegerAgreesWithGmpOnEveryOperation) {
-    RandomDraws draws(20240601);
-    for (int round = 0; round < 1500; ++round) {
-        mpz_class z = draws.number(oracle::kExactBits - 1);
-        ExactInteger e = oracle::exactFrom(z);
+template <int Limbs>
+void checkIntegerWalks(RandomDraws& draws, int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+        mpz_class z = draws.number(64 * Limbs - 1);
+        BasicExactInteger<Limbs> e = oracle::exactFrom<Limbs>(z);
         for (int step = 0; step < 12; ++step) {
             const oracle::Mismatch mismatch = oracle::checkIntegerStep(e, z, draws);
-            ASSERT_FALSE(mismatch) << *mismatch;
+            ASSERT_FALSE(mismatch) << Limbs << " limbs: " << *mismatch;
         }
+    }
+}
+
+TEST(ExactArithmeticOracle, ExactIntegerAgreesWithGmpOnEveryOperation) {
+    RandomDraws draws(20240601);
+    checkIntegerWalks<ExactInteger::kLimbs>(draws, 1500);
+    checkIntegerWalks<WideExactInteger::kLimbs>(draws, 400);
+}
+
+template <int Limbs>
+void checkQuotients(RandomDraws& draws, int count) {
+    for (int i = 0; i < count; ++i) {
+        const oracle::Mismatch single = oracle::checkQuotient<float, Limbs>(draws);
+        EXPECT_FALSE(single) << Limbs << " limbs: " << *single;
+        const oracle::Mismatch dual = oracle::checkQuotient<double, Limbs>(draws);
+        EXPECT_FALSE(dual) << Limbs << " limbs: " << *dual;
     }
 }
 
 TEST(ExactArithmeticOracle, QuotientsAreRoundedOnceAsMpfrRoundsThem) {
     RandomDraws draws(77);
-    for (int i = 0; i < 40000; ++i) {
-        const oracle::Mismatch single = oracle::checkQuotient<float>(draws);
-        EXPECT_FALSE(single) << *single;
-        const oracle::Mismatch dual = oracle::checkQuotient<double>(draws);
-        EXPECT_FALSE(dual) << *dual;
-    }
+    checkQuotients<ExactInteger::kLimbs>(draws, 40000);
+    checkQuotients<WideExactInteger::kLimbs>(draws, 10000);
 }
 
 TEST(ExactArithmeticOracle, SumsMeansAndVariancesOfMixedBinadesAgreeWithGmpAndMpfr) {
     RandomDraws draws(5);
-    ExactSums sums;
+    ExactSums singles;
+    ExactDoubleSums doubles;
     for (int set = 0; set < 4000; ++set) {
-        const oracle::Mismatch mismatch = oracle::checkSums(sums, draws);
-        EXPECT_FALSE(mismatch) << *mismatch;
+        const oracle::Mismatch single = oracle::checkSums(singles, draws);
+        EXPECT_FALSE(single) << "singles: " << *single;
+        const oracle::Mismatch dual = oracle::checkSums(doubles, draws);
+        EXPECT_FALSE(dual) << "doubles: " << *dual;
     }
 }
 
-TEST(ExactArithmeticOracle, SplitSingleWritesEverySingleInItsBinade) {
-    // Every 65521st bit pattern, the first of its binade and the last before that.
+TEST(ExactArithmeticOracle, SplitValueWritesEverySingleAndDoubleInItsBinade) {
+    // Every 65521st single bit pattern, the first of its binade and the last before that.
     for (std::uint64_t bits = 0; bits < (std::uint64_t{1} << 32); bits += 65521) {
         const auto first = static_cast<std::uint32_t>(bits & 0xFF800000u);
         for (const std::uint32_t b : {static_cast<std::uint32_t>(bits), first, first - 1}) {
@@ -61,6 +77,20 @@ TEST(ExactArithmeticOracle, SplitSingleWritesEverySingleInItsBinade) {
             if (!std::isfinite(x)) continue;
             const oracle::Mismatch mismatch = oracle::checkSplit(x);
             ASSERT_FALSE(mismatch) << *mismatch;
+        }
+    }
+    // Random double bit patterns of every binade, with the same neighbours.
+    RandomDraws draws(2560);
+    for (std::uint64_t exponent = 0; exponent < 2048; ++exponent) {
+        for (int i = 0; i < 20; ++i) {
+            const std::uint64_t bits = (draws.bits() & 0x800FFFFFFFFFFFFFu) | exponent << 52;
+            const std::uint64_t first = bits & 0xFFF0000000000000u;
+            for (const std::uint64_t b : {bits, first, first - 1}) {
+                const double x = std::bit_cast<double>(b);
+                if (!std::isfinite(x)) continue;
+                const oracle::Mismatch mismatch = oracle::checkSplit(x);
+                ASSERT_FALSE(mismatch) << *mismatch;
+            }
         }
     }
 }

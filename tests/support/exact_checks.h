@@ -4,8 +4,10 @@
 // GMP and MPFR reference, on inputs drawn where such code goes wrong: carries
 // and borrows across long runs of bits, quotients at a rounding tie of a
 // single or a double (both directions, sticky bits far below), subnormal
-// results, the edge of the range, and sums of many singles of mixed binades.
-// The test draws the inputs at random, the fuzz target from its bytes.
+// results, the edge of the range, and sums of many singles or doubles of
+// mixed binades. The integers are checked in both widths, the 640 bits of
+// the sums of singles and the 2560 of the sums of doubles. The test draws the
+// inputs at random, the fuzz target from its bytes.
 
 #include <gmpxx.h>
 
@@ -18,6 +20,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "analysis/exact_integer.h"
@@ -25,8 +28,6 @@
 #include "support/exact_oracle.h"
 
 namespace velmora::oracle {
-
-constexpr int kExactBits = 64 * ExactInteger::kLimbs;
 
 // Where a check takes its inputs from.
 class Draws {
@@ -77,15 +78,17 @@ inline int bitLength(const mpz_class& z) {
     return z == 0 ? 0 : static_cast<int>(mpz_sizeinbase(z.get_mpz_t(), 2));
 }
 
-// An ExactInteger holding z (0 <= z < 2^640), built from its 128-bit pieces.
-inline ExactInteger exactFrom(const mpz_class& z) {
-    ExactInteger e;
-    for (int shift = 0; shift < kExactBits; shift += 128) e.addShifted(low128(z >> shift), shift);
+// An exact integer holding z (0 <= z < 2^(64 Limbs)), built from its 128-bit pieces.
+template <int Limbs>
+BasicExactInteger<Limbs> exactFrom(const mpz_class& z) {
+    BasicExactInteger<Limbs> e;
+    for (int shift = 0; shift < 64 * Limbs; shift += 128) e.addShifted(low128(z >> shift), shift);
     return e;
 }
 
-inline Mismatch differsFrom(const ExactInteger& e, const mpz_class& z, int from,
-                            const char* after) {
+template <int Limbs>
+Mismatch differsFrom(const BasicExactInteger<Limbs>& e, const mpz_class& z, int from,
+                     const char* after) {
     const std::string what = std::string(after) + " giving " + z.get_str(16);
     if (valueOf(e) != z) return what + ": the value is " + valueOf(e).get_str(16);
     if (e.bitLength() != bitLength(z)) return what + ": bitLength";
@@ -98,10 +101,12 @@ inline Mismatch differsFrom(const ExactInteger& e, const mpz_class& z, int from,
 }
 
 // One operation on e, which holds z, chosen by `draws` and kept within the
-// 640 bits; then every reading of the result and a comparison.
-inline Mismatch checkIntegerStep(ExactInteger& e, mpz_class& z, Draws& draws) {
+// 64 Limbs bits; then every reading of the result and a comparison.
+template <int Limbs>
+Mismatch checkIntegerStep(BasicExactInteger<Limbs>& e, mpz_class& z, Draws& draws) {
+    constexpr int kExactBits = 64 * Limbs;
     const mpz_class other = draws.number(kExactBits - 1);
-    const ExactInteger otherExact = exactFrom(other);
+    const BasicExactInteger<Limbs> otherExact = exactFrom<Limbs>(other);
     const int from = static_cast<int>(draws.below(kExactBits + 1));
     Mismatch mismatch;
     switch (draws.below(5)) {
@@ -123,7 +128,7 @@ inline Mismatch checkIntegerStep(ExactInteger& e, mpz_class& z, Draws& draws) {
             break;
         case 2: {
             const mpz_class smaller = other % (z + 1);
-            e.subtract(exactFrom(smaller));
+            e.subtract(exactFrom<Limbs>(smaller));
             z -= smaller;
             mismatch = differsFrom(e, z, from, "subtract");
             break;
@@ -140,7 +145,7 @@ inline Mismatch checkIntegerStep(ExactInteger& e, mpz_class& z, Draws& draws) {
                 other >> static_cast<unsigned long>(bitLength(z) / 2 + draws.below(kExactBits / 2));
             const mpz_class product = z * factor;
             if (bitLength(product) <= kExactBits)
-                mismatch = differsFrom(e.times(exactFrom(factor)), product, from, "times");
+                mismatch = differsFrom(e.times(exactFrom<Limbs>(factor)), product, from, "times");
             break;
         }
     }
@@ -192,13 +197,15 @@ T positiveFinite(Draws& draws) {
 }
 
 // (-1)^negative numerator / denominator * 2^exponent rounded to T by
-// roundedQuotientToSingle or ...ToDouble and by MPFR. The quotient is a
+// roundedQuotientToSingle or ...ToDouble of a numerator of up to 64 Limbs
+// bits and by MPFR. The quotient is a
 // random one from below the smallest subnormal to beyond the range, or the
 // midpoint between two neighbouring Ts, exactly or off it by one unit of the
 // numerator (which only the sticky bits see) or by a random power of two.
-template <typename T>
+template <typename T, int Limbs>
 Mismatch checkQuotient(Draws& draws) {
     using Limits = std::numeric_limits<T>;
+    constexpr int kExactBits = 64 * Limbs;
     const bool negative = draws.oneIn(2);
     const auto kind = draws.below(4);
     const std::uint64_t denominator =
@@ -229,9 +236,9 @@ Mismatch checkQuotient(Draws& draws) {
         roundedQuotient<T>(negative ? mpz_class(-numerator) : numerator, scale, exponent);
     T got;
     if constexpr (sizeof(T) == 4) {
-        got = roundedQuotientToSingle(exactFrom(numerator), negative, denominator, exponent);
+        got = roundedQuotientToSingle(exactFrom<Limbs>(numerator), negative, denominator, exponent);
     } else {
-        got = roundedQuotientToDouble(exactFrom(numerator), negative, denominator, exponent);
+        got = roundedQuotientToDouble(exactFrom<Limbs>(numerator), negative, denominator, exponent);
     }
     if (std::memcmp(&got, &expected, sizeof(T)) == 0) return std::nullopt;
     return std::string(negative ? "-" : "") + numerator.get_str(16) + " / " +
@@ -241,7 +248,7 @@ Mismatch checkQuotient(Draws& draws) {
 
 // A finite single of a kind that sums get wrong: any binade, subnormals,
 // the largest values, or one near `centre` with a small spread around it.
-inline float drawSingle(Draws& draws, float centre) {
+inline float drawValue(Draws& draws, float centre) {
     const float sign = draws.oneIn(2) ? 1.0f : -1.0f;
     switch (draws.below(6)) {
         case 0:
@@ -258,52 +265,101 @@ inline float drawSingle(Draws& draws, float centre) {
     }
 }
 
-// The binade splitSingle gives x, from its magnitude: 1 for zeros and subnormals.
-inline int binadeOf(float x) {
-    int e = 0;
-    std::frexp(x, &e);  // |x| in [2^(e-1), 2^e)
-    return std::fabs(x) < std::numeric_limits<float>::min() ? 1 : e + 126;
+// The same for a double as a data file can hold it (below 2^128 in
+// magnitude), and also zeros and tenths near a power of ten, which singles
+// cannot hold.
+inline double drawValue(Draws& draws, double centre) {
+    const double sign = draws.oneIn(2) ? 1.0 : -1.0;
+    switch (draws.below(8)) {
+        case 0:
+            return sign * std::bit_cast<double>(draws.bits() & 0xFFFFFFFFFFFFFu);
+        case 1:
+            return sign * (draws.oneIn(2) ? std::nextafter(0x1p128, 0.0)
+                                          : double{std::numeric_limits<float>::max()});
+        case 2:
+        case 3:
+            return centre + static_cast<double>(draws.below(2001)) / 1000.0 - 1.0;
+        case 4:
+            return sign * (std::pow(10.0, static_cast<double>(draws.below(8))) +
+                           static_cast<double>(draws.below(10)) / 10.0);
+        case 5:
+            return sign * 0.0;
+        default: {
+            // A mantissa in [1/2, 1) times a power of two from the subnormals up.
+            const double fraction = std::ldexp(
+                static_cast<double>((draws.bits() >> 11) | (std::uint64_t{1} << 52)), -53);
+            return sign * std::ldexp(fraction, -1073 + static_cast<int>(draws.below(1202)));
+        }
+    }
 }
 
-// `sums` cleared and given 2 to 41 singles, each up to 2^25 times (at most
+// The binade numbering of the exact sums: a single's binade is its biased
+// exponent, a double's its biased exponent less 925; zeros and subnormals
+// share the lowest one, that of the smallest normals.
+template <typename T>
+constexpr int kBinadeOffset = std::is_same_v<T, float> ? 0 : 925;
+template <typename T>
+constexpr int kLowestBinade = 1 - kBinadeOffset<T>;
+
+// The binade splitValue gives x, from its magnitude.
+template <typename T>
+int binadeOf(T x) {
+    int e = 0;
+    std::frexp(x, &e);  // |x| in [2^(e-1), 2^e): biased exponent e - 1 + (max_exponent - 1)
+    return std::fabs(x) < std::numeric_limits<T>::min()
+               ? kLowestBinade<T>
+               : e + std::numeric_limits<T>::max_exponent - 2 - kBinadeOffset<T>;
+}
+
+// `sums` cleared and given 2 to 41 values, each up to 2^25 times (at most
 // 2^31 - 1 values in all); its sums in units of the lowest binade or a lower
-// one, and the mean and variance from them rounded to single and to double,
-// against the values added up in GMP and the variance from the deviations
-// from the mean, as no one-pass formula computes it.
-inline Mismatch checkSums(ExactSums& sums, Draws& draws) {
+// one, each value scaled alone, and the mean and variance from the sums
+// rounded to single and to double, against the values added up in GMP and
+// the variance from the deviations from the mean, as no one-pass formula
+// computes it. The lowest binade is that of the lowest value, and for
+// doubles that of the lowest value other than zero (1 with none).
+template <typename Real>
+Mismatch checkSums(BasicExactSums<Real>& sums, Draws& draws) {
     sums.clear();
-    const float centre = drawSingle(draws, 1.0f);
+    const Real centre = drawValue(draws, Real{1});
     const int count = 2 + static_cast<int>(draws.below(40));
-    std::vector<float> values;
+    std::vector<Real> values;
     std::vector<std::uint32_t> copies;
     std::int64_t n = 0;
-    int lowest = 255;
+    int lowest = std::numeric_limits<int>::max();
     for (int i = 0; i < count; ++i) {
-        values.push_back(drawSingle(draws, centre));
+        values.push_back(drawValue(draws, centre));
         copies.push_back(draws.oneIn(4) ? 1 + static_cast<std::uint32_t>(draws.below(1 << 25)) : 1);
         sums.add(values.back(), copies.back());
         n += copies.back();
-        lowest = std::min(lowest, binadeOf(values.back()));
+        if (std::is_same_v<Real, float> || values.back() != 0)
+            lowest = std::min(lowest, binadeOf(values.back()));
     }
+    if (lowest == std::numeric_limits<int>::max()) lowest = 1;
     if (sums.lowestBinade() != lowest) return "lowestBinade " + std::to_string(sums.lowestBinade());
-    const int base = draws.oneIn(4) ? 1 + static_cast<int>(draws.below(lowest)) : lowest;
-    mpz_class sum;
-    mpz_class squares;
-    for (int i = 0; i < count; ++i) {
-        const mpz_class x = scaledSingle(values[i], base);
-        sum += x * copies[i];
-        squares += x * x * copies[i];
-    }
-    mpz_class deviations;
-    for (int i = 0; i < count; ++i) {
-        const mpz_class d = mpz_class(scaledSingle(values[i], base) * n) - sum;
-        deviations += d * d * copies[i];
-    }
+    constexpr int kLowest = kLowestBinade<Real>;
+    const int base =
+        draws.oneIn(4) ? kLowest + static_cast<int>(draws.below(lowest - kLowest + 1)) : lowest;
     std::string set = "base " + std::to_string(base) + ", values";
     for (int i = 0; i < count; ++i)
         set += " " + hexText(values[i]) + " x" + std::to_string(copies[i]);
-    const SignedExact exactSum = sums.sum(base);
-    const ExactInteger exactSquares = sums.squares(base);
+    mpz_class sum;
+    mpz_class squares;
+    std::vector<mpz_class> scaled;
+    for (int i = 0; i < count; ++i) {
+        scaled.push_back(*scaledExactly(values[i], base));
+        if (valueOf(velmora::scaledValue(values[i], base)) != scaled.back())
+            return "scaledValue(" + hexText(values[i]) + ", " + std::to_string(base) + ")";
+        sum += scaled.back() * copies[i];
+        squares += scaled.back() * scaled.back() * copies[i];
+    }
+    mpz_class deviations;
+    for (int i = 0; i < count; ++i) {
+        const mpz_class d = mpz_class(scaled[i] * n) - sum;
+        deviations += d * d * copies[i];
+    }
+    const auto exactSum = sums.sum(base);
+    const auto exactSquares = sums.squares(base);
     if (valueOf(exactSum) != sum) return "sum of " + set;
     if (valueOf(exactSquares) != squares) return "squares of " + set;
     const mpz_class nn(static_cast<unsigned long>(n));
@@ -324,16 +380,21 @@ inline Mismatch checkSums(ExactSums& sums, Draws& draws) {
     return std::nullopt;
 }
 
-// splitSingle writes x as mantissa * 2^(binade - 150) with the mantissa below
-// 2^24, and at least 2^23 in the normal binades: the one way to write it.
-inline Mismatch checkSplit(float x) {
-    const SingleParts p = splitSingle(x);
+// splitValue writes x as mantissa * 2^(binade - 150) with the mantissa below
+// 2^digits, and at least 2^(digits - 1) above the lowest binade: the one way
+// to write it.
+template <typename T>
+Mismatch checkSplit(T x) {
+    using Limits = std::numeric_limits<T>;
+    const ValueParts<T> p = splitValue(x);
+    const auto magnitude = static_cast<std::uint64_t>(p.mantissa < 0 ? -p.mantissa : p.mantissa);
     const bool inBinade =
-        std::abs(p.mantissa) < (1 << 24) && (p.binade == 1 || std::abs(p.mantissa) >= (1 << 23));
+        magnitude < (std::uint64_t{1} << Limits::digits) &&
+        (p.binade == kLowestBinade<T> || magnitude >= (std::uint64_t{1} << (Limits::digits - 1)));
     if (std::ldexp(static_cast<double>(p.mantissa), p.binade - 150) == x &&
         p.binade == binadeOf(x) && inBinade)
         return std::nullopt;
-    return "splitSingle(" + hexText(x) + ") = " + std::to_string(p.mantissa) + " in binade " +
+    return "splitValue(" + hexText(x) + ") = " + std::to_string(p.mantissa) + " in binade " +
            std::to_string(p.binade);
 }
 

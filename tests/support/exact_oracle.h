@@ -3,7 +3,7 @@
 // An independent reference for the exact arithmetic of the accurate
 // statistics: whole numbers in GMP, and MPFR's correctly rounded division,
 // brought into the single or double range with IEEE gradual underflow. It
-// shares nothing with ExactInteger or the quotient rounding but the types it
+// shares nothing with the exact integers or the quotient rounding but the types it
 // reads them from.
 
 #include <gmpxx.h>
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "analysis/exact_integer.h"
 
@@ -30,25 +31,40 @@ inline Uint128 low128(const mpz_class& z) {
     return (Uint128{high.get_ui()} << 64) | low.get_ui();
 }
 
-// The value of an ExactInteger, read 128 bits at a time.
-inline mpz_class valueOf(const ExactInteger& e) {
+// The value of an exact integer of either width, read 128 bits at a time.
+template <int Limbs>
+mpz_class valueOf(const BasicExactInteger<Limbs>& e) {
     mpz_class z;
-    for (int from = 64 * ExactInteger::kLimbs - 128; from >= 0; from -= 128) {
+    for (int from = 64 * Limbs - 128; from >= 0; from -= 128) {
         bool lower = false;
         z = (z << 128) + fromUint128(e.bitsFrom(from, lower));
     }
     return z;
 }
 
-inline mpz_class valueOf(const SignedExact& e) {
+template <int Limbs>
+mpz_class valueOf(const BasicSignedExact<Limbs>& e) {
     const mpz_class magnitude = valueOf(e.magnitude);
     return e.negative ? mpz_class(-magnitude) : magnitude;
 }
 
-// 2^(150 - base) x for a finite single, from its value (widened to double
-// and scaled there, both exactly) rather than from its bits.
-inline mpz_class scaledSingle(float x, int base) {
-    return mpz_class(std::ldexp(static_cast<double>(x), 150 - base));
+// 2^(150 - base) x for a finite single or double, from its value (frexp's
+// fraction times 2^53 is a whole number) rather than from its bits; nullopt
+// when that is no whole number (base above x's binade).
+inline std::optional<mpz_class> scaledExactly(double x, int base) {
+    if (x == 0) return mpz_class(0);
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(x), &exponent);
+    mpz_class magnitude(std::ldexp(fraction, 53));
+    const long shift = long{exponent} - 53 + 150 - base;
+    if (shift >= 0) {
+        magnitude <<= static_cast<unsigned long>(shift);
+    } else {
+        const auto right = static_cast<unsigned long>(-shift);
+        if (mpz_scan1(magnitude.get_mpz_t(), 0) < right) return std::nullopt;
+        magnitude >>= right;
+    }
+    return x < 0 ? mpz_class(-magnitude) : magnitude;
 }
 
 // numerator / denominator * 2^exponent (denominator > 0) rounded once to the
