@@ -196,12 +196,12 @@ T positiveFinite(Draws& draws) {
     return std::isfinite(value) && value != 0 ? value : std::numeric_limits<T>::min();
 }
 
-// (-1)^negative numerator / denominator * 2^exponent rounded to T by
-// roundedQuotientToSingle or ...ToDouble of a numerator of up to 64 Limbs
-// bits and by MPFR. The quotient is a
-// random one from below the smallest subnormal to beyond the range, or the
-// midpoint between two neighbouring Ts, exactly or off it by one unit of the
-// numerator (which only the sticky bits see) or by a random power of two.
+// (-1)^negative numerator / denominator * 2^exponent, the numerator of up to
+// 64 Limbs bits, rounded to T by roundedQuotientToSingle or ...ToDouble and
+// by MPFR. The quotient is a random one from below the smallest subnormal to
+// beyond the range, or the midpoint between two neighbouring Ts, exactly or
+// off it by one unit of the numerator (which only the sticky bits see) or by
+// a random power of two.
 template <typename T, int Limbs>
 Mismatch checkQuotient(Draws& draws) {
     using Limits = std::numeric_limits<T>;
