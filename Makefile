@@ -5,6 +5,7 @@
 # make bench build and run the benchmarks
 # make bench-scale  whole-program bootstrap timings and peak memory (bench/scale.sh)
 # make fuzz  build the libFuzzer targets (clang) and run each FUZZ_SECONDS (default 30)
+# make format-check  clang-format's layout on every C++ line changed since .ci/format-base
 # make install [PREFIX=/usr/local] [DESTDIR=...]  install the build
 # make package  build the Debian package velmora_<version>_<arch>.deb here
 JOBS ?= $(shell nproc)
@@ -15,7 +16,7 @@ FUZZ_SECONDS ?= 30
 TSAN_BUILD ?= build-tsan
 PREFIX ?= /usr/local
 
-.PHONY: setup build build-asan build-tsan run test test-fast bench bench-scale fuzz install package clean
+.PHONY: setup build build-asan build-tsan run test test-fast bench bench-scale fuzz format-check install package clean
 
 setup:
 	@bash scripts/setup.sh
@@ -58,6 +59,9 @@ fuzz: setup
 	  -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target velmora_fuzzers
 	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+format-check: setup
+	@bash scripts/check_format.sh
 
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"

@@ -4,8 +4,9 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libgl-dev
-  libcli11-dev  # velmora-batch reads its options with CLI11 (header-only)
   libgtest-dev libgmock-dev libbenchmark-dev
+  libgmp-dev libmpfr-dev  # the reference the exact arithmetic is tested against
+  clang-format git  # make format-check
   fontconfig fonts-liberation fonts-dejavu-core
   xvfb xauth
   desktop-file-utils appstream man-db dpkg-dev file

@@ -1,12 +1,13 @@
 #include "batch_options.h"
 
-#include <CLI/CLI.hpp>
+#include <getopt.h>
+
 #include <algorithm>
 #include <charconv>
 #include <functional>
 #include <limits>
 #include <map>
-#include <memory>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -41,42 +42,9 @@ std::optional<std::int32_t> columnNumber(std::string_view text) {
     return static_cast<std::int32_t>(*v);
 }
 
-// Not "quoted": CLI11 brings std::quoted into the lookup of string arguments.
+// Not "quoted": argument-dependent lookup would find std::quoted for a std::string.
 std::string inQuotes(std::string_view text) {
     return "'" + std::string(text) + "'";
-}
-
-// CLI11 reads a few spellings more freely than this program does: text
-// attached to a short option ("-ofile"), a dash before a digit or a sign as an
-// operand ("-5", "---x"), an empty value after "=" as no value at all (taking
-// the next argument instead), and "[a,b]" as two operands. A command line
-// never holds a NUL byte, so a NUL put into such an argument makes CLI11 see
-// an unknown option or a plain value, and removing every NUL gives back the
-// argument as written. Values after "=" carry one as well, so that a flag can
-// tell "--help=true" from "--help".
-constexpr char kMark = '\0';
-
-bool isCli11NameStart(char c) {
-    return c != '-' && c != '!' && c != ' ' && c != '\n';
-}
-
-std::string marked(const std::string& arg) {
-    const std::string mark(1, kMark);
-    if (arg.empty()) return mark;
-    if (arg.front() == '[' && arg.back() == ']') return arg + mark;
-    if (arg == "-" || arg == "--" || arg[0] != '-') return arg;
-    if (arg[1] == '-') {
-        if (!isCli11NameStart(arg[2])) return "--" + mark + arg.substr(2);
-        return arg.find('=') == std::string::npos ? arg : arg + mark;
-    }
-    const bool plainShort =
-        arg.size() == 2 && isCli11NameStart(arg[1]) && !(arg[1] >= '0' && arg[1] <= '9');
-    return plainShort ? arg : "-" + mark + arg.substr(1);
-}
-
-std::string unmarked(std::string text) {
-    std::erase(text, kMark);
-    return text;
 }
 
 // A column beyond the most a data set can have names no column of any data
@@ -140,79 +108,31 @@ Setter number(std::string option, std::uint64_t low, std::uint64_t high,
     };
 }
 
-// CLI11's help, laid out as getopt programs show theirs: the usage line first,
-// then what the program does, the options with a short name beside the long
-// one, and the footer.
-class BatchHelp : public CLI::Formatter {
-public:
-    BatchHelp() { column_width(31); }
-    std::string make_help(const CLI::App* app, std::string name,
-                          CLI::AppFormatMode mode) const override {
-        return make_usage(app, name) + "\n" + make_description(app) + make_groups(app, mode) +
-               "\n" + make_footer(app);
-    }
-    std::string make_usage(const CLI::App*, std::string) const override {
-        return "Usage: velmora-batch [options] DATAFILE\n";
-    }
-    std::string make_option_name(const CLI::Option* option, bool) const override {
-        const std::vector<std::string>& shortNames = option->get_snames();
-        return (shortNames.empty() ? "    " : "-" + shortNames.front() + ", ") + "--" +
-               option->get_lnames().front();
-    }
+class CommandLine;
+
+// One option: its names, the name of its value (empty for a flag, which takes
+// none), its help, and what it sets.
+struct OptionSpec {
+    char shortName = '\0';  // '\0': a long name only
+    std::string longName;
+    std::string valueName;
+    std::string description;            // lines separated by '\n'
+    Setter set;                         // an option with a value
+    bool CommandLine::*flag = nullptr;  // a flag
 };
 
-// The command line of velmora-batch in CLI11: every option with its help and
-// what its value sets. A parse takes the arguments in order; each option's
-// value is applied as CLI11 meets it, so the first fault in argument order is
-// the one reported.
+// The command line of velmora-batch, read with getopt_long. It is stricter
+// than getopt_long in two ways: a long option must be named in full (no
+// abbreviations), and a short one must be an argument of its own ("-o FILE",
+// never "-oFILE" or "-hV"); an argument spelled otherwise is an unknown
+// option. Arguments are read in order and the first fault met is the one
+// reported; --help and --version win over every fault.
 class CommandLine {
 public:
-    CommandLine() {
-        m_app.description(
-            "Imports DATAFILE as the desktop program's import button does and writes\n"
-            "the text it would append to its output pane (CR LF line ends): the import\n"
-            "summary, the Descriptives report and the effect-size report.");
-        m_app.footer(
-            "Outputs (-o, --bootstrap-out, --plot) may not be DATAFILE or one another.\n"
-            "Each is written whole beside its file, and all are renamed into place only\n"
-            "once every one is complete; a link is followed, a device or FIFO written\n"
-            "in place.\n"
-            "\n"
-            "Exit status: 0 success, 1 data or analysis error, 2 usage error.\n"
-            "\n"
-            "Example:\n"
-            "  velmora-batch --var1 1 --var2 2 --trials 2000 --level 99 --seed 42 \\\n"
-            "      --descriptives 1-3 -o report.txt examples/pre_post_scores.txt");
-        m_app.formatter(std::make_shared<BatchHelp>());
-        m_app.set_help_flag();  // -h and --help are declared below, as every other option
-        m_app.allow_extras();   // unknown options are reported in argument order
-        declareOptions();
-        m_app
-            .add_option("DATAFILE",
-                        [this](const CLI::results_t& results) {
-                            for (const std::string& r : results) m_operands.push_back(unmarked(r));
-                            return true;
-                        })
-            ->expected(0, -1)
-            ->allow_extra_args();
-    }
+    CommandLine() { declareOptions(); }
 
-    std::string help() const { return m_app.help(); }
-
-    ParseOutcome parse(const std::vector<std::string>& args) {
-        for (const std::string& arg : args) m_marked.push_back(marked(arg));
-        m_pending.assign(m_marked.rbegin(), m_marked.rend());  // CLI11 takes them from the back
-        try {
-            m_app.parse(m_pending);
-        } catch (const CLI::ArgumentMismatch&) {
-            // The one CLI11 raises here: the last argument is an option without its value.
-            const std::string last = unmarked(m_marked.back());
-            if (const CLI::Option* option = m_app.get_option_no_throw(last))
-                count("--" + option->get_lnames().front(), last);
-            fail("option " + inQuotes(last) + " needs a value");
-        }
-        return outcome();
-    }
+    std::string help() const;
+    ParseOutcome parse(const std::vector<std::string>& args);
 
 private:
     void declareOptions();
@@ -220,37 +140,22 @@ private:
                const std::string& description, Setter set);
     void flag(const std::string& names, bool CommandLine::*set, const std::string& description);
 
+    // The option `arg` names as this program spells options, or nullptr.
+    const OptionSpec* optionSpelledBy(std::string_view arg) const;
     // Each option may be given once; `spelling` is how it was written this time.
-    void count(const std::string& option, const std::string& spelling) {
-        if (++m_counts[option] == 2) fail("option " + inQuotes(spelling) + " was given twice");
+    void count(const OptionSpec& option, const std::string& spelling) {
+        if (++m_counts[option.longName] == 2)
+            fail("option " + inQuotes(spelling) + " was given twice");
     }
-    // Keeps the first fault. CLI11 puts unknown options aside as it meets
-    // them, so one put aside already came before this fault.
+    // Keeps the first fault.
     void fail(std::string message) {
-        if (m_firstError) return;
-        const std::optional<std::string> unknown = firstUnknown();
-        m_firstError = unknown ? "unknown option " + inQuotes(*unknown) : std::move(message);
-    }
-    std::optional<std::string> firstUnknown() const {
-        for (const std::string& arg : m_app.remaining())
-            if (arg != "--") return unmarked(arg);  // "--" is CLI11's note of where operands begin
-        return std::nullopt;
+        if (!m_firstError) m_firstError = std::move(message);
     }
     // What is wrong with the data file and the options together, if anything.
     std::optional<std::string> combinationFault() const;
-    // How the option CLI11 has just taken was written: the last argument taken,
-    // or the one before when that was the option's value.
-    std::string spellingOfLast(const std::string& takenValue) const {
-        std::size_t taken = m_marked.size() - m_pending.size();
-        if (m_marked[taken - 1] == takenValue) --taken;
-        const std::string arg = unmarked(m_marked[taken - 1]);
-        return arg.compare(0, 2, "--") == 0 ? arg.substr(0, arg.find('=')) : arg;
-    }
     ParseOutcome outcome();
 
-    CLI::App m_app;
-    std::vector<std::string> m_marked;   // the arguments in order, as CLI11 reads them
-    std::vector<std::string> m_pending;  // those CLI11 has not taken yet, last first
+    std::vector<OptionSpec> m_specs;
     BatchOptions m_options;
     std::vector<std::string> m_operands;
     bool m_help = false;
@@ -261,40 +166,137 @@ private:
 
 void CommandLine::value(const std::string& names, const std::string& valueName,
                         const std::string& description, Setter set) {
-    const std::string option = names.substr(names.find("--"));
-    m_app
-        .add_option(
-            names,
-            [this, option, set](const CLI::results_t& results) {
-                const std::string taken = results.empty() ? std::string() : results.front();
-                count(option, spellingOfLast(taken));
-                if (auto error = set(unmarked(taken), m_options)) fail(std::move(*error));
-                return true;
-            },
-            description)
-        ->type_name(valueName)
-        ->trigger_on_parse();
+    OptionSpec spec;
+    spec.shortName = names[0] == '-' && names[1] != '-' ? names[1] : '\0';
+    spec.longName = names.substr(names.find("--") + 2);
+    spec.valueName = valueName;
+    spec.description = description;
+    spec.set = std::move(set);
+    m_specs.push_back(std::move(spec));
 }
 
 void CommandLine::flag(const std::string& names, bool CommandLine::*set,
                        const std::string& description) {
-    const std::string option = names.substr(names.find("--"));
-    m_app
-        .add_option(
-            names,
-            [this, option, set](const CLI::results_t& results) {
-                count(option, spellingOfLast({}));
-                // CLI11 gives a bare flag "true"; a value after "=" is marked.
-                if (results.size() == 1 && results.front() == "true") {
-                    this->*set = true;
-                } else {
-                    fail("option " + inQuotes(option) + " takes no value");
-                }
-                return true;
-            },
-            description)
-        ->expected(0)
-        ->trigger_on_parse();
+    value(names, {}, description, {});
+    m_specs.back().flag = set;
+}
+
+const OptionSpec* CommandLine::optionSpelledBy(std::string_view arg) const {
+    for (const OptionSpec& spec : m_specs) {
+        if (arg.size() > 2 && arg.substr(0, 2) == "--") {
+            if (arg.substr(2, arg.find('=') - 2) == spec.longName) return &spec;
+        } else if (arg.size() == 2 && arg[0] == '-' && arg[1] == spec.shortName) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+ParseOutcome CommandLine::parse(const std::vector<std::string>& args) {
+    // getopt_long keeps its place in globals: one parse at a time.
+    static std::mutex getoptInUse;
+    const std::lock_guard lock(getoptInUse);
+
+    // "-" first: operands come back in order, as code 1; ":" then: a missing
+    // value comes back as ':' and nothing is printed. An option found comes
+    // back as its short name or as 256; which one it was is read from the
+    // argument itself (optionSpelledBy), since the argument must name it exactly.
+    std::string shortOptions = "-:";
+    std::vector<option> longOptions;
+    for (const OptionSpec& spec : m_specs) {
+        if (spec.shortName != '\0') {
+            shortOptions += spec.shortName;
+            if (spec.set) shortOptions += ':';
+        }
+        longOptions.push_back(
+            {spec.longName.c_str(), spec.set ? required_argument : no_argument, nullptr, 256});
+    }
+    longOptions.push_back({});
+
+    std::vector<std::string> words = args;  // getopt_long's argv is not const
+    std::string programName = "velmora-batch";
+    std::vector<char*> argv = {programName.data()};
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(argv.size()) - 1;
+    const auto next = [&] {
+        return getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr);
+    };
+
+    opterr = 0;
+    optind = 0;  // 0, not 1: glibc starts afresh and reads the leading "-" again (getopt(3))
+    for (;;) {
+        const int at = std::max(optind, 1);  // the argument getopt_long reads now
+        const int code = next();
+        if (code == -1) break;
+        if (code == 1) {
+            m_operands.emplace_back(optarg);
+            continue;
+        }
+        const std::string_view arg = argv[at];
+        const OptionSpec* spec = optionSpelledBy(arg);
+        if (spec == nullptr) {
+            fail("unknown option " + inQuotes(arg));
+            // Past whatever getopt_long read into it (the rest of "-hV", a
+            // value after an abbreviation), and on at the next argument.
+            while (optind == at) next();
+            optind = at + 1;
+            continue;
+        }
+        count(*spec, std::string(arg.substr(0, arg.find('='))));
+        if (code == ':') {
+            fail("option " + inQuotes(arg) + " needs a value");
+        } else if (code == '?') {  // a flag named in full, with "=" and a value
+            fail("option " + inQuotes("--" + spec->longName) + " takes no value");
+        } else if (spec->flag != nullptr) {
+            this->*spec->flag = true;
+        } else if (auto error = spec->set(optarg, m_options)) {
+            fail(std::move(*error));
+        }
+    }
+    for (int i = optind; i < argc; ++i) m_operands.emplace_back(argv[i]);  // after "--"
+    return outcome();
+}
+
+// The help in the layout getopt programs show: the usage line, what the
+// program does, the options with a short name beside the long one (the
+// description in a column of its own), and the footer.
+std::string CommandLine::help() const {
+    constexpr std::size_t kColumn = 31;
+    std::string text =
+        "Usage: velmora-batch [options] DATAFILE\n"
+        "\n"
+        "Imports DATAFILE as the desktop program's import button does and writes\n"
+        "the text it would append to its output pane (CR LF line ends): the import\n"
+        "summary, the Descriptives report and the effect-size report.\n"
+        "\n"
+        "Options:\n";
+    for (const OptionSpec& spec : m_specs) {
+        std::string names = spec.shortName != '\0' ? std::string("  -") + spec.shortName + ", "
+                                                   : std::string(6, ' ');
+        names += "--" + spec.longName;
+        if (!spec.valueName.empty()) names += " " + spec.valueName;
+        names += names.size() < kColumn ? std::string(kColumn - names.size(), ' ')
+                                        : "\n" + std::string(kColumn, ' ');
+        text += names;
+        for (const char c : spec.description) {
+            text += c;
+            if (c == '\n') text.append(kColumn, ' ');
+        }
+        text += '\n';
+    }
+    return text +
+           "\n"
+           "Outputs (-o, --bootstrap-out, --plot) may not be DATAFILE or one another.\n"
+           "Each is written whole beside its file, and all are renamed into place only\n"
+           "once every one is complete; a link is followed, a device or FIFO written\n"
+           "in place.\n"
+           "\n"
+           "Exit status: 0 success, 1 data or analysis error, 2 usage error.\n"
+           "\n"
+           "Example:\n"
+           "  velmora-batch --var1 1 --var2 2 --trials 2000 --level 99 --seed 42 \\\n"
+           "      --descriptives 1-3 -o report.txt examples/pre_post_scores.txt\n";
 }
 
 void CommandLine::declareOptions() {
@@ -391,14 +393,8 @@ ParseOutcome CommandLine::outcome() {
         outcome.status = m_help ? ParseStatus::Help : ParseStatus::Version;
         return outcome;
     }
-    if (!m_firstError) {
-        if (const std::optional<std::string> unknown = firstUnknown()) {
-            m_firstError = "unknown option " + inQuotes(*unknown);
-        } else {
-            m_firstError = impossibleColumn(m_options);
-            if (!m_firstError) m_firstError = combinationFault();
-        }
-    }
+    if (!m_firstError) m_firstError = impossibleColumn(m_options);
+    if (!m_firstError) m_firstError = combinationFault();
     if (m_firstError) {
         outcome.status = ParseStatus::UsageError;
         outcome.error = *m_firstError;

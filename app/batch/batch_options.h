@@ -47,9 +47,11 @@ struct ParseOutcome {
     std::string error;  // UsageError: one line, no program name, no period
 };
 
-// Parses the arguments after the program name. Long options take their value
-// as the next argument or after "="; "--" ends the options. Each option may be
-// given once; --help and --version win over everything else.
+// Parses the arguments after the program name. Long options are named in full
+// and take their value as the next argument or after "="; a short option is an
+// argument of its own, its value the next one; "--" ends the options. Each
+// option may be given once; the first fault in argument order is the one
+// reported, but --help and --version win over everything else.
 ParseOutcome parseBatchArguments(const std::vector<std::string>& args);
 
 // The descriptives column list ("1,3-5"): comma-separated columns or ranges,

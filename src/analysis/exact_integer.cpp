@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <limits>
 
 namespace velmora {
@@ -20,19 +21,22 @@ double powerOfTwo(int e) {
 }
 
 // value * 2^e, exact for a value of at most 53 bits whose result is a double
-// (subnormal results included): two steps, so that neither factor is below
-// the normal range. Holds for -1074 <= e <= 959.
+// (subnormal results included), and infinity beyond the range. Below the
+// normal range in two steps, so that neither factor is below it. Holds for
+// -1074 <= e <= 1023.
 double timesPowerOfTwo(double value, int e) {
+    if (e >= -1022) return value * powerOfTwo(e);
     return value * powerOfTwo(e + 64) * powerOfTwo(-64);
 }
 
 // The quotient rounded to kPrecision significant bits, the last of them
 // worth at least 2^kMinUlpExponent, returned as a double (exact for both
-// formats). Only the top 128 bits of the numerator are divided: the quotient
-// then still has at least 65 bits, more than 2 beyond the precision, so the
-// bits below them only decide whether the discarded part is exactly a half,
-// which the sticky flag records.
-template <int kPrecision, int kMinUlpExponent, int Limbs>
+// formats); a quotient from 2^(kMaxExponent + 1) on gives infinity. Only the
+// top 128 bits of the numerator are divided: the quotient then still has at
+// least 65 bits, more than 2 beyond the precision, so the bits below them
+// only decide whether the discarded part is exactly a half, which the sticky
+// flag records.
+template <int kPrecision, int kMinUlpExponent, int kMaxExponent, int Limbs>
 double roundedQuotient(const BasicExactInteger<Limbs>& numerator, std::uint64_t denominator,
                        int exponent) {
     if (numerator.isZero()) return 0.0;
@@ -52,6 +56,7 @@ double roundedQuotient(const BasicExactInteger<Limbs>& numerator, std::uint64_t 
     const int quotientLength = bitLength128(quotient);
     const int highest =
         quotientLength - 1 + exponent;  // the value lies in [2^highest, 2^(highest+1))
+    if (highest > kMaxExponent) return std::numeric_limits<double>::infinity();
     const int ulp = std::max(highest - (kPrecision - 1), kMinUlpExponent);
     const int drop = ulp - exponent;        // at least 12: the quotient has 65 bits or more
     if (drop > quotientLength) return 0.0;  // below half the smallest step
@@ -80,6 +85,7 @@ int BasicExactInteger<Limbs>::compare(const BasicExactInteger& other) const {
 
 template <int Limbs>
 void BasicExactInteger<Limbs>::addShifted(Uint128 value, int shift) {
+    assert(shift >= 0);
     const int at = shift / 64;
     const int bits = shift % 64;
     const Uint128 moved = value << bits;
@@ -94,6 +100,7 @@ void BasicExactInteger<Limbs>::addShifted(Uint128 value, int shift) {
             carry = m_limbs[i] < old ? 1 : 0;
             m_size = std::max(m_size, i + 1);
         }
+        assert(carry == 0);  // the sum fits in kLimbs limbs
     }
 }
 
@@ -107,10 +114,12 @@ void BasicExactInteger<Limbs>::add(const BasicExactInteger& other) {
         carry = static_cast<std::uint64_t>(sum >> 64);
         if (m_limbs[i] != 0) m_size = std::max(m_size, i + 1);
     }
+    assert(carry == 0);
 }
 
 template <int Limbs>
 void BasicExactInteger<Limbs>::subtract(const BasicExactInteger& other) {
+    assert(compare(other) >= 0);
     std::uint64_t borrow = 0;
     for (int i = 0; i < m_size; ++i) {
         const std::uint64_t b = other.m_limbs[i];
@@ -130,6 +139,7 @@ BasicExactInteger<Limbs> BasicExactInteger<Limbs>::times(std::uint64_t factor) c
         product.m_limbs[i] = static_cast<std::uint64_t>(p);
         carry = static_cast<std::uint64_t>(p >> 64);
     }
+    assert(m_size < kLimbs || carry == 0);
     if (m_size < kLimbs) product.m_limbs[m_size] = carry;
     product.m_size = std::min(m_size + 1, kLimbs);
     while (product.m_size > 0 && product.m_limbs[product.m_size - 1] == 0) --product.m_size;
@@ -138,6 +148,8 @@ BasicExactInteger<Limbs> BasicExactInteger<Limbs>::times(std::uint64_t factor) c
 
 template <int Limbs>
 BasicExactInteger<Limbs> BasicExactInteger<Limbs>::times(const BasicExactInteger& other) const {
+    // With more limbs than that the product is at least 2^(64 kLimbs).
+    assert(isZero() || other.isZero() || m_size + other.m_size <= kLimbs + 1);
     BasicExactInteger product;
     for (int i = 0; i < m_size; ++i) {
         std::uint64_t carry = 0;
@@ -147,6 +159,7 @@ BasicExactInteger<Limbs> BasicExactInteger<Limbs>::times(const BasicExactInteger
             product.m_limbs[i + j] = static_cast<std::uint64_t>(p);
             carry = static_cast<std::uint64_t>(p >> 64);
         }
+        assert(i + other.m_size < kLimbs || carry == 0);
         if (i + other.m_size < kLimbs) product.m_limbs[i + other.m_size] = carry;
     }
     product.m_size = std::min(m_size + other.m_size, kLimbs);
@@ -156,6 +169,7 @@ BasicExactInteger<Limbs> BasicExactInteger<Limbs>::times(const BasicExactInteger
 
 template <int Limbs>
 Uint128 BasicExactInteger<Limbs>::bitsFrom(int from, bool& lowerBitsSet) const {
+    assert(from >= 0 && from <= 64 * kLimbs);
     const int at = from / 64;
     const int bits = from % 64;
     const auto limb = [this](int i) { return i < m_size ? m_limbs[i] : std::uint64_t{0}; };
@@ -189,6 +203,7 @@ float roundedQuotientToSingle(const BasicExactInteger<Limbs>& numerator, bool ne
     // that to single is right unless it lies within those few units of the
     // middle between two singles; then, or outside the normal single range,
     // the exact division decides.
+    assert(denominator >= 1 && denominator < std::uint64_t{1} << 63);
     const int length = numerator.bitLength();
     if (length == 0) return 0.0f;
     bool lower = false;
@@ -208,7 +223,7 @@ float roundedQuotientToSingle(const BasicExactInteger<Limbs>& numerator, bool ne
             }
         }
     }
-    const double value = roundedQuotient<24, -149>(numerator, denominator, exponent);
+    const double value = roundedQuotient<24, -149, 127>(numerator, denominator, exponent);
     // Rounded to 24 bits already, so the conversion is exact below 2^128.
     const float single =
         value >= 0x1p128 ? std::numeric_limits<float>::infinity() : static_cast<float>(value);
@@ -218,7 +233,9 @@ float roundedQuotientToSingle(const BasicExactInteger<Limbs>& numerator, bool ne
 template <int Limbs>
 double roundedQuotientToDouble(const BasicExactInteger<Limbs>& numerator, bool negative,
                                std::uint64_t denominator, int exponent) {
-    const double value = roundedQuotient<53, -1074>(numerator, denominator, exponent);
+    assert(denominator >= 1 && denominator < std::uint64_t{1} << 63);
+    if (numerator.isZero()) return 0.0;  // +0, as the single version gives
+    const double value = roundedQuotient<53, -1074, 1023>(numerator, denominator, exponent);
     return negative ? -value : value;
 }
 

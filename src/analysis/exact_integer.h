@@ -30,7 +30,7 @@ public:
     BasicExactInteger times(const BasicExactInteger& other) const;
 
     // The 128 bits from bit `from` up (bits beyond the number are 0), and
-    // whether any bit below `from` is set.
+    // whether any bit below `from` is set; 0 <= from <= 64 * kLimbs.
     Uint128 bitsFrom(int from, bool& lowerBitsSet) const;
 
 private:
@@ -61,8 +61,8 @@ using WideSignedExact = BasicSignedExact<40>;
 
 // (-1)^negative * numerator / denominator * 2^exponent, rounded once to the
 // nearest single (ties to even), like every stored statistic; infinity when
-// that lies beyond the single range, gradual underflow below it. The
-// denominator is at least 1 and below 2^63.
+// that lies beyond the single range, gradual underflow below it, +0 for a
+// zero numerator. The denominator is at least 1 and below 2^63.
 template <int Limbs>
 float roundedQuotientToSingle(const BasicExactInteger<Limbs>& numerator, bool negative,
                               std::uint64_t denominator, int exponent);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
+#include <cmath>
 #include <type_traits>
 
 namespace velmora {
@@ -24,6 +26,7 @@ BasicExactInteger<Limbs> varianceNumerator(const BasicSignedExact<Limbs>& sum,
 }
 
 std::uint64_t varianceDenominator(std::int64_t n) {
+    assert(n >= 2);
     return static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(n - 1);
 }
 
@@ -49,6 +52,7 @@ void addSquareSums(Sum& to, const Sum& from) {
 
 template <typename Real>
 ValueParts<Real> splitValue(Real x) {
+    assert(std::isfinite(x));
     using Format = ExactFormat<Real>;
     using Bits = typename Format::Bits;
     using Mantissa = typename Format::Mantissa;
@@ -79,6 +83,7 @@ void BasicExactSums<Real>::add(Real x, std::uint32_t copies) {
 template <typename Real>
 void BasicExactSums<Real>::addBinade(int binade, MantissaSum mantissaSum, SquareSum squareSum) {
     const int slot = binade + Format::kBinadeOffset;
+    assert(slot >= 1 && slot <= kSlots - 2);  // a finite value's binade
     m_sums[static_cast<std::size_t>(slot)] += mantissaSum;
     addSquareSums(m_squares[static_cast<std::size_t>(slot)], squareSum);
     // Zeros add nothing, and a double's zero would otherwise stretch every
@@ -101,6 +106,7 @@ void BasicExactSums<Real>::clear() {
 
 template <typename Real>
 typename BasicExactSums<Real>::Signed BasicExactSums<Real>::sum(int base) const {
+    assert(base >= 1 - Format::kBinadeOffset && base <= lowestBinade());
     // Positive and negative parts apart, so that every addition only carries.
     Signed positive;
     Signed negative{true, {}};
@@ -117,6 +123,7 @@ typename BasicExactSums<Real>::Signed BasicExactSums<Real>::sum(int base) const 
 
 template <typename Real>
 typename BasicExactSums<Real>::Integer BasicExactSums<Real>::squares(int base) const {
+    assert(base >= 1 - Format::kBinadeOffset && base <= lowestBinade());
     Integer total;
     const int slotBase = base + Format::kBinadeOffset;
     for (int b = m_low; b <= m_high; ++b)
@@ -129,6 +136,7 @@ typename ExactFormat<Real>::Signed scaledValue(Real x, int base) {
     const ValueParts<Real> p = splitValue(x);
     typename ExactFormat<Real>::Signed value;
     if (p.mantissa == 0) return value;  // a zero's binade may lie below the base
+    assert(base >= 1 - ExactFormat<Real>::kBinadeOffset && base <= p.binade);
     value.negative = p.mantissa < 0;
     value.magnitude.addShifted(static_cast<Uint128>(p.mantissa < 0 ? -p.mantissa : p.mantissa),
                                p.binade - base);

@@ -52,41 +52,22 @@ std::string exponentForm(const RoundedDecimal& d) {
     return text;
 }
 
-// Writes `magnitude` (finite, > 0) with `digits` significant digits. The
-// decision between plain and exponent form is taken on the value after
-// rounding, so 9.9999999e-05 (which rounds to 1E-04) prints as "0.0001" and
-// a value that rounds up to 10^largeFrom prints in exponent form.
-std::string generalText(double magnitude, int digits, int largeFrom) {
-    const RoundedDecimal d = roundedDecimal(magnitude, digits);
-    const std::string& mantissa = d.mantissa;
-    const int exponent = d.exponent;
-    std::string text;
-    if (exponent >= largeFrom || exponent < -4) {
-        text = exponentForm(d);
-    } else if (exponent >= 0) {
-        const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
-        if (mantissa.size() <= intDigits) {
-            text = mantissa;
-            text.append(intDigits - mantissa.size(), '0');
-        } else {
-            text.assign(mantissa, 0, intDigits);
-            text.push_back('.');
-            text.append(mantissa, intDigits, std::string::npos);
-        }
-    } else {
-        text = "0.";
-        text.append(static_cast<std::size_t>(-exponent - 1), '0');
-        text += mantissa;
-    }
-    return text;
-}
-
-std::string numberText(double value, int digits, int largeFrom) {
+// The general form of to_chars is printf's "%.{digits}g": the digits are
+// correctly rounded from the exact binary value, trailing zeros and a bare
+// point dropped, and the form is chosen on the value after that rounding
+// (exponent form below 1E-04 and from 10^digits on), so 9.9999999e-05 (which
+// rounds to 1E-04) prints as "0.0001" and a value that rounds up to
+// 10^digits in exponent form. The exponent has at least two digits.
+std::string numberText(double value, int digits) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
     if (value == 0.0) return "0";  // negative zero too: no "-0"
-    const std::string body = generalText(std::fabs(value), digits, largeFrom);
-    return value < 0 ? "-" + body : body;
+    char buffer[32];
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
+    std::string text(buffer, written.ptr);
+    std::replace(text.begin(), text.end(), 'e', 'E');
+    return text;
 }
 
 }  // namespace
@@ -98,11 +79,11 @@ std::string integerText(std::int64_t value) {
 std::string singleText(float value) {
     // Widening to double is exact, so the 7 digits are rounded from the
     // float's own binary value.
-    return numberText(static_cast<double>(value), 7, 7);
+    return numberText(static_cast<double>(value), 7);
 }
 
 std::string doubleText(double value) {
-    return numberText(value, 15, 15);
+    return numberText(value, 15);
 }
 
 std::string fittedText(double value, std::string text, std::size_t width) {

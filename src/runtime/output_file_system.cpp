@@ -80,8 +80,7 @@ int OutputFileSystem::createTemporary(const std::string& target, std::string& te
     return EEXIST;
 }
 
-int OutputFileSystem::openInPlace(const std::string& target, bool append, bool wait,
-                                  int& handle) {
+int OutputFileSystem::openInPlace(const std::string& target, bool append, bool wait, int& handle) {
     // Not O_TRUNC: what is written in place is a device, a FIFO or a
     // terminal, or the file another program's redirection opened.
     const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (append ? O_APPEND : 0);

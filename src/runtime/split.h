@@ -1,16 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
-#include <vector>
 
 namespace velmora {
 
-// The fields between the occurrences of a one-character delimiter, in order.
-// Two delimiters in a row give an empty field; an empty text gives no field.
-std::vector<std::string_view> splitFields(std::string_view text, char delimiter);
-
-// The same fields handed one by one to `onField(std::string_view)`, without
-// allocating; stops early when onField returns false. Returns the field count visited.
+// The fields between the occurrences of a one-character delimiter, in order,
+// handed one by one to `onField(std::string_view)`, without allocating. Two
+// delimiters in a row give an empty field; an empty text gives no field.
+// Stops early when onField returns false. Returns the field count visited.
 template <class OnField>
 std::size_t forEachField(std::string_view text, char delimiter, OnField&& onField) {
     if (text.empty()) return 0;

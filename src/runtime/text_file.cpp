@@ -12,7 +12,6 @@
 #include <stdexcept>
 
 #include "runtime/line_reader.h"
-#include "runtime/report_text.h"
 
 namespace velmora {
 
@@ -70,35 +69,6 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string* e
         return std::nullopt;
     }
     return bytes;
-}
-
-bool TextFileInput::open(const std::string& path, std::string* error) {
-    close();
-    std::optional<std::string> bytes = readFileBytes(path, error);
-    if (!bytes) return false;
-    m_bytes = std::move(*bytes);
-    m_pos = 0;
-    m_open = true;
-    return true;
-}
-
-bool TextFileInput::atEnd() const {
-    return !m_open || m_pos >= m_bytes.size();
-}
-
-std::string TextFileInput::nextLine() {
-    if (atEnd()) return {};
-    const LineSpan span = findLine(m_bytes, m_pos);
-    std::string line = m_bytes.substr(m_pos, span.end - m_pos);
-    m_pos = span.next;
-    return line;
-}
-
-void TextFileInput::close() {
-    m_bytes.clear();
-    m_bytes.shrink_to_fit();
-    m_pos = 0;
-    m_open = false;
 }
 
 LineBlockInput::~LineBlockInput() {
@@ -178,45 +148,6 @@ void LineBlockInput::close() {
     m_begin = m_end = 0;
     m_eof = false;
     m_error.clear();
-}
-
-TextFileOutput::~TextFileOutput() {
-    close();
-}
-
-bool TextFileOutput::create(const std::string& path, std::string* error) {
-    close();
-    m_failed = false;
-    m_file = std::fopen(path.c_str(), "wb");
-    if (m_file == nullptr) {
-        setError(error, errno);
-        m_failed = true;
-        return false;
-    }
-    return true;
-}
-
-bool TextFileOutput::write(std::string_view bytes) {
-    if (m_file == nullptr) {
-        m_failed = true;
-        return false;
-    }
-    if (bytes.empty()) return !m_failed;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) m_failed = true;
-    return !m_failed;
-}
-
-bool TextFileOutput::writeLine(std::string_view text) {
-    write(text);
-    return write(CRLF);
-}
-
-bool TextFileOutput::close() {
-    if (m_file == nullptr) return !m_failed;
-    if (std::fflush(m_file) != 0) m_failed = true;
-    if (std::fclose(m_file) != 0) m_failed = true;
-    m_file = nullptr;
-    return !m_failed;
 }
 
 }  // namespace velmora

@@ -34,10 +34,10 @@ std::string widgetTextToFile(const QString& rawText, TextEncoding encoding);
 QString widgetTextToClipboard(QString selectedText);
 
 // The output pane txtOutput and its append contract. Every writer goes through
-// append(); it replaces the whole text in one assignment with the old text
-// immediately followed by the block, inserting nothing between them and setting
-// no caret, selection or scroll position of its own (replacing the text leaves
-// the caret at the start).
+// append(); it inserts the block at the end of the text, adding nothing
+// between the old text and the block, and leaves the pane as one assignment
+// of old text + block would: no selection, the caret and the view at the
+// start, no undo step back into the old text.
 class OutputPane {
 public:
     explicit OutputPane(QPlainTextEdit* edit) : m_edit(edit) {}
@@ -52,7 +52,7 @@ public:
     // The pane remembers the encoding of the file its text was last opened
     // from, as a text editor does, so that saving writes that file's bytes back.
     // Text := `fileText` (lines ending in CR LF) read in `encoding`, in one
-    // assignment, like append().
+    // assignment.
     void replaceFromFile(std::string_view fileText, TextEncoding encoding);
     // The whole text as a file holds it: in the remembered encoding while every
     // character fits in it, otherwise in UTF-8.

@@ -126,6 +126,10 @@ TEST(BatchOptions, UsageErrorsNameTheFaultExactly) {
         {{"--frobnicate", "f"}, "unknown option '--frobnicate'"},
         {{"-x", "f"}, "unknown option '-x'"},
         {{"-oo", "f"}, "unknown option '-oo'"},
+        // Stricter than getopt_long: no abbreviations, no value or flag joined to a short option.
+        {{"--thr", "4", "f"}, "unknown option '--thr'"},
+        {{"-ofile", "f"}, "unknown option '-ofile'"},
+        {{"-hV"}, "unknown option '-hV'"},
         {{"f", "--var1"}, "option '--var1' needs a value"},
         {{"--var1", "2", "--var1", "3", "f"}, "option '--var1' was given twice"},
         {{"-o", "a", "--output", "b", "f"}, "option '--output' was given twice"},
@@ -178,6 +182,7 @@ TEST(BatchOptions, HelpAndVersionWinOverOtherFaults) {
     EXPECT_EQ(parseBatchArguments({"-h"}).status, ParseStatus::Help);
     EXPECT_EQ(parseBatchArguments({"a", "b", "-V"}).status, ParseStatus::Version);
     EXPECT_EQ(parseBatchArguments({"--version"}).status, ParseStatus::Version);
+    EXPECT_EQ(parseBatchArguments({"--out", "--help"}).status, ParseStatus::Help);
     EXPECT_NE(batchUsageText().find("Usage: velmora-batch [options] DATAFILE\n"),
               std::string::npos);
     EXPECT_NE(batchUsageText().find("Example:\n  velmora-batch --var1 1 --var2 2"),

@@ -10,7 +10,16 @@ namespace {
 
 using Fields = std::vector<std::string_view>;
 
-TEST(SplitFields, CutsAtEveryDelimiterWithoutTrimmingOrMerging) {
+Fields fieldsOf(std::string_view text, char delimiter) {
+    Fields fields;
+    forEachField(text, delimiter, [&fields](std::string_view field) {
+        fields.push_back(field);
+        return true;
+    });
+    return fields;
+}
+
+TEST(ForEachField, CutsAtEveryDelimiterWithoutTrimmingOrMerging) {
     struct Case {
         std::string_view text;
         char delimiter;
@@ -29,7 +38,7 @@ TEST(SplitFields, CutsAtEveryDelimiterWithoutTrimmingOrMerging) {
         {"abc", ' ', {"abc"}},
         {"", ',', {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(splitFields(c.text, c.delimiter), c.fields) << c.text;
+    for (const Case& c : cases) EXPECT_EQ(fieldsOf(c.text, c.delimiter), c.fields) << c.text;
 }
 
 TEST(ForEachField, VisitsFieldsInOrderAndStopsWhenAsked) {

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,10 +15,6 @@ protected:
     static void writeRaw(const std::string& file, const std::string& bytes) {
         std::ofstream out(file, std::ios::binary);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    static std::string readRaw(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 };
 
@@ -48,25 +40,6 @@ TEST_F(TextFileTest, ReadFileBytesReportsWhyItFailed) {
     error.clear();
     EXPECT_FALSE(readFileBytes(m_dir, &error).has_value());
     EXPECT_EQ(error, "Is a directory");
-}
-
-TEST_F(TextFileTest, InputReadsLinesByTheTerminatorRules) {
-    const std::string file = path("lines.txt");
-    writeRaw(file, "a\r\nb\rc\nd\r\n\r\nlast");
-    TextFileInput in;
-    EXPECT_TRUE(in.atEnd());  // nothing open yet
-    ASSERT_TRUE(in.open(file));
-    std::vector<std::string> lines;
-    while (!in.atEnd()) lines.push_back(in.nextLine());
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d", "", "last"}));
-    in.close();
-    EXPECT_FALSE(in.isOpen());
-    EXPECT_TRUE(in.atEnd());
-
-    std::string error;
-    EXPECT_FALSE(in.open(m_dir + "/absent.txt", &error));
-    EXPECT_FALSE(in.isOpen());
-    EXPECT_EQ(error, "No such file or directory");
 }
 
 std::vector<std::string> blocksOf(const std::string& file, std::size_t buffer, bool* failed) {
@@ -138,32 +111,6 @@ TEST_F(TextFileTest, LineBlocksReportUnopenableAndUnreadableFiles) {
     EXPECT_FALSE(in.nextBlock(block));
     EXPECT_TRUE(in.failed());
     EXPECT_EQ(in.error(), "Is a directory");
-}
-
-TEST_F(TextFileTest, OutputEmptiesTheFileAndEndsEachLineWithCrLf) {
-    const std::string file = path("out.txt");
-    writeRaw(file, "old content that must go");
-    TextFileOutput out;
-    ASSERT_TRUE(out.create(file));
-    EXPECT_TRUE(out.writeLine("first"));
-    EXPECT_TRUE(out.writeLine(""));
-    EXPECT_TRUE(out.write(std::string("\xe9\0x", 3)));
-    EXPECT_TRUE(out.close());
-    EXPECT_EQ(readRaw(file), std::string("first\r\n\r\n\xe9\0x", 12));
-}
-
-TEST_F(TextFileTest, OutputReportsFailures) {
-    std::string error;
-    TextFileOutput missingDir;
-    EXPECT_FALSE(missingDir.create(m_dir + "/no/such/dir.txt", &error));
-    EXPECT_EQ(error, "No such file or directory");
-    EXPECT_FALSE(missingDir.writeLine("x"));
-
-    // A device that is always full accepts buffered writes but fails on flush.
-    TextFileOutput full;
-    ASSERT_TRUE(full.create("/dev/full"));
-    full.writeLine("data");
-    EXPECT_FALSE(full.close());
 }
 
 }  // namespace

@@ -137,8 +137,8 @@ struct Batch {
 // the random stream (in trial order), calls the hooks and keeps the value
 // lists (in trial order); the statistics are computed by the calling thread
 // and the workers, whichever is free. A batch's slot is reused only after its
-// trials have been committed, so the slots bound the batches in flight: one
-// being computed by each thread and two waiting for each worker.
+// trials have been committed, so the slots bound the batches drawn and not yet
+// committed.
 template <typename Statistics>
 class TrialPipeline {
 public:
@@ -147,7 +147,10 @@ public:
     TrialPipeline(const Source& ranked, std::int32_t nPairs, std::int32_t lngNonpooledSdVar,
                   int threads, std::int32_t trialsPerBatch)
         : m_ranked(ranked), m_nPairs(nPairs), m_sdVar(lngNonpooledSdVar), m_own(ranked) {
-        // Enough slots for every worker's batch, the queue and the caller's own.
+        // Three per worker (the batch it computes and the two the queue holds
+        // for it), the caller's own, and one more, so that the caller can draw
+        // again while its finished batch waits for an earlier one to be
+        // committed. One thread alone needs one.
         const int slots = threads == 1 ? 1 : 3 * (threads - 1) + 2;
         for (int s = 0; s < slots; ++s) {
             auto batch = std::make_unique<Batch>();

@@ -8,9 +8,9 @@
 
 namespace velmora {
 
-// The fixed-width report of one completed run: exactly 41 lines, each ending
-// in CR LF, beginning with "GROUP-LEVEL STATISTICS" and ending in six CR LF in
-// a row. Reals are rounded to 3 decimals (halves to even) and printed as
+// The fixed-width report of one completed run: 41 lines (42 with the note
+// below), each ending in CR LF, beginning with "GROUP-LEVEL STATISTICS" and
+// ending in six CR LF in a row. Reals are rounded to 3 decimals (halves to even) and printed as
 // singles; counts and column numbers as integers; the group table uses
 // 15-character cells. A pure function of its arguments.
 // A run that single precision failed names the failing columns (one or two,
