@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/paired/bca_interval.h"
+#include "analysis/paired/paired_summary.h"
 
 namespace velmora {
 namespace {
@@ -126,6 +127,30 @@ TEST(BcaInterval, NotComputableWithoutFiniteBiasCorrectionOrAcceleration) {
     EXPECT_EQ(bca(0.2, 1.0), none);           // 1 - a (z0 - z) < 0: the share folds back
     EXPECT_EQ(ReadBcaInterval({}, 0.2, 0.0, 0.95f, PositionRule::Truncate), none);
     EXPECT_EQ(ReadPairedPercentileInterval({}, 0.95f, PositionRule::Truncate), none);
+}
+
+TEST(PairedSummary, DbCutsLikeTheNonpooledEstimatorsTheOthersLikeThePooled) {
+    // 20 valid values at 95%: a * L = 0.5000001, which truncation cuts to 0
+    // and rounding to 1. The observed estimates sit in the middle (z0 = 0)
+    // and nothing is accelerated, so BCa takes the percentile positions.
+    PairedTrialLists lists;
+    for (int t = 20; t >= 1; --t) {
+        PairedEstimates trial;
+        trial.fill(static_cast<double>(t));
+        lists.add(trial);
+    }
+    lists.add(PairedEstimates{});  // a trial where nothing was computable
+    PairedObserved observed;
+    observed.d.fill(10.5);
+    PairedEstimates accelerations;
+    accelerations.fill(0.0);
+    const PairedSummary summary = SummarizePairedTrials(lists, observed, accelerations, 21, 0.95f);
+    EXPECT_EQ(summary.lngTrials, 21);
+    for (PairedEffect e : kPairedEffects) {
+        const bool rounds = e == PairedEffect::Db;
+        const PairedInterval want{rounds ? 2.0 : 1.0, rounds ? 19.0 : 20.0};
+        EXPECT_EQ(summary.of(e), (PairedEffectSummary{20, want, want})) << PairedEffectName(e);
+    }
 }
 
 }  // namespace
