@@ -1,6 +1,7 @@
 #include "analysis/paired/paired_columns.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 #include "analysis/bootstrap/group_stats.h"
@@ -82,6 +83,14 @@ PairedEstimates PairedTrialStatistics::computeFromCounts(std::span<const std::ui
 PairedMoments PairedTrialStatistics::moments(std::span<const std::uint32_t> counts) {
     PairedMoments m;
     m.n = static_cast<std::int32_t>(m_columns.size());
+    if (m.n < 2) {
+        // Outside the contract: no variance exists, and nothing may divide by n - 1 = 0.
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const ColumnMoments none{nan, nan, nan, nan};
+        m.var1 = m.var2 = m.difference = none;
+        m.trimmedMeanDifference = nan;
+        return m;
+    }
     m_keptDifference.clear();
     m.var1 = columnMoments(PairedColumn::Var1, counts.data());
     m.var2 = columnMoments(PairedColumn::Var2, counts.data());

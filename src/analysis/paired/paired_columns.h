@@ -68,6 +68,8 @@ public:
     PairedEstimates compute(const std::uint32_t* drawn, std::int32_t lngSdVar);
     // One trial given as counts: counts[k] draws of pair k, nPairs in all.
     PairedEstimates computeFromCounts(std::span<const std::uint32_t> counts, std::int32_t lngSdVar);
+    // The moments of such a trial. Fewer than 2 pairs are outside the
+    // contract: every moment is NaN and nothing is computable.
     PairedMoments moments(std::span<const std::uint32_t> counts);
 
 private:

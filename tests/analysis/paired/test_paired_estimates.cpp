@@ -102,6 +102,8 @@ TEST(PairedEstimates, ObservedFamilyFollowsTheFormulas) {
          {1.6499158227686108, 1.060191282531391, kNC, 1.697749375254331, 4.949747468305833,
           1.0909278296073324},
          {kNC, kNC, kNC, kNC, kNC, kNC}},
+        // Outside the contract, but nothing divides by n - 1 = 0.
+        {"OnePair", {1.0}, {2.0}, 1, kNC, {}, {}},
     };
     for (const FamilyCase& c : cases) {
         const PairedColumns columns(pairsOf(c.var1, c.var2));
