@@ -135,6 +135,21 @@ typename ExactFormat<Real>::Signed scaledValue(Real x, int base) {
     return value;
 }
 
+template <typename Real>
+void addWinsorizedEnds(typename ExactFormat<Real>::Signed& sum,
+                       typename ExactFormat<Real>::Integer& squares, Real lowKept, Real highKept,
+                       std::uint64_t copies, int base) {
+    using Signed = typename ExactFormat<Real>::Signed;
+    if (copies == 0) return;
+    const Signed low = scaledValue(lowKept, base);
+    Signed ends = scaledValue(highKept, base);
+    auto endSquares = ends.magnitude.times(ends.magnitude);
+    endSquares.add(low.magnitude.times(low.magnitude));
+    ends.add(low);
+    sum.add(Signed{ends.negative, ends.magnitude.times(copies)});
+    squares.add(endSquares.times(copies));
+}
+
 template <int Limbs>
 float exactMeanSingle(const BasicSignedExact<Limbs>& sum, std::int64_t n, int base) {
     return roundedQuotientToSingle(sum.magnitude, sum.negative, static_cast<std::uint64_t>(n),
@@ -167,6 +182,10 @@ template class BasicExactSums<float>;
 template class BasicExactSums<double>;
 template SignedExact scaledValue(float, int);
 template WideSignedExact scaledValue(double, int);
+template void addWinsorizedEnds<float>(SignedExact&, ExactInteger&, float, float, std::uint64_t,
+                                       int);
+template void addWinsorizedEnds<double>(WideSignedExact&, WideExactInteger&, double, double,
+                                        std::uint64_t, int);
 template float exactMeanSingle(const SignedExact&, std::int64_t, int);
 template float exactMeanSingle(const WideSignedExact&, std::int64_t, int);
 template double exactMeanDouble(const SignedExact&, std::int64_t, int);

@@ -50,16 +50,7 @@ ColumnMoments ColumnMomentsFromSums(std::int32_t n, int base, const WideSignedEx
     // The Winsorized sample: g copies of each end's kept value around the kept ones.
     WideSignedExact winsSum = keptSum;
     WideExactInteger winsSquares = keptSquares;
-    if (g > 0) {
-        const auto copies = static_cast<std::uint64_t>(g);
-        const WideSignedExact low = scaledValue(lowKept, base);
-        WideSignedExact ends = scaledValue(highKept, base);
-        WideExactInteger endSquares = ends.magnitude.times(ends.magnitude);
-        endSquares.add(low.magnitude.times(low.magnitude));
-        ends.add(low);
-        winsSum.add(WideSignedExact{ends.negative, ends.magnitude.times(copies)});
-        winsSquares.add(endSquares.times(copies));
-    }
+    addWinsorizedEnds(winsSum, winsSquares, lowKept, highKept, static_cast<std::uint64_t>(g), base);
     m.winsVariance = exactVarianceDouble(winsSum, winsSquares, n, base);
     return m;
 }
