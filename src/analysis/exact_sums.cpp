@@ -130,8 +130,10 @@ typename ExactFormat<Real>::Signed scaledValue(Real x, int base) {
     typename ExactFormat<Real>::Signed value;
     if (p.mantissa == 0) return value;  // a zero's binade may lie below the base
     value.negative = p.mantissa < 0;
-    value.magnitude.addShifted(static_cast<Uint128>(p.mantissa < 0 ? -p.mantissa : p.mantissa),
-                               p.binade - base);
+    const auto magnitude = static_cast<Uint128>(p.mantissa < 0 ? -p.mantissa : p.mantissa);
+    const int shift = p.binade - base;
+    // A base above the binade drops only zero bits (the caller's promise).
+    value.magnitude.addShifted(shift < 0 ? magnitude >> -shift : magnitude, std::max(shift, 0));
     return value;
 }
 

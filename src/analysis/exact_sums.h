@@ -133,8 +133,8 @@ private:
 using ExactSums = BasicExactSums<float>;
 using ExactDoubleSums = BasicExactSums<double>;
 
-// 2^(150 - base) x as an exact value; base is at most x's binade (any base
-// for a zero).
+// 2^(150 - base) x as an exact value; base is at most x's binade, or above
+// it by no more than the zero bits x's mantissa ends in (any base for a zero).
 template <typename Real>
 typename ExactFormat<Real>::Signed scaledValue(Real x, int base);
 inline SignedExact scaledSingle(float x, int base = 1) {

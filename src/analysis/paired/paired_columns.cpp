@@ -1,6 +1,7 @@
 #include "analysis/paired/paired_columns.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <numeric>
 
@@ -10,6 +11,9 @@ namespace velmora {
 
 namespace {
 
+// The highest binade whose exact sums have a slot (ExactFormat<double>).
+constexpr int kHighestBinade = 2047 - ExactFormat<double>::kBinadeOffset;
+
 void rankColumn(const std::vector<double>& values, PairedColumns::Ranked& out) {
     const std::size_t n = values.size();
     out.order.resize(n);
@@ -18,12 +22,32 @@ void rankColumn(const std::vector<double>& values, PairedColumns::Ranked& out) {
                      [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
     out.sorted.resize(n);
     out.mantissas.resize(n);
+    std::vector<int> binades(n);
+    int zeros = 64;  // the fewest trailing zero bits of a mantissa
+    int highest = -kHighestBinade;
     for (std::size_t r = 0; r < n; ++r) {
         out.sorted[r] = values[out.order[r]];
         const ValueParts<double> p = splitValue(out.sorted[r]);
         out.mantissas[r] = p.mantissa;
-        if (out.runs.empty() || out.runs.back().binade != p.binade)
-            out.runs.push_back({static_cast<std::uint32_t>(r), p.binade});
+        binades[r] = p.binade;
+        if (p.mantissa != 0) {
+            zeros = std::min(zeros, std::countr_zero(static_cast<std::uint64_t>(p.mantissa)));
+            highest = std::max(highest, p.binade);
+        }
+    }
+    // Mantissas shifted past the zeros they all end in, with their binades
+    // raised to match, mean the same values; when they then fit 31 bits the
+    // trials take the narrow sums.
+    const int shift = zeros == 64 ? 0 : zeros;
+    out.narrow =
+        ExactFormat<double>::kMantissaBits - shift <= 31 && highest + shift <= kHighestBinade;
+    for (std::size_t r = 0; r < n; ++r) {
+        if (out.narrow) {
+            out.mantissas[r] /= std::int64_t{1} << shift;  // exact: the bits are zeros
+            binades[r] += shift;
+        }
+        if (out.runs.empty() || out.runs.back().binade != binades[r])
+            out.runs.push_back({static_cast<std::uint32_t>(r), binades[r]});
     }
     out.runs.push_back({static_cast<std::uint32_t>(n), 0});
 }
@@ -92,14 +116,50 @@ PairedMoments PairedTrialStatistics::moments(std::span<const std::uint32_t> coun
     return m;
 }
 
+namespace {
+
+// One stretch of one run in registers. Narrow: mantissas below 2^31, so a
+// count times one fits 63 bits and a square 64 (the singles' and their
+// differences' mantissas, shifted down past the zeros every value of the
+// column ends in). Wide: any double's.
+struct NarrowSums {
+    std::int64_t sum = 0;
+    Uint128 squares = 0;
+    void add(std::int64_t m, std::uint64_t copies) {
+        sum += m * static_cast<std::int64_t>(copies);
+        squares += Uint128{static_cast<std::uint64_t>(m * m)} * copies;
+    }
+    Int128 total() const { return sum; }
+    DoubleSquareSum squareSum() const { return DoubleSquareSum{squares, 0}; }
+};
+
+struct WideSums {
+    using Format = ExactFormat<double>;
+    Int128 sum = 0;
+    DoubleSquareSum squares;
+    void add(std::int64_t m, std::uint64_t copies) {
+        sum += static_cast<Int128>(m) * static_cast<Int128>(copies);
+        Format::addSquares(squares, Format::square(m), copies);
+    }
+    Int128 total() const { return sum; }
+    DoubleSquareSum squareSum() const { return squares; }
+};
+
+}  // namespace
+
+ColumnMoments PairedTrialStatistics::columnMoments(PairedColumn which,
+                                                   const std::uint32_t* counts) {
+    return m_columns.column(which).narrow ? walk<NarrowSums>(which, counts)
+                                          : walk<WideSums>(which, counts);
+}
+
 // The ranks in ascending order, each adding its mantissa (and its square)
 // times its pair's count to the sums of its binade. The positions fall into
 // three stretches, below the kept ones, kept, and above; a rank whose copies
 // cross from one into the next is split there. Sums of one stretch and one
 // run stay in registers and go to the exact sums at its end.
-ColumnMoments PairedTrialStatistics::columnMoments(PairedColumn which,
-                                                   const std::uint32_t* counts) {
-    using Format = ExactFormat<double>;
+template <typename Sums>
+ColumnMoments PairedTrialStatistics::walk(PairedColumn which, const std::uint32_t* counts) {
     const PairedColumns::Ranked& column = m_columns.column(which);
     const std::uint32_t* order = column.order.data();
     const std::int64_t* mantissas = column.mantissas.data();
@@ -118,28 +178,36 @@ ColumnMoments PairedTrialStatistics::columnMoments(PairedColumn which,
     // Var 1's kept values go into the difference of the trimmed means
     // negated, Var 2's as they are.
     const Int128 sign = which == PairedColumn::Var1 ? -1 : which == PairedColumn::Var2 ? 1 : 0;
-    const auto flush = [&](int binade, Int128 sum, const DoubleSquareSum& squares) {
+    const auto flush = [&](int binade, const Sums& sums) {
+        const Int128 sum = sums.total();
+        const DoubleSquareSum squares = sums.squareSum();
         m_all.addBinade(binade, sum, squares);
         if (stretch != 1) return;
         m_kept.addBinade(binade, sum, squares);
         if (sign != 0) m_keptDifference.addBinade(binade, sign * sum, squares);
     };
+    std::size_t r = 0;  // the next rank
     for (std::size_t run = 0; run + 1 < column.runs.size(); ++run) {
         const int binade = column.runs[run].binade;
-        Int128 sum = 0;
-        DoubleSquareSum squares;
-        for (std::size_t r = column.runs[run].firstRank; r < column.runs[run + 1].firstRank; ++r) {
-            std::size_t c = counts[order[r]];
-            const Int128 mantissa = mantissas[r];
-            const Uint128 square = Format::square(mantissas[r]);
-            // Rarely true: only the ranks holding the ends of the kept stretch.
+        const std::size_t runEnd = column.runs[run + 1].firstRank;
+        Sums sums;
+        for (;;) {
+            // The ranks wholly inside the current stretch: few values live,
+            // so that they all stay in registers.
+            std::size_t c = 0;
+            for (; r < runEnd; ++r) {
+                c = counts[order[r]];
+                if (position + c > end) break;
+                sums.add(mantissas[r], c);
+                position += c;
+            }
+            if (r == runEnd) break;
+            // Rank r holds an end of the kept stretch (or both).
             while (position + c > end) {
                 const std::size_t part = end - position;
-                sum += static_cast<Int128>(part) * mantissa;
-                Format::addSquares(squares, square, part);
-                flush(binade, sum, squares);
-                sum = 0;
-                squares = DoubleSquareSum{};
+                sums.add(mantissas[r], part);
+                flush(binade, sums);
+                sums = Sums{};
                 if (stretch == 0) {
                     lowKept = column.sorted[r];
                 } else {
@@ -157,11 +225,11 @@ ColumnMoments PairedTrialStatistics::columnMoments(PairedColumn which,
                 c -= part;
                 end = ends[++stretch];
             }
-            sum += static_cast<Int128>(c) * mantissa;
-            Format::addSquares(squares, square, c);
+            sums.add(mantissas[r], c);
             position += c;
+            ++r;
         }
-        flush(binade, sum, squares);
+        flush(binade, sums);
     }
     // With nothing trimmed the kept stretch never ends, but then the end
     // values count 0 times.

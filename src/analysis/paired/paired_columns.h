@@ -17,7 +17,10 @@ enum class PairedColumn { Var1, Var2, Difference };
 // The complete pairs of a run as three columns, Var 1, Var 2 and D = Var 2 -
 // Var 1 (in double, rounded once), each with its stable ascending order (the
 // pair number at every rank), the value at every rank split into binade and
-// mantissa, and the ranks cut into runs of one binade. Built once per run
+// mantissa, and the ranks cut into runs of one binade. A column whose
+// mantissas all end in enough zero bits (singles, and differences of singles
+// of like size) keeps them shifted down to 31 bits, which halves the work of
+// a trial. Built once per run
 // and only read afterwards, so any number of threads may share it.
 class PairedColumns {
 public:
@@ -34,8 +37,10 @@ public:
     struct Ranked {
         std::vector<std::uint32_t> order;  // pair number at each rank
         std::vector<double> sorted;        // value at each rank
+        // Value = mantissa * 2^(binade - 150), the binade that of the rank's run.
         std::vector<std::int64_t> mantissas;
         std::vector<Run> runs;  // followed by an end mark {size(), 0}
+        bool narrow = false;    // every mantissa below 2^31
     };
     const Ranked& column(PairedColumn c) const { return m_columns[static_cast<int>(c)]; }
 
@@ -74,6 +79,8 @@ public:
 
 private:
     ColumnMoments columnMoments(PairedColumn c, const std::uint32_t* counts);
+    template <typename Sums>
+    ColumnMoments walk(PairedColumn c, const std::uint32_t* counts);
 
     const PairedColumns& m_columns;
     std::vector<std::uint32_t> m_counts;
