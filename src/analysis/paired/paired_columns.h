@@ -20,8 +20,8 @@ enum class PairedColumn { Var1, Var2, Difference };
 // mantissa, and the ranks cut into runs of one binade. A column whose
 // mantissas all end in enough zero bits (singles, and differences of singles
 // of like size) keeps them shifted down to 31 bits, which halves the work of
-// a trial. Built once per run
-// and only read afterwards, so any number of threads may share it.
+// a trial. Built once per run and only read afterwards, so any number of
+// threads may share it. About 60 bytes per pair.
 class PairedColumns {
 public:
     // `pairs`: the complete pairs in case order, the values as written for a
