@@ -21,8 +21,8 @@ WideSignedExact negated(WideSignedExact value) {
 // n - 1 values left is y_lo..y_(hi+1) less y at clamp(j, lo, hi + 1).
 class LeaveOneOutColumn {
 public:
-    LeaveOneOutColumn(const PairedColumns::Ranked& column, int base) : m_column(column) {
-        m_base = base;
+    LeaveOneOutColumn(const PairedColumns::Ranked& column, int base)
+        : m_column(column), m_base(base) {
         const std::size_t n = column.sorted.size();
         const auto left = static_cast<std::int32_t>(n - 1);
         m_lo = static_cast<std::size_t>(TrimCount(left));
@@ -140,7 +140,7 @@ PairedEstimates PairedAccelerations(const PairedColumns& columns, std::int32_t l
         }
     });
     PairedEstimates a;
-    if (columns.size() < 3) return a;
+    if (columns.size() < 3) return a;  // no jackknife value was visited
     const auto n = static_cast<double>(columns.size());
     for (std::size_t e = 0; e < sums.size(); ++e) {
         const Sums& s = sums[e];
