@@ -138,9 +138,26 @@ typename ExactFormat<Real>::Signed scaledValue(Real x, int base) {
     if (p.mantissa == 0) return value;  // a zero's binade may lie below the base
     assert(base >= 1 - ExactFormat<Real>::kBinadeOffset && base <= p.binade);
     value.negative = p.mantissa < 0;
-    value.magnitude.addShifted(static_cast<Uint128>(p.mantissa < 0 ? -p.mantissa : p.mantissa),
-                               p.binade - base);
+    const auto magnitude = static_cast<Uint128>(p.mantissa < 0 ? -p.mantissa : p.mantissa);
+    const int shift = p.binade - base;
+    // A base above the binade drops only zero bits (the caller's promise).
+    value.magnitude.addShifted(shift < 0 ? magnitude >> -shift : magnitude, std::max(shift, 0));
     return value;
+}
+
+template <typename Real>
+void addWinsorizedEnds(typename ExactFormat<Real>::Signed& sum,
+                       typename ExactFormat<Real>::Integer& squares, Real lowKept, Real highKept,
+                       std::uint64_t copies, int base) {
+    using Signed = typename ExactFormat<Real>::Signed;
+    if (copies == 0) return;
+    const Signed low = scaledValue(lowKept, base);
+    Signed ends = scaledValue(highKept, base);
+    auto endSquares = ends.magnitude.times(ends.magnitude);
+    endSquares.add(low.magnitude.times(low.magnitude));
+    ends.add(low);
+    sum.add(Signed{ends.negative, ends.magnitude.times(copies)});
+    squares.add(endSquares.times(copies));
 }
 
 template <int Limbs>
@@ -175,6 +192,10 @@ template class BasicExactSums<float>;
 template class BasicExactSums<double>;
 template SignedExact scaledValue(float, int);
 template WideSignedExact scaledValue(double, int);
+template void addWinsorizedEnds<float>(SignedExact&, ExactInteger&, float, float, std::uint64_t,
+                                       int);
+template void addWinsorizedEnds<double>(WideSignedExact&, WideExactInteger&, double, double,
+                                        std::uint64_t, int);
 template float exactMeanSingle(const SignedExact&, std::int64_t, int);
 template float exactMeanSingle(const WideSignedExact&, std::int64_t, int);
 template double exactMeanDouble(const SignedExact&, std::int64_t, int);

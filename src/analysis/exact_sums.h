@@ -133,13 +133,21 @@ private:
 using ExactSums = BasicExactSums<float>;
 using ExactDoubleSums = BasicExactSums<double>;
 
-// 2^(150 - base) x as an exact value; base is at most x's binade (any base
-// for a zero).
+// 2^(150 - base) x as an exact value; base is at most x's binade, or above
+// it by no more than the zero bits x's mantissa ends in (any base for a zero).
 template <typename Real>
 typename ExactFormat<Real>::Signed scaledValue(Real x, int base);
 inline SignedExact scaledSingle(float x, int base = 1) {
     return scaledValue(x, base);
 }
+
+// Turns the exact sum and sum of squares of a sample's kept values (units
+// as scaledValue with `base`) into those of its Winsorized sample: `copies`
+// copies each of lowKept and highKept added.
+template <typename Real>
+void addWinsorizedEnds(typename ExactFormat<Real>::Signed& sum,
+                       typename ExactFormat<Real>::Integer& squares, Real lowKept, Real highKept,
+                       std::uint64_t copies, int base);
 
 // The mean sum / n and the sample variance (n * squares - sum^2) /
 // (n * (n - 1)) of n values from their exact sums (scaled as above), each

@@ -68,18 +68,9 @@ GroupStats AccurateGroupStatsFromSums(std::int32_t n, const BasicExactSums<Real>
     stats.sngTrimmedMean = exactMeanSingle(keptSum, n - 2 * g, base);
 
     // The Winsorized sample: g copies of each end's kept value around the kept ones.
-    const auto copies = static_cast<std::uint64_t>(g);
     Signed winsSum = keptSum;
     Integer winsSquares = kept.squares(base);
-    if (copies > 0) {
-        const Signed low = scaledValue(lowKept, base);
-        Signed ends = scaledValue(highKept, base);
-        Integer endSquares = ends.magnitude.times(ends.magnitude);
-        endSquares.add(low.magnitude.times(low.magnitude));
-        ends.add(low);
-        winsSum.add(Signed{ends.negative, ends.magnitude.times(copies)});
-        winsSquares.add(endSquares.times(copies));
-    }
+    addWinsorizedEnds(winsSum, winsSquares, lowKept, highKept, static_cast<std::uint64_t>(g), base);
     stats.sngWinsMean = exactMeanSingle(winsSum, n, base);
     stats.sngWinsVariance = exactVarianceSingle(winsSum, winsSquares, n, base);
     return stats;

@@ -7,12 +7,16 @@
 
 namespace velmora {
 
+std::int32_t PercentileCut(double share, std::int32_t count, PositionRule rule) {
+    const double aL = share * static_cast<double>(count);
+    const double q = rule == PositionRule::Truncate ? std::trunc(aL) : roundHalfEven(aL, 0);
+    return static_cast<std::int32_t>(q);
+}
+
 PercentilePositions PercentilePositionsFor(std::int32_t count, float sngConfidenceLevel,
                                            PositionRule rule) {
     const double a = (1.0 - static_cast<double>(sngConfidenceLevel)) / 2.0;
-    const double aL = a * static_cast<double>(count);
-    const double q = rule == PositionRule::Truncate ? std::trunc(aL) : roundHalfEven(aL, 0);
-    const auto cut = static_cast<std::int32_t>(q);
+    const std::int32_t cut = PercentileCut(a, count, rule);
     return PercentilePositions{cut + 1, count - cut};
 }
 

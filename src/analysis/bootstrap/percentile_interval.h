@@ -17,6 +17,9 @@ struct PercentilePositions {
     std::int32_t upper = 0;
 };
 
+// The count q cut from one tail of L values: share * L in double, reduced by the rule.
+std::int32_t PercentileCut(double share, std::int32_t count, PositionRule rule);
+
 // a = (1 - level) / 2 in double from the single level; q from a * L by the
 // rule; positions q + 1 and L - q. For L >= 1 both lie in 1..L, lower <= upper.
 PercentilePositions PercentilePositionsFor(std::int32_t count, float sngConfidenceLevel,

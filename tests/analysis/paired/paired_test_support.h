@@ -1,0 +1,27 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/bootstrap/paired_sample.h"
+#include "analysis/paired/paired_estimates.h"
+
+namespace velmora::testing {
+
+inline WrittenPairs pairsOf(std::vector<double> var1, std::vector<double> var2) {
+    return WrittenPairs{std::move(var1), std::move(var2)};
+}
+
+// Within `relative` of `want` (absolute below 1), or both not computable.
+inline void expectClose(const std::optional<double>& got, const std::optional<double>& want,
+                        const std::string& where, double relative = 1e-13) {
+    ASSERT_EQ(got.has_value(), want.has_value()) << where;
+    if (!want) return;
+    EXPECT_NEAR(*got, *want, relative * std::max(1.0, std::abs(*want))) << where;
+}
+
+}  // namespace velmora::testing
