@@ -106,7 +106,8 @@ void BasicExactSums<Real>::clear() {
 
 template <typename Real>
 typename BasicExactSums<Real>::Signed BasicExactSums<Real>::sum(int base) const {
-    assert(base >= 1 - Format::kBinadeOffset && base <= lowestBinade());
+    // Empty sums are 0 at any base.
+    assert(base >= 1 - Format::kBinadeOffset && (m_high < 0 || base <= lowestBinade()));
     // Positive and negative parts apart, so that every addition only carries.
     Signed positive;
     Signed negative{true, {}};
@@ -123,7 +124,8 @@ typename BasicExactSums<Real>::Signed BasicExactSums<Real>::sum(int base) const 
 
 template <typename Real>
 typename BasicExactSums<Real>::Integer BasicExactSums<Real>::squares(int base) const {
-    assert(base >= 1 - Format::kBinadeOffset && base <= lowestBinade());
+    // Empty sums are 0 at any base.
+    assert(base >= 1 - Format::kBinadeOffset && (m_high < 0 || base <= lowestBinade()));
     Integer total;
     const int slotBase = base + Format::kBinadeOffset;
     for (int b = m_low; b <= m_high; ++b)
@@ -136,10 +138,11 @@ typename ExactFormat<Real>::Signed scaledValue(Real x, int base) {
     const ValueParts<Real> p = splitValue(x);
     typename ExactFormat<Real>::Signed value;
     if (p.mantissa == 0) return value;  // a zero's binade may lie below the base
-    assert(base >= 1 - ExactFormat<Real>::kBinadeOffset && base <= p.binade);
+    assert(base >= 1 - ExactFormat<Real>::kBinadeOffset);
     value.negative = p.mantissa < 0;
     const auto magnitude = static_cast<Uint128>(p.mantissa < 0 ? -p.mantissa : p.mantissa);
     const int shift = p.binade - base;
+    assert(shift >= 0 || (shift > -128 && (magnitude & ((Uint128(1) << -shift) - 1)) == 0));
     // A base above the binade drops only zero bits (the caller's promise).
     value.magnitude.addShifted(shift < 0 ? magnitude >> -shift : magnitude, std::max(shift, 0));
     return value;
