@@ -18,6 +18,7 @@
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/bootstrap/percentile_interval.h"
 #include "analysis/bootstrap/trial_statistics.h"
+#include "analysis/paired/paired_jackknife.h"
 
 namespace velmora {
 
@@ -111,6 +112,7 @@ void pairNumbers(const float* singles, std::size_t n, std::uint32_t* numbers) {
 // What the run keeps of one trial.
 struct TrialOutcome {
     EffectSizes estimates;
+    PairedEstimates paired;  // with a paired part
     bool overflow = false;
 };
 
@@ -144,9 +146,14 @@ class TrialPipeline {
 public:
     using Source = typename Statistics::Source;
 
-    TrialPipeline(const Source& ranked, std::int32_t nPairs, std::int32_t lngNonpooledSdVar,
-                  int threads, std::int32_t trialsPerBatch)
-        : m_ranked(ranked), m_nPairs(nPairs), m_sdVar(lngNonpooledSdVar), m_own(ranked) {
+    // `paired`: the columns of the paired part, or null without one.
+    TrialPipeline(const Source& ranked, const PairedColumns* paired, std::int32_t nPairs,
+                  std::int32_t lngNonpooledSdVar, int threads, std::int32_t trialsPerBatch)
+        : m_ranked(ranked),
+          m_paired(paired),
+          m_nPairs(nPairs),
+          m_sdVar(lngNonpooledSdVar),
+          m_own(ranked, paired) {
         // Three per worker (the batch it computes and the two the queue holds
         // for it), the caller's own, and one more, so that the caller can draw
         // again while its finished batch waits for an earlier one to be
@@ -257,11 +264,13 @@ private:
 
     // One computing thread's working storage: O(nPairs).
     struct Workspace {
-        explicit Workspace(const Source& ranked) : statistics(ranked) {
+        Workspace(const Source& ranked, const PairedColumns* paired) : statistics(ranked) {
             if (ranked.size() <= static_cast<std::size_t>(SINGLE_DRAW_LIMIT))
                 for (std::vector<std::uint32_t>& lane : numbers) lane.resize(ranked.size());
+            if (paired) pairedStatistics.emplace(*paired);
         }
         Statistics statistics;
+        std::optional<PairedTrialStatistics> pairedStatistics;
         std::vector<std::uint32_t> numbers[Statistics::kLanes];
     };
 
@@ -297,6 +306,8 @@ private:
                 out.estimates = ComputeEffectSizes(stats1[k], stats2[k], m_sdVar);
                 out.overflow = !isFiniteStats(stats1[k]) || !isFiniteStats(stats2[k]) ||
                                !isFiniteEstimates(out.estimates);
+                if (workspace.pairedStatistics)
+                    out.paired = workspace.pairedStatistics->compute(drawn[k], m_sdVar);
             }
         }
     }
@@ -308,7 +319,7 @@ private:
         // the program.)
         std::optional<Workspace> own;
         try {
-            own.emplace(m_ranked);
+            own.emplace(m_ranked, m_paired);
         } catch (const std::bad_alloc&) {
             return;
         }
@@ -327,6 +338,7 @@ private:
     }
 
     const Source& m_ranked;
+    const PairedColumns* m_paired;
     const std::int32_t m_nPairs;
     const std::int32_t m_sdVar;
     int m_queueLimit = 0;  // batches waiting for a worker, at most
@@ -427,6 +439,14 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
     ValueList pooledD, pooledRobustD, nonpooledD, nonpooledRobustD;
     for (ValueList* list : {&pooledD, &pooledRobustD, &nonpooledD, &nonpooledRobustD})
         list->values.reserve(static_cast<std::size_t>(trials));
+    // The paired part ranks its own columns: D, and the values as written.
+    std::optional<PairedColumns> pairedColumns;
+    PairedTrialLists pairedLists;
+    if (hooks.paired) {
+        pairedColumns.emplace(CollectWrittenPairs(sample));
+        pairedLists.reserve(trials);
+    }
+    const PairedColumns* paired = pairedColumns ? &*pairedColumns : nullptr;
 
     if (trials > 0) {
         const auto draw = [&](std::int32_t t, TrialDraws draws) {
@@ -441,6 +461,10 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
             }
             const EffectSizes& es = outcome.estimates;
             if (hooks.trial) hooks.trial(t, es);
+            if (paired) {
+                if (hooks.pairedTrial) hooks.pairedTrial(t, outcome.paired);
+                pairedLists.add(outcome.paired);
+            }
             pooledD.addIfValid(es.sngPooledD);
             pooledRobustD.addIfValid(es.sngPooledRobustD);
             nonpooledD.addIfValid(es.sngNonpooledD);
@@ -459,8 +483,8 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
             const std::int32_t trialsPerBatch = (wanted + kLanes - 1) / kLanes * kLanes;
             const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
             const int threads = std::min(allowed, batches);
-            TrialPipeline<Statistics> pipeline(source, sample.nPairs, options.lngNonpooledSdVar,
-                                               threads, trialsPerBatch);
+            TrialPipeline<Statistics> pipeline(source, paired, sample.nPairs,
+                                               options.lngNonpooledSdVar, threads, trialsPerBatch);
             pipeline.run(trials, trialsPerBatch, draw, commit);
         };
         // Values as written in either column put both columns' accurate sums
@@ -493,6 +517,13 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
         ReadPercentileInterval(nonpooledD.values, level, PositionRule::RoundHalfEven);
     summary.ciNonpooledRobustD =
         ReadPercentileInterval(nonpooledRobustD.values, level, PositionRule::RoundHalfEven);
+    if (paired) {
+        BootstrapResult::Paired& out = result.paired.emplace();
+        out.observed = ComputePairedObserved(*paired, options.lngNonpooledSdVar);
+        out.accelerations = PairedAccelerations(*paired, options.lngNonpooledSdVar);
+        out.summary = SummarizePairedTrials(pairedLists, out.observed, out.accelerations,
+                                            options.lngTrials, level);
+    }
     result.outcome = BootstrapOutcome::Completed;
     return result;
 }
