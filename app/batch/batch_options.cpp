@@ -419,7 +419,7 @@ void CommandLine::declareOptions() {
           fileName("--output", &BatchOptions::outputFile));
     value("--descriptives", "LIST",
           "Descriptives of columns such as 1,3-5, or of\n"
-          "variables a header line names (pre,post or pre-post)",
+          "named variables (pre,post or pre-age)",
           [](const std::string& text, BatchOptions& o) -> std::optional<std::string> {
               if (auto ranges = parseColumnList(text)) {
                   o.descriptives = std::move(*ranges);
