@@ -54,6 +54,7 @@ const std::vector<DataFile>& dataFiles() {
         {"r", "1 1e39\r\n2 3\r\n"},      // beyond the single range
         {"e", ""},                       // no case at all
         {"w", wideLine()},               // 1001 fields
+        {"h", "pre post pre\r\n1 2 3\r\n2 4 1\r\n3 5 2\r\n4 4 6\r\n"},  // names, one twice
     };
     return files;
 }
@@ -183,8 +184,11 @@ int runOne(const std::uint8_t* bytes, std::size_t size) {
 
     const ParseOutcome parsed = parseBatchArguments(args);
     const BatchOptions& o = parsed.options;
-    // Long runs add nothing the short ones do not reach.
-    if (parsed.status == ParseStatus::Run && (o.trials > 2000 || o.threads > 4)) return -1;
+    // Long runs add nothing the short ones do not reach; standard input is
+    // the fuzzer's own.
+    if (parsed.status == ParseStatus::Run &&
+        (o.trials > 2000 || o.threads > 4 || o.dataFile == kStandardInput))
+        return -1;
     const std::vector<std::string> named = {o.outputFile, o.bootstrapOut, o.plotFile};
     for (const std::string& name : named)
         if (!name.empty() && !findData(name) && exists(name))
@@ -203,9 +207,16 @@ int runOne(const std::uint8_t* bytes, std::size_t size) {
     env.wallClock = &wallClock;
     env.monotonicClock = &monotonicClock;
     const int status = runBatch(args, env);
-    // Outputs that are the data file or one another are refused by the run.
+    // Outputs that are the data file or one another are refused by the run,
+    // and so is a name the data file does not give exactly one variable.
+    const bool namesVariables =
+        !o.var1Name.empty() || !o.var2Name.empty() || !o.descriptiveNames.empty();
+    const bool nameFault =
+        namesVariables && status == kExitUsageError &&
+        (err.starts_with("velmora-batch: --var1: ") || err.starts_with("velmora-batch: --var2: ") ||
+         err.starts_with("velmora-batch: --descriptives: "));
     const bool usageError =
-        parsed.status == ParseStatus::UsageError ||
+        parsed.status == ParseStatus::UsageError || nameFault ||
         (parsed.status == ParseStatus::Run && outputClash(o, velmora::FileIdentity{}).has_value());
 
     switch (status) {

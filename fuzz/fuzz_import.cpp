@@ -3,7 +3,8 @@
 // is the data file. The import of the bytes in memory and of the same bytes as
 // a file must both end as a literal reading of the format says: complete with
 // the counts of an independent recount of lines and widest line and every
-// cell a number or the missing code (also where no field reaches); or stopped
+// cell a number or the missing code (also where no field reaches), the names
+// of a line of names above the data (a byte-order mark skipped); or stopped
 // at the right row and column; or failed; and a failure leaves the earlier data
 // set as it was, counts and cells. The values as written that a complete import
 // keeps for some variables are the nearest doubles of their fields' texts.
@@ -68,15 +69,58 @@ std::vector<std::string_view> cutFields(std::string_view line, char delimiter) {
     return fields;
 }
 
+std::string_view withoutBlanks(std::string_view f) {
+    while (!f.empty() && (f.front() == ' ' || f.front() == '\t' || f.front() == '\n'))
+        f.remove_prefix(1);
+    while (!f.empty() && (f.back() == ' ' || f.back() == '\t' || f.back() == '\n'))
+        f.remove_suffix(1);
+    return f;
+}
+
+bool isMissingCode(std::string_view f) {
+    return f.empty() || f == "." || f == " " || withoutBlanks(f) == "NA" ||
+           withoutBlanks(f) == "NaN";
+}
+
+// The data lines of the text: after a UTF-8 byte-order mark at its start, and
+// after line 1 when every field of it is a name and a line follows; `names`
+// gets line 1's names then.
+std::vector<std::string_view> dataLines(std::string_view text, char delimiter,
+                                        std::vector<std::string>& names) {
+    names.clear();
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::vector<std::string_view> lines = recountLines(text);
+    if (lines.size() < 2) return lines;
+    const std::vector<std::string_view> fields = cutFields(lines[0], delimiter);
+    if (fields.empty() || fields.size() > static_cast<std::size_t>(velmora::MAX_VARIABLES))
+        return lines;
+    for (const std::string_view f : fields) {
+        float v = 0.0f;
+        std::string_view name = withoutBlanks(f);
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+            name = name.substr(1, name.size() - 2);
+        if (isMissingCode(f) || velmora::textToSingle(f, v) != velmora::NumberParse::NotNumber ||
+            name.empty()) {
+            names.clear();
+            return lines;
+        }
+        names.emplace_back(name);
+    }
+    lines.erase(lines.begin());
+    return lines;
+}
+
 struct Expected {
     ImportResult result;
     std::vector<std::vector<float>> cells;  // per line, the value of each field
     std::int32_t widest = 0;
+    std::vector<std::string> names;
 };
 
 Expected expectedImport(std::string_view text, char delimiter) {
     Expected e;
-    const std::vector<std::string_view> lines = recountLines(text);
+    const std::vector<std::string_view> lines = dataLines(text, delimiter, e.names);
+    e.widest = static_cast<std::int32_t>(e.names.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto row = static_cast<std::int32_t>(i + 1);
         std::vector<float>& values = e.cells.emplace_back();
@@ -97,7 +141,7 @@ Expected expectedImport(std::string_view text, char delimiter) {
                     e.result = {ImportStatus::NumberOutOfRange, row, column, {}};
                     return e;
                 case velmora::NumberParse::NotNumber:
-                    if (!f.empty() && f != "." && f != " ") {
+                    if (!isMissingCode(f)) {
                         e.result = {ImportStatus::InvalidEntry, row, column, {}};
                         return e;
                     }
@@ -136,6 +180,7 @@ void checkOutcome(const ImportResult& r, const DataSet& data, const Expected& e)
     if (data.g_lngNumCases != static_cast<std::int32_t>(e.cells.size()))
         fail("the case count is not the number of lines");
     if (data.g_lngNumVariables != e.widest) fail("the variable count is not the widest line");
+    if (data.variableNames != e.names) fail("the names are not those of the line of names");
     for (std::size_t i = 0; i < e.cells.size(); ++i) {
         for (std::int32_t j = 1; j <= e.widest; ++j) {
             const std::vector<float>& line = e.cells[i];
@@ -169,7 +214,8 @@ void checkWrittenValues(std::string_view text, char delimiter, const DataSet& in
     const std::vector<std::int32_t> variables = inMemory.writtenValues.variables();
     if (variables != fromFile.writtenValues.variables())
         fail("memory and file keep values as written for other variables");
-    const std::vector<std::string_view> lines = recountLines(text);
+    std::vector<std::string> names;
+    const std::vector<std::string_view> lines = dataLines(text, delimiter, names);
     for (const std::int32_t j : variables) {
         const auto kept = inMemory.writtenValues.column(j);
         const auto keptFromFile = fromFile.writtenValues.column(j);
@@ -182,14 +228,8 @@ void checkWrittenValues(std::string_view text, char delimiter, const DataSet& in
             float single = 0.0f;
             if (static_cast<std::size_t>(j) <= fields.size()) {
                 std::string_view f = fields[static_cast<std::size_t>(j) - 1];
-                if (velmora::textToSingle(f, single) == velmora::NumberParse::Number) {
-                    while (!f.empty() &&
-                           (f.front() == ' ' || f.front() == '\t' || f.front() == '\n'))
-                        f.remove_prefix(1);
-                    while (!f.empty() && (f.back() == ' ' || f.back() == '\t' || f.back() == '\n'))
-                        f.remove_suffix(1);
-                    want = writtenValueOf(f);
-                }
+                if (velmora::textToSingle(f, single) == velmora::NumberParse::Number)
+                    want = writtenValueOf(withoutBlanks(f));
             }
             if (kept[i] != want) fail("a value as written is not its text's nearest double");
         }

@@ -10,10 +10,12 @@
 #include <mutex>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 #include <utility>
 
 #include "data/data_set.h"
 #include "runtime/split.h"
+#include "runtime/text_to_single.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "0.0.0"
@@ -87,13 +89,83 @@ Setter fileName(std::string option, std::string BatchOptions::*target) {
     };
 }
 
-Setter column(std::string option, std::optional<std::int32_t> BatchOptions::*target) {
+// What may name a variable of a header line: a text that is not a number
+// (no number is ever a name, so "0" and "-1" stay refused).
+bool mayBeName(std::string_view text) {
+    float ignored = 0.0f;
+    return !text.empty() && textToSingle(text, ignored) == NumberParse::NotNumber;
+}
+
+Setter column(std::string option, std::optional<std::int32_t> BatchOptions::*target,
+              std::string BatchOptions::*name) {
     return [=](const std::string& value, BatchOptions& o) -> std::optional<std::string> {
-        const auto c = columnNumber(value);
-        if (!c) return option + " must be a column number from 1, not " + inQuotes(value);
-        o.*target = *c;
+        if (const auto c = columnNumber(value)) {
+            o.*target = *c;
+        } else if (mayBeName(value)) {
+            o.*name = value;
+        } else {
+            return option + " must be a column number from 1, not " + inQuotes(value);
+        }
         return std::nullopt;
     };
+}
+
+// A list item made of numbers and dashes only, which the column list refused:
+// malformed whatever the data file's names ("3-1", "1.5", "1-2-3").
+bool isNumberShaped(std::string_view item) {
+    bool shaped = true;
+    forEachField(item, '-', [&](std::string_view part) {
+        float ignored = 0.0f;
+        shaped = part.empty() || textToSingle(part, ignored) != NumberParse::NotNumber;
+        return shaped;
+    });
+    return shaped;
+}
+
+// A descriptives list with at least one item that names variables: the
+// numeric items as ranges, the others as written. False when malformed.
+bool parseNamedColumnList(const std::string& text, BatchOptions& o) {
+    std::vector<ColumnRange> ranges;
+    std::vector<std::string> names;
+    bool valid = true;
+    forEachField(text, ',', [&](std::string_view item) {
+        if (const auto numeric = parseColumnList(std::string(item))) {
+            ranges.insert(ranges.end(), numeric->begin(), numeric->end());
+        } else if (!item.empty() && !isNumberShaped(item)) {
+            names.emplace_back(item);
+        } else {
+            valid = false;
+        }
+        return valid;
+    });
+    if (!valid || names.empty()) return false;
+    o.descriptives = std::move(ranges);
+    o.descriptiveNames = std::move(names);
+    return true;
+}
+
+// The one column `name` names in `data`: nullopt with no fault when no
+// variable has that name, a fault when several have it.
+struct NameLookup {
+    std::optional<std::int32_t> column;
+    std::optional<std::string> fault;
+};
+
+NameLookup lookUpName(std::string_view option, std::string_view name, const DataSet& data) {
+    std::vector<std::int32_t> found;
+    for (std::size_t j = 0; j < data.variableNames.size(); ++j)
+        if (data.variableNames[j] == name) found.push_back(static_cast<std::int32_t>(j) + 1);
+    if (found.size() == 1) return {found[0], std::nullopt};
+    if (found.empty()) return {};
+    std::string which;
+    for (std::size_t k = 0; k < found.size(); ++k)
+        which += (k == 0 ? "" : k + 1 == found.size() ? " and " : ", ") + variableLabel(found[k]);
+    return {std::nullopt, std::string(option) + ": " + inQuotes(name) +
+                              " is the name of more than one variable (" + which + ")"};
+}
+
+std::string noSuchName(std::string_view option, std::string_view name) {
+    return std::string(option) + ": the data file has no variable named " + inQuotes(name);
 }
 
 Setter number(std::string option, std::uint64_t low, std::uint64_t high,
@@ -270,6 +342,10 @@ std::string CommandLine::help() const {
         "the text it would append to its output pane (CR LF line ends): the import\n"
         "summary, the Descriptives report and the effect-size report.\n"
         "\n"
+        "DATAFILE - reads standard input. Fields '.', empty, NA and NaN are missing.\n"
+        "A line 1 of names only (pre,post) names the variables, for --var1, --var2\n"
+        "and --descriptives; a UTF-8 byte-order mark at the start is skipped.\n"
+        "\n"
         "Options:\n";
     for (const OptionSpec& spec : m_specs) {
         std::string names = spec.shortName != '\0' ? std::string("  -") + spec.shortName + ", "
@@ -305,10 +381,14 @@ void CommandLine::declareOptions() {
                  {{"space", [](BatchOptions& o) { o.delimiter = ' '; }},
                   {"comma", [](BatchOptions& o) { o.delimiter = ','; }},
                   {"tab", [](BatchOptions& o) { o.delimiter = '\t'; }}}));
-    value("--var1", "N", "variable 1 of the effect-size bootstrap: column N\n(1 to 1000)",
-          column("--var1", &BatchOptions::var1));
-    value("--var2", "M", "variable 2 of the effect-size bootstrap: column M\n(1 to 1000)",
-          column("--var2", &BatchOptions::var2));
+    value("--var1", "N|NAME",
+          "variable 1 of the effect-size bootstrap: column N\n"
+          "(1 to 1000), or the variable a header line names",
+          column("--var1", &BatchOptions::var1, &BatchOptions::var1Name));
+    value("--var2", "M|NAME",
+          "variable 2 of the effect-size bootstrap: column M\n"
+          "(1 to 1000), or the variable a header line names",
+          column("--var2", &BatchOptions::var2, &BatchOptions::var2Name));
     value("--trials", "T", "bootstrap trials, 1 to 1000000 (default 600)",
           number("--trials", 1, kMaxTrials, [](std::uint64_t n, BatchOptions& o) {
               o.trials = static_cast<std::int32_t>(n);
@@ -337,13 +417,16 @@ void CommandLine::declareOptions() {
           fileName("--plot", &BatchOptions::plotFile));
     value("-o,--output", "FILE", "write the text to FILE instead of standard output",
           fileName("--output", &BatchOptions::outputFile));
-    value("--descriptives", "LIST", "Descriptives of columns such as 1,3-5",
+    value("--descriptives", "LIST",
+          "Descriptives of columns such as 1,3-5, or of\n"
+          "named variables (pre,post or pre-age)",
           [](const std::string& text, BatchOptions& o) -> std::optional<std::string> {
-              auto ranges = parseColumnList(text);
-              if (!ranges)
+              if (auto ranges = parseColumnList(text)) {
+                  o.descriptives = std::move(*ranges);
+              } else if (!parseNamedColumnList(text, o)) {
                   return "--descriptives must be a list of columns such as 1,3-5, not " +
                          inQuotes(text);
-              o.descriptives = std::move(*ranges);
+              }
               return std::nullopt;
           });
     value("--threads", "N",
@@ -437,6 +520,51 @@ std::vector<std::int32_t> expandColumns(const std::vector<ColumnRange>& ranges) 
     std::sort(columns.begin(), columns.end());
     columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
     return columns;
+}
+
+std::optional<std::string> resolveVariableNames(BatchOptions& options, const DataSet& data) {
+    for (auto [option, name, target] : {std::tuple{"--var1", &options.var1Name, &options.var1},
+                                        std::tuple{"--var2", &options.var2Name, &options.var2}}) {
+        if (name->empty()) continue;
+        const NameLookup found = lookUpName(option, *name, data);
+        if (found.fault) return found.fault;
+        if (!found.column) return noSuchName(option, *name);
+        *target = found.column;
+        name->clear();
+    }
+    constexpr std::string_view kList = "--descriptives";
+    for (const std::string& item : options.descriptiveNames) {
+        NameLookup whole = lookUpName(kList, item, data);
+        if (whole.fault) return whole.fault;
+        if (whole.column) {
+            options.descriptives.push_back({*whole.column, *whole.column});
+            continue;
+        }
+        // Not one name: a range whose ends are each a column number or a name.
+        std::optional<ColumnRange> range;
+        for (std::size_t dash = item.find('-'); dash != std::string::npos && !range;
+             dash = item.find('-', dash + 1)) {
+            std::optional<std::int32_t> ends[2];
+            const std::string_view parts[2] = {std::string_view(item).substr(0, dash),
+                                               std::string_view(item).substr(dash + 1)};
+            for (int k = 0; k < 2; ++k) {
+                ends[k] = columnNumber(parts[k]);
+                if (ends[k]) continue;
+                NameLookup end = lookUpName(kList, parts[k], data);
+                if (end.fault) return end.fault;
+                ends[k] = end.column;
+            }
+            if (!ends[0] || !ends[1]) continue;
+            if (*ends[0] > *ends[1])
+                return std::string(kList) + ": the range " + inQuotes(item) + " runs from " +
+                       variableLabel(*ends[0]) + " back to " + variableLabel(*ends[1]);
+            range = ColumnRange{*ends[0], *ends[1]};
+        }
+        if (!range) return noSuchName(kList, item);
+        options.descriptives.push_back(*range);
+    }
+    options.descriptiveNames.clear();
+    return std::nullopt;
 }
 
 ParseOutcome parseBatchArguments(const std::vector<std::string>& args) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/arithmetic.h"
+#include "data/data_set.h"
 
 namespace velmora::batch {
 
@@ -22,6 +23,11 @@ struct BatchOptions {
     // Column numbers; absent ones reach the analysis as "not selected".
     std::optional<std::int32_t> var1;
     std::optional<std::int32_t> var2;
+    // A variable given by the name the data file's header line gives it
+    // instead of by number: known only once the file is read
+    // (resolveVariableNames sets var1 and var2 then).
+    std::string var1Name;
+    std::string var2Name;
     std::int32_t trials = 600;
     float confidenceLevel = 0.95f;  // 0.9f, 0.95f or 0.99f
     std::int32_t sdFrom = 1;
@@ -32,11 +38,18 @@ struct BatchOptions {
     // As written; the column list is formed only after the data's width is known,
     // so that "1-2000000000" costs nothing before it is refused.
     std::vector<ColumnRange> descriptives;
+    // The items of the descriptives list that name variables ("pre",
+    // "pre-post", "pre-5"), as written; resolveVariableNames adds their
+    // columns to `descriptives`.
+    std::vector<std::string> descriptiveNames;
     int threads = 0;  // 0: the engine chooses
     Arithmetic arithmetic = Arithmetic::Auto;  // as the desktop program always computes
 
     // The effect-size analysis runs when either variable was named.
-    bool wantsEffectSize() const { return var1.has_value() || var2.has_value(); }
+    bool wantsEffectSize() const {
+        return var1.has_value() || var2.has_value() || !var1Name.empty() || !var2Name.empty();
+    }
+    bool wantsDescriptives() const { return !descriptives.empty() || !descriptiveNames.empty(); }
 };
 
 enum class ParseStatus { Run, Help, Version, UsageError };
@@ -64,6 +77,13 @@ std::vector<std::int32_t> expandColumns(const std::vector<ColumnRange>& ranges);
 
 // Largest column named in `ranges` (0 when empty).
 std::int32_t highestColumn(const std::vector<ColumnRange>& ranges);
+
+// Sets the columns of the variables `options` names by name, from the names
+// of `data`: a name must be the name of exactly one variable, a range of
+// names must not run backwards. The first fault (a usage error text, as
+// ParseOutcome's) otherwise. A list item is first taken as one name, so a
+// name may hold "-"; only then as a range of two names or column numbers.
+std::optional<std::string> resolveVariableNames(BatchOptions& options, const DataSet& data);
 
 std::string batchUsageText();
 std::string batchVersionText();

@@ -1,6 +1,10 @@
 #include "batch_outputs.h"
 
+#include <unistd.h>
+
 #include <vector>
+
+#include "batch_run.h"
 
 namespace velmora::batch {
 
@@ -30,7 +34,9 @@ std::optional<std::string> outputClash(const BatchOptions& options,
     if (options.outputFile.empty() && standardOutput.regular)
         outputs.push_back({"standard output", standardOutput});
 
-    const FileIdentity data = fileIdentity(options.dataFile);
+    // Standard input as the data is the file it reads, if it is one.
+    const FileIdentity data = options.dataFile == kStandardInput ? descriptorIdentity(STDIN_FILENO)
+                                                                 : fileIdentity(options.dataFile);
     const auto pair = [](const std::string& a, const std::string& b) {
         const bool stream = a == "standard output" || b == "standard output";
         return a + " and " + b + (stream ? " are the same file" : " name the same file");

@@ -1,5 +1,7 @@
 #include "batch_run.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -15,6 +17,7 @@
 #include "runtime/atomic_replace.h"
 #include "runtime/number_text.h"
 #include "runtime/random_stream.h"
+#include "runtime/text_file.h"
 
 namespace velmora::batch {
 
@@ -146,10 +149,24 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
     return Failure{kExitDataError, "The effect-size analysis did not complete."};
 }
 
-std::optional<Failure> execute(const BatchOptions& o, BatchEnvironment& env) {
+// "-" names standard input, read once into memory as a pipe must be.
+ImportResult importData(const std::string& dataFile, char delimiter, DataSet& data) {
+    if (dataFile != kStandardInput) return importDelimitedFile(dataFile, delimiter, data);
+    std::string error;
+    const std::optional<std::string> bytes = readDescriptorBytes(STDIN_FILENO, &error);
+    if (!bytes) return ImportResult{ImportStatus::OpenFailed, 0, 0, error};
+    return importDelimitedText(*bytes, delimiter, data);
+}
+
+std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& env) {
     DataSet data;
-    const ImportResult imported = importDelimitedFile(o.dataFile, o.delimiter, data);
-    if (auto failure = importFailure(imported, o.dataFile)) return failure;
+    const ImportResult imported = importData(options.dataFile, options.delimiter, data);
+    if (auto failure = importFailure(imported, options.dataFile)) return failure;
+
+    // Names are known only now, from the file's header line.
+    BatchOptions o = options;
+    if (auto fault = resolveVariableNames(o, data))
+        return Failure{kExitUsageError, usageErrorLine(*fault)};
 
     // Every named column must exist before any work starts.
     if (!o.descriptives.empty())

@@ -16,6 +16,9 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitDataError = 1;   // the data or the analysis refused the run
 inline constexpr int kExitUsageError = 2;  // the command line was wrong
 
+// The DATAFILE that names standard input.
+inline constexpr const char* kStandardInput = "-";
+
 // Where a run writes and what it reads the time from.
 struct BatchEnvironment {
     // Standard output; returns an error text when writing failed.

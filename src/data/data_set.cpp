@@ -1,5 +1,7 @@
 #include "data/data_set.h"
 
+#include "runtime/number_text.h"
+
 namespace velmora {
 
 DataMatrix::DataMatrix(std::int32_t numCases) : m_allocated(true), m_numCases(numCases < 0 ? 0 : numCases) {}
@@ -24,6 +26,22 @@ std::size_t DataMatrix::storedColumns() const {
     std::size_t n = 0;
     for (const auto& c : m_columns) n += c.empty() ? 0 : 1;
     return n;
+}
+
+const std::string& DataSet::variableName(std::int32_t j) const {
+    static const std::string kNone;
+    return j >= 1 && static_cast<std::size_t>(j) <= variableNames.size()
+               ? variableNames[static_cast<std::size_t>(j) - 1]
+               : kNone;
+}
+
+std::string variableLabel(std::int32_t j) {
+    return "Var " + integerText(j);
+}
+
+std::string variableListItem(const DataSet& data, std::int32_t j) {
+    const std::string& name = data.variableName(j);
+    return name.empty() ? variableLabel(j) : variableLabel(j) + " " + name;
 }
 
 }  // namespace velmora

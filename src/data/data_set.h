@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "data/written_values.h"
@@ -72,9 +73,21 @@ struct DataSet {
     DataMatrix g_sngData;
     // The values as written, for the variables whose singles cannot hold them.
     WrittenValues writtenValues;
+    // The names a line of names above the data gave, for variables 1, 2, ...
+    // in order; empty when the file has no such line. A header shorter than
+    // the widest line leaves the variables beyond it without a name.
+    std::vector<std::string> variableNames;
 
     // Cell (i, j) for 1 <= i <= g_lngNumCases, 1 <= j <= g_lngNumVariables.
     float cell(std::int32_t i, std::int32_t j) const { return g_sngData.at(i, j); }
+    // The name of variable j (from 1), empty when it has none.
+    const std::string& variableName(std::int32_t j) const;
 };
+
+// "Var j" as every report writes it.
+std::string variableLabel(std::int32_t j);
+// What the variable lists show for variable j: "Var 1 pre" (the label, a
+// blank, the name), or the label alone for a variable without a name.
+std::string variableListItem(const DataSet& data, std::int32_t j);
 
 }  // namespace velmora

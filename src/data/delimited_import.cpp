@@ -1,5 +1,7 @@
 #include "data/delimited_import.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "data/single_storage.h"
 #include "runtime/line_reader.h"
@@ -27,8 +30,12 @@ bool isNumberChar(char c) {
     return detail::isAsciiDigit(c) || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
 }
 
+// "NA" is R's missing code, "NaN" the one of pandas and of most numeric
+// libraries; both are taken after the trimming numbers get.
 bool isMissingField(std::string_view field) {
-    return field.empty() || field == "." || field == " ";
+    if (field.empty() || field == "." || field == " ") return true;
+    const std::string_view trimmed = trimFieldBlanks(field);
+    return trimmed == "NA" || trimmed == "NaN";
 }
 
 ImportResult failure(ImportStatus status, std::int32_t row, std::int32_t column) {
@@ -159,6 +166,78 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
         }
     }
     return {};
+}
+
+// The byte-order mark some spreadsheets write at the start of UTF-8 text.
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// Line 1 as a line of names: each field without its blanks, and without one
+// pair of double quotes around it (R's write.csv quotes every name). Nullopt
+// unless every field is a name: neither a number, nor a missing code, nor
+// empty once its quotes are gone. A line of more than MAX_VARIABLES fields
+// names nothing and is left to the import's own refusal.
+std::optional<std::vector<std::string>> namesOfLine(std::string_view line, char delimiter) {
+    std::vector<std::string> names;
+    if (line.empty()) return std::nullopt;
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t cut = line.find(delimiter, begin);
+        const std::string_view field = line.substr(
+            begin, cut == std::string_view::npos ? std::string_view::npos : cut - begin);
+        float ignored = 0.0f;
+        if (names.size() == static_cast<std::size_t>(MAX_VARIABLES) || isMissingField(field) ||
+            textToSingle(field, ignored) != NumberParse::NotNumber)
+            return std::nullopt;
+        std::string_view name = trimFieldBlanks(field);
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+            name = name.substr(1, name.size() - 2);
+        if (name.empty()) return std::nullopt;
+        names.emplace_back(name);
+        if (cut == std::string_view::npos) return names;
+        begin = cut + 1;
+    }
+}
+
+// What comes before the data lines of a text: a UTF-8 byte-order mark at the
+// very start, and line 1 when it holds names. `text` is the whole text or its
+// first block, which holds line 1 whole.
+struct DataStart {
+    std::size_t markLength = 0;                     // the byte-order mark's, or 0
+    std::size_t line1End = 0;                       // where line 2 starts
+    std::optional<std::vector<std::string>> names;  // line 1 read as names, when it is
+
+    bool operator==(const DataStart&) const = default;
+};
+
+DataStart findDataStart(std::string_view text, char delimiter) {
+    DataStart start;
+    if (text.starts_with(kUtf8ByteOrderMark)) start.markLength = kUtf8ByteOrderMark.size();
+    const std::string_view rest = text.substr(start.markLength);
+    const LineSpan line1 = findLine(rest, 0);
+    start.line1End = start.markLength + line1.next;
+    start.names = namesOfLine(rest.substr(0, line1.end), delimiter);
+    return start;
+}
+
+// Line 1 is a header when it holds names and a line follows it: a line of
+// names alone stays a case, refused as an invalid entry as it always was.
+bool isHeader(const DataStart& start, std::size_t linesAfterMark) {
+    return start.names.has_value() && linesAfterMark >= 2;
+}
+
+// Where the data lines start in a text that begins as `start` found.
+std::size_t dataOffset(const DataStart& start, bool header) {
+    return header ? start.line1End : start.markLength;
+}
+
+// The names the header gives, and the variables it names beyond the widest
+// data line: each is a variable too, with no field reaching any of its cells.
+void keepNames(DataSet& fresh, std::vector<std::string> names) {
+    const auto named = static_cast<std::int32_t>(names.size());
+    for (std::int32_t j = fresh.g_lngNumVariables + 1; j <= named; ++j)
+        fresh.g_sngData.column(j, MISSING_VALUE);
+    fresh.g_lngNumVariables = std::max(fresh.g_lngNumVariables, named);
+    fresh.variableNames = std::move(names);
 }
 
 // A variable whose singles may not hold its values, and what storing them did.
@@ -321,8 +400,10 @@ ImportResult readFailure(const std::string& reason) {
     return r;
 }
 
-// Both passes over the file, each reading it from the start in blocks of whole
+// The passes over the file, each reading it from the start in blocks of whole
 // lines, so that only the matrix, never the whole file, has to fit in memory.
+// Each pass finds in its first block what precedes the data lines; a start
+// other than the first pass found means the file changed.
 ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fresh) {
     std::string error;
     LineBlockInput input;
@@ -330,36 +411,86 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
 
     // First pass: count the lines.
     if (!input.open(path, &error)) return readFailure(error);
+    DataStart start;
     std::size_t lines = 0;
-    while (input.nextBlock(block)) lines += countLines(block);
+    for (bool first = true; input.nextBlock(block); first = false) {
+        if (first) {
+            start = findDataStart(block, delimiter);
+            block.remove_prefix(start.markLength);
+        }
+        lines += countLines(block);
+    }
     if (input.failed()) return readFailure(input.error());
     input.close();
+    const bool header = isHeader(start, lines);
+    if (header) --lines;
 
     ImportResult result = allocateFor(lines, fresh);
     if (result.status != ImportStatus::Completed) return result;
 
+    // The blocks of a later pass, the first without what precedes the data lines.
+    bool firstBlock = true;
+    bool changed = false;
+    const auto nextDataBlock = [&]() {
+        if (!input.nextBlock(block)) return false;
+        if (firstBlock) {
+            firstBlock = false;
+            if (!(findDataStart(block, delimiter) == start)) {
+                changed = true;
+                return false;
+            }
+            block.remove_prefix(dataOffset(start, header));
+        }
+        return true;
+    };
+
     // Second pass: store the fields.
     if (!input.open(path, &error)) return readFailure(error);
     FieldStore store(fresh, delimiter);
-    while (input.nextBlock(block)) {
+    while (nextDataBlock()) {
         result = store.storeLines(block.data(), block.data() + block.size());
         if (result.status != ImportStatus::Completed) return result;
     }
+    if (changed) return fileChanged();
     if (input.failed()) return readFailure(input.error());
     if (store.rowsStored() != fresh.g_lngNumCases) {
         return fileChanged();
     }
     fresh.g_lngNumVariables = store.numVariables();
+    if (header) keepNames(fresh, *start.names);  // a copy: the third pass compares the start again
 
     // Third pass, only for variables whose singles may not hold their values.
     return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
         if (!input.open(path, &error)) return readFailure(error);
-        while (input.nextBlock(block)) {
+        firstBlock = true;
+        while (nextDataBlock()) {
             const ImportResult r = reader.readLines(block.data(), block.data() + block.size());
             if (r.status != ImportStatus::Completed) return r;
         }
+        if (changed) return fileChanged();
         if (input.failed()) return readFailure(input.error());
         return ImportResult{};
+    });
+}
+
+// Text held in memory: a data file read once (standard input, a pipe), or
+// bytes handed over directly.
+ImportResult importFromText(std::string_view bytes, char delimiter, DataSet& fresh) {
+    const DataStart start = findDataStart(bytes, delimiter);
+    std::size_t lines = countLines(bytes.substr(start.markLength));
+    const bool header = isHeader(start, lines);
+    if (header) --lines;
+    const std::string_view data = bytes.substr(dataOffset(start, header));
+    // First pass: the line count sizes the matrix before any value is stored.
+    ImportResult result = allocateFor(lines, fresh);
+    if (result.status != ImportStatus::Completed) return result;
+    FieldStore store(fresh, delimiter);
+    result = store.storeLines(data.data(), data.data() + data.size());
+    if (result.status != ImportStatus::Completed) return result;
+    fresh.g_lngNumVariables = store.numVariables();
+    if (header) keepNames(fresh, *start.names);
+    return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
+        return reader.readLines(data.data(), data.data() + data.size());
     });
 }
 
@@ -383,22 +514,26 @@ ImportResult buildAndInstall(DataSet& target, Build&& build) {
 }  // namespace
 
 ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet& target) {
-    return buildAndInstall(target, [&](DataSet& fresh) {
-        // First pass: the line count sizes the matrix before any value is stored.
-        ImportResult result = allocateFor(countLines(bytes), fresh);
-        if (result.status != ImportStatus::Completed) return result;
-        FieldStore store(fresh, delimiter);
-        result = store.storeLines(bytes.data(), bytes.data() + bytes.size());
-        if (result.status != ImportStatus::Completed) return result;
-        fresh.g_lngNumVariables = store.numVariables();
-        return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
-            return reader.readLines(bytes.data(), bytes.data() + bytes.size());
-        });
-    });
+    return buildAndInstall(target,
+                           [&](DataSet& fresh) { return importFromText(bytes, delimiter, fresh); });
 }
 
 ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSet& target) {
     if (path.empty()) return failure(ImportStatus::NoFileSelected, 0, 0);
+    // What is not a regular file (a pipe, a FIFO, a terminal) gives its bytes
+    // once: it is read into memory whole, instead of twice from the start.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        std::string error;
+        std::optional<std::string> bytes;
+        try {
+            bytes = readFileBytes(path, &error);
+        } catch (const std::bad_alloc&) {
+            return failure(ImportStatus::OutOfMemory, 0, 0);
+        }
+        if (!bytes) return readFailure(error);
+        return importDelimitedText(*bytes, delimiter, target);
+    }
     return buildAndInstall(target,
                            [&](DataSet& fresh) { return importFromFile(path, delimiter, fresh); });
 }
@@ -408,6 +543,15 @@ std::string buildImportSummary(const std::string& fileName, const DataSet& data)
     out.line("Opened the text file: " + fileName);
     out.line("Number of Cases: " + integerText(data.g_lngNumCases));
     out.line("Number of Variables: " + integerText(data.g_lngNumVariables));
+    if (!data.variableNames.empty()) {
+        std::string names = "Variable names: ";
+        for (std::size_t j = 0; j < data.variableNames.size(); ++j) {
+            if (j > 0) names += ", ";
+            names +=
+                variableLabel(static_cast<std::int32_t>(j) + 1) + " = " + data.variableNames[j];
+        }
+        out.line(names);
+    }
     out.emptyLines(2);
     return out.take();
 }

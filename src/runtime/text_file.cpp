@@ -29,6 +29,12 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string* e
         setError(error, errno);
         return std::nullopt;
     }
+    std::optional<std::string> bytes = readDescriptorBytes(fd, error);
+    ::close(fd);
+    return bytes;
+}
+
+std::optional<std::string> readDescriptorBytes(int fd, std::string* error) {
     std::string bytes;
     int failure = 0;
     try {
@@ -63,7 +69,6 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string* e
     } catch (const std::length_error&) {
         failure = ENOMEM;
     }
-    ::close(fd);
     if (failure != 0) {
         setError(error, failure);
         return std::nullopt;

@@ -11,6 +11,9 @@ namespace velmora {
 
 // The file's bytes, or nullopt with a reason (e.g. "No such file or directory") in *error.
 std::optional<std::string> readFileBytes(const std::string& path, std::string* error = nullptr);
+// The same for an open descriptor (standard input), read from where it stands
+// to its end; the descriptor stays open.
+std::optional<std::string> readDescriptorBytes(int fd, std::string* error = nullptr);
 
 // A file read front to back in blocks that each hold whole lines only, by the
 // line rule of LineReader: a block ends right after a line end (a CR LF stays

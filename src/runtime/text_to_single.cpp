@@ -15,16 +15,23 @@ bool isTrimmed(char c) {
 // The number text of a field without its white space, scanned; stop is
 // where it ends.
 detail::DecimalScan scanField(std::string_view text) {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    while (first != last && isTrimmed(*first)) ++first;
-    while (last != first && isTrimmed(last[-1])) --last;
+    const std::string_view trimmed = trimFieldBlanks(text);
+    const char* first = trimmed.data();
+    const char* last = first + trimmed.size();
     detail::DecimalScan scan = detail::scanDecimal(first, last);
     if (scan.stop != last) scan.complete = false;
     return scan;
 }
 
 }  // namespace
+
+std::string_view trimFieldBlanks(std::string_view text) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    while (first != last && isTrimmed(*first)) ++first;
+    while (last != first && isTrimmed(last[-1])) --last;
+    return {first, static_cast<std::size_t>(last - first)};
+}
 
 NumberParse textToSingle(std::string_view text, float& value) {
     const detail::DecimalScan scan = scanField(text);

@@ -17,6 +17,11 @@ enum class NumberParse {
 // Values too small for a single become the nearest single (0 or subnormal).
 NumberParse textToSingle(std::string_view text, float& value);
 
+// The field without the white space the grammar removes at both ends
+// (blanks, tabs and line feeds); the missing codes NA and NaN are recognised
+// after the same trimming.
+std::string_view trimFieldBlanks(std::string_view text);
+
 // The same, and for a number text in range also its nearest double in
 // `written`: the value as written, which the import keeps for variables
 // whose singles cannot hold their values.

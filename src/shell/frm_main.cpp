@@ -17,6 +17,7 @@
 #include <QSessionManager>
 #include <QThread>
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -134,8 +135,8 @@ constexpr std::array<MainControl, MAIN_CONTROL_COUNT> kControls = {{
      .rect = {2280, 840, 2415, 1215}, .tab = 1},
     {.id = Id::cmbFileType, .name = "cmbFileType", .kind = Kind::FileTypeBox,
      .container = "fraSelectData", .caption = "File type",
-     .toolTip = "Specify file extension (*.txt or *.dat)", .rect = {4920, 480, 2295, 315},
-     .tab = 9},
+     .toolTip = "Specify file extension (*.txt, *.dat, *.csv, *.tsv or all files)",
+     .rect = {4920, 480, 2295, 315}, .tab = 9},
     {.id = Id::filFile, .name = "filFile", .kind = Kind::FileList, .container = "fraSelectData",
      .toolTip = "Specify file", .rect = {4920, 840, 2295, 1065}, .tab = 2},
     {.id = Id::lblSelectedFileLabel, .name = "lblSelectedFileLabel", .kind = Kind::Label,
@@ -326,24 +327,34 @@ void frmMain::Form_Load() {
     fillFileTypes();
 }
 
+namespace {
+
+// The file types in list order: the item's text and the pattern it sets. A
+// type chooses which files are listed only; the delimiter stays as chosen,
+// since a .csv file may use any of the three.
+struct FileType {
+    const char* item;
+    const char* pattern;
+};
+constexpr FileType kFileTypes[] = {
+    {"Text (*.txt)", "*.txt"},          {"Data (*.dat)", "*.dat"}, {"CSV (*.csv)", "*.csv"},
+    {"Tab separated (*.tsv)", "*.tsv"}, {"All files (*)", "*"},
+};
+
+}  // namespace
+
 void frmMain::fillFileTypes() {
-    cmbFileType()->addItem(QStringLiteral("Text (*.txt)"));
-    cmbFileType()->addItem(QStringLiteral("Data (*.dat)"));
+    for (const FileType& type : kFileTypes) cmbFileType()->addItem(QString::fromLatin1(type.item));
     cmbFileType()->setCurrentIndex(0);
     // Selecting an item from code raises the combo's Click as a choice by the user would.
     cmbFileType_Click();
 }
 
 void frmMain::cmbFileType_Click() {
-    switch (cmbFileType()->currentIndex()) {
-        case 0:
-            filFile()->setPattern(QStringLiteral("*.txt"));
-            break;
-        case 1:
-            filFile()->setPattern(QStringLiteral("*.dat"));
-            break;
-        default: break;  // no item selected: the pattern stays
-    }
+    const int index = cmbFileType()->currentIndex();
+    // No item selected (-1): the pattern stays.
+    if (index >= 0 && index < static_cast<int>(std::size(kFileTypes)))
+        filFile()->setPattern(QString::fromLatin1(kFileTypes[index].pattern));
 }
 
 void frmMain::filFile_Click() {

@@ -187,6 +187,8 @@ private slots:
     void startupFillsFileTypesAndSetsPattern();
     void fileTypeChoiceSetsPatternButTypingDoesNot();
     void fileClickStoresPathAndShowsName();
+    void newFileTypesListTheirFilesAndKeepTheDelimiter();
+    void csvWithNamesImportsAndTheListsShowTheNames();
     void importReadsSelectedFileWithChosenDelimiter();
     void importRefusalIsReportedAndLeavesPane();
     void importOpensFileWhoseNameIsOutsideLatin1();
@@ -382,9 +384,14 @@ void MainWindowTest::startupFillsFileTypesAndSetsPattern() {
     f.window.Form_Load();
     QCOMPARE(f.clock.reads, 3);  // start 0, then 1 and 2
     QCOMPARE(f.window.filFile()->pattern(), QStringLiteral("*.txt"));
-    QCOMPARE(f.window.cmbFileType()->count(), 2);
+    QCOMPARE(f.window.cmbFileType()->count(), 5);
     QCOMPARE(f.window.cmbFileType()->itemText(0), QStringLiteral("Text (*.txt)"));
     QCOMPARE(f.window.cmbFileType()->itemText(1), QStringLiteral("Data (*.dat)"));
+    QCOMPARE(f.window.cmbFileType()->itemText(2), QStringLiteral("CSV (*.csv)"));
+    QCOMPARE(f.window.cmbFileType()->itemText(3), QStringLiteral("Tab separated (*.tsv)"));
+    QCOMPARE(f.window.cmbFileType()->itemText(4), QStringLiteral("All files (*)"));
+    QCOMPARE(f.window.cmbFileType()->toolTip(),
+             QStringLiteral("Specify file extension (*.txt, *.dat, *.csv, *.tsv or all files)"));
     QCOMPARE(f.window.cmbFileType()->currentIndex(), 0);
     QCOMPARE(f.window.cmbFileType()->currentText(), QStringLiteral("Text (*.txt)"));
 }
@@ -407,7 +414,7 @@ void MainWindowTest::fileTypeChoiceSetsPatternButTypingDoesNot() {
         QTest::keyClicks(combo->lineEdit(), typed);
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
         QCOMPARE(f.window.filFile()->pattern(), QStringLiteral("*.txt"));
-        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->count(), 5);
         QCOMPARE(combo->currentIndex(), 0);
         QCOMPARE(combo->currentText(), typed);
     }
@@ -436,6 +443,81 @@ void MainWindowTest::fileClickStoresPathAndShowsName() {
     QVERIFY(f.window.dirDirectory()->setPath(dir.filePath(QStringLiteral("sub"))));
     QCOMPARE(f.window.m_strFileName, bytes(dir.path() + QStringLiteral("/b.txt")));
     QCOMPARE(f.window.lblSelectedFile()->text(), QStringLiteral("b.txt"));
+}
+
+QStringList listed(const velmora::FileListBox* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
+    names.sort();
+    return names;
+}
+
+void MainWindowTest::newFileTypesListTheirFilesAndKeepTheDelimiter() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const char* name : {"a.txt", "b.dat", "c.csv", "d.tsv", "E.CSV", "f.csv.bak", "g"})
+        writeFile(dir.filePath(QString::fromLatin1(name)), "1\r\n");
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    f.window.optTab()->setChecked(true);
+    const struct {
+        int index;
+        const char* pattern;
+        QStringList files;
+    } types[] = {
+        {2, "*.csv", {"c.csv"}},
+        {3, "*.tsv", {"d.tsv"}},
+        {4, "*", {"E.CSV", "a.txt", "b.dat", "c.csv", "d.tsv", "f.csv.bak", "g"}},
+        {0, "*.txt", {"a.txt"}},
+    };
+    for (const auto& type : types) {
+        f.window.cmbFileType()->setCurrentIndex(type.index);
+        emit f.window.cmbFileType()->activated(type.index);
+        QCOMPARE(f.window.filFile()->pattern(), QString::fromLatin1(type.pattern));
+        QCOMPARE(listed(f.window.filFile()), type.files);
+        // A .csv file may use any delimiter: the type leaves the option alone.
+        QVERIFY(f.window.optTab()->isChecked());
+    }
+}
+
+void MainWindowTest::csvWithNamesImportsAndTheListsShowTheNames() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFile(dir.filePath(QStringLiteral("scores.csv")),
+              "\"pre\",\"post\"\n1,2\nNA,3\n4,NA\n5,7\n");
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(dir.path()));
+    f.window.cmbFileType()->setCurrentIndex(2);
+    emit f.window.cmbFileType()->activated(2);
+    selectFile(f.window.filFile(), QStringLiteral("scores.csv"));
+    f.window.optComma()->setChecked(true);
+    f.window.cmdImportData()->click();
+    QVERIFY(f.messageBox.shown.empty());
+    QCOMPARE(f.window.outputPane().text(),
+             "Opened the text file: " + bytes(dir.path()) +
+                 "/scores.csv\r\nNumber of Cases: 4\r\nNumber of Variables: 2\r\n"
+                 "Variable names: Var 1 = pre, Var 2 = post\r\n\r\n\r\n");
+    const QStringList items = {"Var 1 pre", "Var 2 post"};
+    const auto listItems = [](QDialog* dialog, const char* list) {
+        QStringList texts;
+        const auto* widget = dialog->findChild<QListWidget*>(QString::fromLatin1(list));
+        for (int i = 0; i < widget->count(); ++i) texts << widget->item(i)->text();
+        return texts;
+    };
+    openFromMenu(f.window, "mnuVelmora", [&](QDialog* dialog) {
+        QCOMPARE(listItems(dialog, "lstV1"), items);
+        QCOMPARE(listItems(dialog, "lstV2"), items);
+        press(dialog, "cmdCancel");
+    });
+    openFromMenu(f.window, "mnuDescriptives", [&](QDialog* dialog) {
+        QCOMPARE(listItems(dialog, "lstItems"), items);
+        tick(dialog, "lstItems", 0);
+        press(dialog, "cmdOK");
+    });
+    // The report keeps the label alone: pre's mean of 1, 4 and 5.
+    QVERIFY(f.window.outputPane().text().find("\r\nVar 1          3.333") != std::string::npos);
 }
 
 void MainWindowTest::importReadsSelectedFileWithChosenDelimiter() {

@@ -120,7 +120,8 @@ void frmVelmora::buildControls() {
 
 void frmVelmora::Form_Load() {
     for (std::int32_t i = 1; i <= m_data.g_lngNumVariables; ++i) {
-        const QString text = QStringLiteral("Var ") + QString::number(i);
+        // The label and the name, so the user sees which column is which.
+        const QString text = QString::fromStdString(variableListItem(m_data, i));
         for (QListWidget* list : {m_lstV1, m_lstV2}) {
             // Flags and state are set before the item joins the list, so
             // filling raises no item-check event.

@@ -24,7 +24,8 @@ class WallClock;
 // "Velmora": picks the two correlated variables, the number of trials, the
 // confidence level and the SD source, and runs the effect-size bootstrap on
 // OK. Loading (the constructor) lists "Var 1" .. "Var " + g_lngNumVariables in
-// both lists, none checked, with 600 trials, 95% and the SD of Variable 1.
+// both lists, each followed by its name when the data file named it ("Var 1
+// pre"), none checked, with 600 trials, 95% and the SD of Variable 1.
 // Cancel and a completed OK hide it with its choices; the caller discards it
 // on the close box. Everything it reads and calls must outlive it.
 class frmVelmora : public QDialog {

@@ -60,7 +60,7 @@ void frmDescriptives::Form_Load() {
     for (std::int32_t a = 1; a <= m_data.g_lngNumVariables; ++a) {
         // Flags and state are set before the item joins the list, so filling
         // raises no tick event.
-        auto* item = new QListWidgetItem(QStringLiteral("Var ") + QString::number(a));
+        auto* item = new QListWidgetItem(QString::fromStdString(variableListItem(m_data, a)));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
         m_lstItems->addItem(item);

@@ -18,7 +18,8 @@ class MessageBoxService;
 
 // "Descriptives": ticks variables, one by one or as ranges, and lists their
 // descriptive statistics on OK. Loading (the constructor) lists "Var 1" ..
-// "Var " + g_lngNumVariables, none ticked, with "Range of Items" selected.
+// "Var " + g_lngNumVariables (each followed by its name when the data file
+// named it: "Var 1 pre"), none ticked, with "Range of Items" selected.
 // Cancel and a completed OK hide it with its ticks and mode; the caller
 // discards it on the close box. Neither button answers Enter or Escape.
 // Everything it reads and calls must outlive it.
