@@ -34,6 +34,7 @@ struct BatchOptions {
     std::vector<ColumnRange> descriptives;
     int threads = 0;  // 0: the engine chooses
     Arithmetic arithmetic = Arithmetic::Auto;  // as the desktop program always computes
+    bool paired = false;                       // the paired d family's block (and CSV columns) too
 
     // The effect-size analysis runs when either variable was named.
     bool wantsEffectSize() const { return var1.has_value() || var2.has_value(); }
