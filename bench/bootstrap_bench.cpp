@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "analysis/bootstrap/bootstrap_engine.h"
@@ -77,11 +78,14 @@ void setCounters(benchmark::State& state, std::int32_t nPairs) {
     state.counters["nPairs"] = nPairs;
 }
 
-void BM_Engine(benchmark::State& state) {
+// Args: nPairs, threads, accurate (0/1) and, for BM_EnginePaired, the paired
+// part (0/1): the same run with the paired d family from the same draws.
+void engineRun(benchmark::State& state, bool paired) {
     const auto nPairs = static_cast<std::int32_t>(state.range(0));
     const PairedSample sample = makeSample(nPairs);
     velmora::BootstrapHooks hooks;
     hooks.threads = static_cast<int>(state.range(1));
+    hooks.paired = paired;
     const bool accurate = state.range(2) != 0;
     const auto arithmetic = accurate ? velmora::Arithmetic::Double : velmora::Arithmetic::Single;
     for (auto _ : state) {
@@ -92,7 +96,16 @@ void BM_Engine(benchmark::State& state) {
     }
     setCounters(state, nPairs);
     state.counters["threads"] = hooks.threads;
-    state.SetLabel(accurate ? "double" : "single");
+    state.SetLabel(std::string(accurate ? "double" : "single") + (paired ? " paired" : ""));
+}
+
+void BM_Engine(benchmark::State& state) {
+    engineRun(state, false);
+}
+
+// Without and with the paired part side by side, at the size of its goal.
+void BM_EnginePaired(benchmark::State& state) {
+    engineRun(state, state.range(3) != 0);
 }
 
 void BM_LiteralEngine(benchmark::State& state) {
@@ -160,6 +173,10 @@ BENCHMARK(BM_Engine)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(2);
+BENCHMARK(BM_EnginePaired)
+    ->ArgsProduct({{10000}, {1, 2}, {0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_LiteralEngine)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
 // One run at a million pairs sorts two million-value columns 2000 times.
 BENCHMARK(BM_LiteralEngine)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -230,6 +230,7 @@ private:
     std::vector<OptionSpec> m_specs;
     BatchOptions m_options;
     std::vector<std::string> m_operands;
+    bool m_paired = false;
     bool m_help = false;
     bool m_version = false;
     std::map<std::string, int> m_counts;
@@ -448,6 +449,12 @@ void CommandLine::declareOptions() {
                  {{"auto", [](BatchOptions& o) { o.arithmetic = Arithmetic::Auto; }},
                   {"single", [](BatchOptions& o) { o.arithmetic = Arithmetic::Single; }},
                   {"double", [](BatchOptions& o) { o.arithmetic = Arithmetic::Double; }}}));
+    flag("--paired", &CommandLine::m_paired,
+         "also the paired d family (d_z, robust d_z, d_rm,\n"
+         "d_av, d_b, robust d_av with Hedges' g, percentile\n"
+         "and BCa intervals) from the same trials, in a\n"
+         "block after the effect-size report; with\n"
+         "--bootstrap-out its columns too");
     flag("-h,--help", &CommandLine::m_help, "show this help");
     flag("-V,--version", &CommandLine::m_version, "show the version");
 }
@@ -463,6 +470,8 @@ std::optional<std::string> CommandLine::combinationFault() const {
         return "--bootstrap-out needs the effect-size analysis (--var1 and --var2)";
     if (!o.plotFile.empty() && !o.wantsEffectSize())
         return "--plot needs the effect-size analysis (--var1 and --var2)";
+    if (m_paired && !o.wantsEffectSize())
+        return "--paired needs the effect-size analysis (--var1 and --var2)";
     // Outputs that are one file are found by the run (outputClash), which
     // looks at the files themselves.
     return std::nullopt;
@@ -471,6 +480,7 @@ std::optional<std::string> CommandLine::combinationFault() const {
 ParseOutcome CommandLine::outcome() {
     ParseOutcome outcome;
     outcome.options = m_options;
+    outcome.options.paired = m_paired;
     // --help and --version win over every fault.
     if (m_help || m_version) {
         outcome.status = m_help ? ParseStatus::Help : ParseStatus::Version;

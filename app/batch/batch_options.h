@@ -44,6 +44,7 @@ struct BatchOptions {
     std::vector<std::string> descriptiveNames;
     int threads = 0;  // 0: the engine chooses
     Arithmetic arithmetic = Arithmetic::Auto;  // as the desktop program always computes
+    bool paired = false;                       // the paired d family's block (and CSV columns) too
 
     // The effect-size analysis runs when either variable was named.
     bool wantsEffectSize() const {

@@ -10,6 +10,7 @@
 #include "analysis/bootstrap/bootstrap_plot.h"
 #include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives_analysis.h"
+#include "analysis/paired/paired_effects_report.h"
 #include "batch_outputs.h"
 #include "bootstrap_csv.h"
 #include "data/delimited_import.h"
@@ -79,6 +80,7 @@ std::optional<Failure> checkColumn(std::int32_t column, const DataSet& data) {
 struct EffectSizeOutput {
     std::string report;
     std::vector<EffectSizes> trials;  // filled only for --bootstrap-out and --plot
+    std::vector<PairedEstimates> pairedTrials;  // filled only for --paired --bootstrap-out
     std::string plot;                 // the SVG, only for --plot
     std::uint64_t seed = 0;
 };
@@ -105,6 +107,8 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
 
     const bool keepTrials = !o.bootstrapOut.empty() || !o.plotFile.empty();
     if (keepTrials) out.trials.assign(static_cast<std::size_t>(o.trials), EffectSizes{});
+    const bool keepPairedTrials = o.paired && !o.bootstrapOut.empty();
+    if (keepPairedTrials) out.pairedTrials.resize(static_cast<std::size_t>(o.trials));
 
     const SystemMonotonicClock systemMonotonic;
     ProgressBar bar(env.writeErr, env.monotonicClock ? *env.monotonicClock : systemMonotonic,
@@ -119,12 +123,22 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
                 out.trials[static_cast<std::size_t>(t) - 1] = e;
         };
     }
+    hooks.paired = o.paired;
+    if (keepPairedTrials) {
+        hooks.pairedTrial = [&out](std::int32_t t, const PairedEstimates& e) {
+            if (t >= 1 && static_cast<std::size_t>(t) <= out.pairedTrials.size())
+                out.pairedTrials[static_cast<std::size_t>(t) - 1] = e;
+        };
+    }
     AnalysisRun run = RunEffectSizeAnalysis(data, options, random, hooks, o.arithmetic);
     bar.finish();
 
     switch (run.status) {
         case AnalysisStatus::Completed:
             out.report = std::move(run.report);
+            if (run.paired)
+                out.report += BuildPairedEffectsReport(options, seed, run.paired->observed,
+                                                       run.paired->summary);
             if (!o.plotFile.empty()) {
                 BootstrapPlotData plot;
                 plot.options = options;
@@ -198,6 +212,7 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
     }
 
     std::vector<EffectSizes> trials;
+    std::vector<PairedEstimates> pairedTrials;
     std::string plotSvg;
     std::optional<std::uint64_t> clockSeed;
     if (o.wantsEffectSize()) {
@@ -206,6 +221,7 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
         auto& output = std::get<EffectSizeOutput>(result);
         text += output.report;
         trials = std::move(output.trials);
+        pairedTrials = std::move(output.pairedTrials);
         plotSvg = std::move(output.plot);
         if (!o.seed) clockSeed = output.seed;
     }
@@ -220,7 +236,8 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
         return std::nullopt;
     };
     if (!o.bootstrapOut.empty())
-        if (auto failure = prepare(o.bootstrapOut, buildBootstrapCsv(trials))) return failure;
+        if (auto failure = prepare(o.bootstrapOut, buildBootstrapCsv(trials, pairedTrials)))
+            return failure;
     if (!o.plotFile.empty())
         if (auto failure = prepare(o.plotFile, std::move(plotSvg))) return failure;
     if (!o.outputFile.empty()) {

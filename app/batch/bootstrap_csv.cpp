@@ -1,6 +1,7 @@
 #include "bootstrap_csv.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "analysis/bootstrap/effect_sizes.h"
 #include "runtime/report_text.h"
@@ -16,8 +17,25 @@ std::string csvCell(float value) {
     return text;
 }
 
+namespace {
+
+std::string pairedCell(const std::optional<double>& value) {
+    if (!value) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", *value);
+    return text;
+}
+
+}  // namespace
+
 std::string buildBootstrapCsv(const std::vector<EffectSizes>& trials) {
+    return buildBootstrapCsv(trials, {});
+}
+
+std::string buildBootstrapCsv(const std::vector<EffectSizes>& trials,
+                              const std::vector<PairedEstimates>& paired) {
     std::string out = "trial,pooled_d,pooled_robust_d,nonpooled_d,nonpooled_robust_d";
+    if (!paired.empty()) out += ",d_z,robust_d_z,d_rm,d_av,d_b,robust_d_av";
     out += CRLF;
     out.reserve(out.size() + trials.size() * 64);
     for (std::size_t t = 0; t < trials.size(); ++t) {
@@ -27,6 +45,11 @@ std::string buildBootstrapCsv(const std::vector<EffectSizes>& trials) {
             out += ',';
             out += csvCell(v);
         }
+        if (t < paired.size())
+            for (const std::optional<double>& v : paired[t]) {
+                out += ',';
+                out += pairedCell(v);
+            }
         out += CRLF;
     }
     return out;

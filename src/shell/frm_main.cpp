@@ -23,6 +23,7 @@
 
 #include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/descriptives/frm_descriptives.h"
+#include "analysis/paired/frm_paired_effects.h"
 #include "data/data_set.h"
 #include "data/frm_navigate.h"
 #include "data/import_command.h"
@@ -89,6 +90,9 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_VELMORA), [this, append] {
         return new frmVelmora(m_data, m_messageBox, append, *m_wallClock, m_clock);
+    });
+    m_dialogs.registerDialog(QString::fromLatin1(DLG_PAIRED_EFFECTS), [this, append] {
+        return new frmPairedEffects(m_data, m_messageBox, append, *m_wallClock, m_clock);
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_SAVE_OUTPUT), [this] {
         return new frmSaveOutput(m_pane, m_messageBox, m_outputFiles, [this] {
@@ -295,6 +299,7 @@ void frmMain::buildMenus() {
     QMenu* analyses = menu("mnuAnalyses", "Analyses");
     item(analyses, "mnuDescriptives", "Descriptives", &frmMain::mnuDescriptives_Click);
     item(analyses, "mnuVelmora", "Velmora", &frmMain::mnuVelmora_Click);
+    item(analyses, "mnuPairedEffects", "Paired Effect Sizes", &frmMain::mnuPairedEffects_Click);
 }
 
 void frmMain::setTabOrderChain() {
@@ -395,6 +400,7 @@ void frmMain::cmdImportData_Click() {
     context.discardAnalysisDialogs = [this] {
         m_dialogs.discard(QString::fromLatin1(DLG_DESCRIPTIVES));
         m_dialogs.discard(QString::fromLatin1(DLG_VELMORA));
+        m_dialogs.discard(QString::fromLatin1(DLG_PAIRED_EFFECTS));
     };
     if (runImportCommand(context).status == ImportStatus::Completed) {
         m_loadedFileName = m_strFileName;
@@ -482,6 +488,10 @@ void frmMain::mnuNavigateDataFile_Click() { m_dialogs.open(QString::fromLatin1(D
 void frmMain::mnuDescriptives_Click() { m_dialogs.open(QString::fromLatin1(DLG_DESCRIPTIVES)); }
 
 void frmMain::mnuVelmora_Click() { m_dialogs.open(QString::fromLatin1(DLG_VELMORA)); }
+
+void frmMain::mnuPairedEffects_Click() {
+    m_dialogs.open(QString::fromLatin1(DLG_PAIRED_EFFECTS));
+}
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == cmbFileType()->lineEdit() && event->type() == QEvent::KeyPress) {

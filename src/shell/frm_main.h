@@ -39,6 +39,7 @@ inline constexpr const char* DLG_SAVE_OUTPUT = "frmSaveOutput";
 inline constexpr const char* DLG_NAVIGATE = "frmNavigate";
 inline constexpr const char* DLG_DESCRIPTIVES = "frmDescriptives";
 inline constexpr const char* DLG_VELMORA = "frmVelmora";
+inline constexpr const char* DLG_PAIRED_EFFECTS = "frmPairedEffects";
 
 // The controls of the main window, in the order of its control table.
 enum class MainControlId {
@@ -147,6 +148,7 @@ public:
     void mnuNavigateDataFile_Click();
     void mnuDescriptives_Click();
     void mnuVelmora_Click();
+    void mnuPairedEffects_Click();
 
     // The controls, as their table makes them.
     QGroupBox* fraSelectData() const;

@@ -328,6 +328,70 @@ TEST(BatchProgram, TrialsFileLeavesInvalidTrialsEmpty) {
     EXPECT_NE(csv.find(",,,,"), std::string::npos);
 }
 
+TEST(BatchProgram, PairedAppendsItsBlockAndLeavesTheReportAndTrialsAsTheyWere) {
+    ScratchDir dir;
+    const std::string data = VELMORA_EXAMPLES_DIR "/pre_post_scores.txt";
+    const std::vector<std::string> common = {"--var1", "1",    "--var2",   "2",
+                                             "--seed", "2024", "--trials", "1000"};
+    const auto run = [&](bool paired, const char* threads, const std::string& csv) {
+        std::vector<std::string> args = common;
+        if (paired) args.push_back("--paired");
+        args.insert(args.end(), {"--threads", threads, "--bootstrap-out", csv, data});
+        return runBatchExe(args, dir);
+    };
+    const ProcessResult without = run(false, "2", dir.path("without.csv"));
+    ASSERT_EQ(without.status, 0) << without.err;
+    const std::string withoutCsv = readFile(dir.path("without.csv"));
+
+    std::string block;
+    for (const char* threads : {"1", "2", "8"}) {
+        const std::string csvPath = dir.path(std::string("paired") + threads + ".csv");
+        const ProcessResult with = run(true, threads, csvPath);
+        ASSERT_EQ(with.status, 0) << with.err;
+        // The Velmora text byte for byte, then the block.
+        ASSERT_EQ(with.out.substr(0, without.out.size()), without.out) << threads;
+        const std::string tail = with.out.substr(without.out.size());
+        if (block.empty()) block = tail;
+        EXPECT_EQ(tail, block) << threads << " threads";
+
+        // Each row: the four estimators' cells as without --paired, then six more.
+        const std::vector<std::string> plain = crlfLines(withoutCsv);
+        const std::vector<std::string> rows = crlfLines(readFile(csvPath));
+        ASSERT_EQ(rows.size(), plain.size()) << threads;
+        EXPECT_EQ(rows[0], plain[0] + ",d_z,robust_d_z,d_rm,d_av,d_b,robust_d_av");
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            ASSERT_EQ(rows[i].substr(0, plain[i].size() + 1), plain[i] + ",") << i;
+            EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ','), 10) << rows[i];
+        }
+    }
+    const std::vector<std::string> lines = crlfLines(block);
+    ASSERT_GT(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "PAIRED EFFECT SIZES");
+    EXPECT_EQ(lines[2], "Var1 = Var 1; Var2 = Var 2; D = Var2 - Var1");
+    EXPECT_EQ(lines[5], "95% CI from 1000 bootstrap trials; seed = 2024");
+
+    // d_z by its formula on the example's complete pairs, in long double.
+    DataSet example;
+    ASSERT_EQ(importDelimitedFile(data, ' ', example).status, ImportStatus::Completed);
+    std::vector<long double> d;
+    for (std::int32_t i = 1; i <= example.g_lngNumCases; ++i) {
+        const float x = example.g_sngData.at(i, 1);
+        const float y = example.g_sngData.at(i, 2);
+        if (!isMissing(x) && !isMissing(y))
+            d.push_back(static_cast<long double>(y) - static_cast<long double>(x));
+    }
+    long double mean = 0;
+    for (long double v : d) mean += v / d.size();
+    long double ss = 0;
+    for (long double v : d) ss += (v - mean) * (v - mean);
+    const double dz = static_cast<double>(mean / std::sqrt(ss / (d.size() - 1)));
+    const std::string dzRow = lines[9];
+    ASSERT_EQ(dzRow.rfind("d_z ", 0), 0u) << dzRow;
+    EXPECT_EQ(std::stod(dzRow.substr(18, 10)), roundHalfEven(dz, 3)) << dzRow;
+    EXPECT_EQ(lines[3].rfind("Complete pairs n = " + std::to_string(d.size()) + ";", 0), 0u)
+        << lines[3];
+}
+
 TEST(BatchProgram, OutputFileGetsTheWholeTextAndStdoutStaysEmpty) {
     ScratchDir dir;
     const std::string data = dir.path("small.txt");

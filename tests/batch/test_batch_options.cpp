@@ -163,6 +163,8 @@ TEST(BatchOptions, UsageErrorsNameTheFaultExactly) {
         {{"--bootstrap-out", "t.csv", "f"},
          "--bootstrap-out needs the effect-size analysis (--var1 and --var2)"},
         {{"--plot", "p.svg", "f"}, "--plot needs the effect-size analysis (--var1 and --var2)"},
+        {{"--paired", "f"}, "--paired needs the effect-size analysis (--var1 and --var2)"},
+        {{"--paired=1", "f"}, "option '--paired' takes no value"},
         {{"--var1", "1", "--var2", "2", "--plot=", "f"}, "--plot needs a file name"},
         // The first fault is the one reported.
         {{"--level", "1", "--trials", "0", "f"}, "--level must be 90, 95 or 99, not '1'"},

@@ -70,6 +70,28 @@ TEST(BootstrapCsv, HeaderThenOneNumberedRowPerTrial) {
               "trial,pooled_d,pooled_robust_d,nonpooled_d,nonpooled_robust_d\r\n");
 }
 
+TEST(BootstrapCsv, PairedFamilyFollowsTheFourWithSeventeenDigitsAndEmptyCells) {
+    EffectSizes four;
+    four.sngPooledD = 0.5f;
+    four.sngPooledRobustD = 9999999.0f;
+    four.sngNonpooledD = -0.25f;
+    four.sngNonpooledRobustD = 1.0f;
+    PairedEstimates first;
+    first[0] = 0.1;  // d_z: 0.1 is 0.1000000000000000055511...
+    first[2] = -1.0 / 3.0;
+    first[3] = 2.0;
+    first[5] = 1e-7;
+    PairedEstimates second;  // nothing computable
+    EXPECT_EQ(buildBootstrapCsv({four, four}, {first, second}),
+              "trial,pooled_d,pooled_robust_d,nonpooled_d,nonpooled_robust_d,"
+              "d_z,robust_d_z,d_rm,d_av,d_b,robust_d_av\r\n"
+              "1,0.5,,-0.25,1,0.10000000000000001,,-0.33333333333333331,2,,"
+              "9.9999999999999995e-08\r\n"
+              "2,0.5,,-0.25,1,,,,,,\r\n");
+    // Without the paired family the file is the four estimators' alone.
+    EXPECT_EQ(buildBootstrapCsv({four}, {}), buildBootstrapCsv({four}));
+}
+
 struct Recorder {
     std::vector<std::string> writes;
     ProgressBar::Writer writer() {

@@ -19,6 +19,7 @@
 
 #include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/descriptives/frm_descriptives.h"
+#include "analysis/paired/frm_paired_effects.h"
 #include "data/data_set.h"
 #include "data/frm_navigate.h"
 #include "output/frm_open_output.h"
@@ -143,6 +144,8 @@ struct Windows {
         if (name == QLatin1String("frmNavigate")) return std::make_unique<frmNavigate>(data);
         if (name == QLatin1String("frmVelmora"))
             return std::make_unique<frmVelmora>(data, messageBox, append, wallClock, clock);
+        if (name == QLatin1String("frmPairedEffects"))
+            return std::make_unique<frmPairedEffects>(data, messageBox, append, wallClock, clock);
         if (name == QLatin1String("frmDescriptives"))
             return std::make_unique<frmDescriptives>(data, messageBox, append);
         if (name == QLatin1String("frmSaveOutput"))
@@ -169,8 +172,9 @@ private slots:
 
 void EveryWindowTest::everyTextFitsItsControl_data() {
     QTest::addColumn<QString>("window");
-    for (const char* name : {"frmMain", "frmSplash", "frmNavigate", "frmVelmora", "frmDescriptives",
-                             "frmSaveOutput", "frmOpenOutput"}) {
+    for (const char* name :
+         {"frmMain", "frmSplash", "frmNavigate", "frmVelmora", "frmPairedEffects",
+          "frmDescriptives", "frmSaveOutput", "frmOpenOutput"}) {
         QTest::newRow(name) << QString::fromLatin1(name);
     }
 }

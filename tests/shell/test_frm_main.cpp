@@ -205,6 +205,7 @@ private slots:
     void minimizedWindowKeepsItsLayout();
     void navigateOpensNavigatorAnewEachTime();
     void velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed();
+    void pairedEffectsFromTheMenuAppendsOnlyItsBlockAndIsKeptUntilAnImport();
     void descriptivesFromTheMenuAppendsTheCoreReport();
     void exitDialogue_data();
     void exitDialogue();
@@ -296,10 +297,17 @@ void MainWindowTest::menuTreeHasEveryItemWithoutShortcuts() {
         QStringList items;  // "objectName=Text"
     };
     const Expected expected[] = {
-        {"mnuFile", "File", {"mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output", "mnuExit=Exit"}},
-        {"mnuEdit", "Edit", {"mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste", "mnuClearOutput=Clear Output"}},
+        {"mnuFile",
+         "File",
+         {"mnuOpenOutput=Open Output", "mnuSaveOutput=Save Output", "mnuExit=Exit"}},
+        {"mnuEdit",
+         "Edit",
+         {"mnuCut=Cut", "mnuCopy=Copy", "mnuPaste=Paste", "mnuClearOutput=Clear Output"}},
         {"mnuData", "Data", {"mnuNavigateDataFile=Navigate Data File"}},
-        {"mnuAnalyses", "Analyses", {"mnuDescriptives=Descriptives", "mnuVelmora=Velmora"}},
+        {"mnuAnalyses",
+         "Analyses",
+         {"mnuDescriptives=Descriptives", "mnuVelmora=Velmora",
+          "mnuPairedEffects=Paired Effect Sizes"}},
     };
     const QList<QAction*> top = f.window.menuBar()->actions();
     QCOMPARE(top.size(), 4);
@@ -599,7 +607,8 @@ void MainWindowTest::importDiscardsBothAnalysisDialogs() {
     Fixture f;
     f.window.Form_Load();
     velmora::DialogHost& host = f.window.dialogs();
-    for (const char* name : {velmora::DLG_DESCRIPTIVES, velmora::DLG_VELMORA}) {
+    for (const char* name :
+         {velmora::DLG_DESCRIPTIVES, velmora::DLG_VELMORA, velmora::DLG_PAIRED_EFFECTS}) {
         host.registerDialog(QString::fromLatin1(name), [] { return new QDialog; });
         QTimer::singleShot(0, [&host, name] { host.existing(QString::fromLatin1(name))->hide(); });
         host.open(QString::fromLatin1(name));
@@ -615,6 +624,7 @@ void MainWindowTest::importDiscardsBothAnalysisDialogs() {
     QCOMPARE(f.data.g_lngNumCases, 1);
     QCOMPARE(host.existing(QString::fromLatin1(velmora::DLG_DESCRIPTIVES)), nullptr);
     QCOMPARE(host.existing(QString::fromLatin1(velmora::DLG_VELMORA)), nullptr);
+    QCOMPARE(host.existing(QString::fromLatin1(velmora::DLG_PAIRED_EFFECTS)), nullptr);
 }
 
 void MainWindowTest::importFailureSaysWhyAndKeepsTheEarlierDataLabelsAndDialogs_data() {
@@ -933,6 +943,37 @@ void MainWindowTest::navigateOpensNavigatorAnewEachTime() {
         QCOMPARE(seen, QStringLiteral("velmora::frmNavigate"));
         QCOMPARE(f.window.dialogs().existing(QString::fromLatin1(velmora::DLG_NAVIGATE)), nullptr);
     }
+}
+
+void MainWindowTest::pairedEffectsFromTheMenuAppendsOnlyItsBlockAndIsKeptUntilAnImport() {
+    Fixture f;
+    FakeWallClock wall(1'765'000'000'000'000'000ULL);
+    f.window.setWallClock(wall);
+    f.window.Form_Load();
+    importExample(f.window);
+    const std::string imported = f.window.outputPane().text();
+    openFromMenu(f.window, "mnuPairedEffects", [](QDialog* dialog) {
+        QCOMPARE(dialog->objectName(), QStringLiteral("frmPairedEffects"));
+        tick(dialog, "lstV1", 0);
+        tick(dialog, "lstV2", 1);
+        press(dialog, "cmdOK");
+    });
+    const std::string block = f.window.outputPane().text().substr(imported.size());
+    QCOMPARE(f.window.outputPane().text().substr(0, imported.size()), imported);
+    QVERIFY(block.rfind("PAIRED EFFECT SIZES\r\n", 0) == 0);
+    QVERIFY(block.find("95% CI from 600 bootstrap trials; seed = " +
+                       std::to_string(velmora::seedFromClock(wall)) + "\r\n") != std::string::npos);
+    QVERIFY(block.find("GROUP-LEVEL STATISTICS") == std::string::npos);
+
+    openFromMenu(f.window, "mnuPairedEffects", [](QDialog* dialog) {
+        QCOMPARE(ticked(dialog, "lstV1"), QStringList({"Var 1"}));
+        press(dialog, "cmdCancel");
+    });
+    const QString name = QString::fromLatin1(velmora::DLG_PAIRED_EFFECTS);
+    QVERIFY(f.window.dialogs().existing(name) != nullptr);
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.window.dialogs().existing(name), nullptr);
+    QVERIFY(f.messageBox.shown.empty());
 }
 
 void MainWindowTest::velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed() {

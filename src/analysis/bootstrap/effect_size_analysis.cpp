@@ -61,6 +61,7 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
     run.observed = result.observed;
     run.summary = result.summary;
     run.accurate = result.accurate;
+    run.paired = result.paired;
     std::vector<std::int32_t> lostPrecision;
     if (result.singleFailed1) lostPrecision.push_back(options.lngVar1);
     if (result.singleFailed2) lostPrecision.push_back(options.lngVar2);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "analysis/bootstrap/analysis_records.h"
@@ -30,6 +31,8 @@ struct AnalysisRun {
     // When completed: whether the statistics were the accurate ones (the
     // report then names the variables single precision failed for).
     bool accurate = false;
+    // When completed with hooks.paired: the paired d family of the same trials.
+    std::optional<BootstrapResult::Paired> paired;
 };
 
 // The OK command of the bootstrap dialog after the random stream has been

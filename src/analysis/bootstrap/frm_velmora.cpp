@@ -189,7 +189,8 @@ bool frmVelmora::runAnalysis() {
     AnalysisOptions options;
     options.lngTrials = selectedTrials();
     options.sngConfidenceLevel = selectedLevel();
-    DefaultRandomStream random(seedFromClock(m_wallClock));
+    const std::uint64_t seed = seedFromClock(m_wallClock);
+    DefaultRandomStream random(seed);
     const BusyPointer busy(this);
 
     options.lngVar1 = m_lngVar1;
@@ -201,6 +202,7 @@ bool frmVelmora::runAnalysis() {
     // The engine may spread trials over threads; it still reports progress
     // here, on this thread, in increasing order.
     hooks.threads = 0;
+    hooks.paired = runsPaired();
     hooks.progress = [this, &pacer](std::int32_t t) {
         m_trialReported = t;
         if (pacer.due(t)) showTrial(t, true);
@@ -219,8 +221,13 @@ bool frmVelmora::runAnalysis() {
         case AnalysisStatus::Completed:
             break;
     }
-    m_appendToPane(run.report);
+    m_appendToPane(blockOf(run, options, seed));
     return true;
+}
+
+std::string frmVelmora::blockOf(const AnalysisRun& run, const AnalysisOptions&,
+                                std::uint64_t) const {
+    return run.report;
 }
 
 void frmVelmora::showTrial(std::int32_t t, bool repaintNow) {

@@ -17,6 +17,7 @@ class QRadioButton;
 
 namespace velmora {
 
+struct AnalysisRun;
 class MessageBoxService;
 class MonotonicClock;
 class WallClock;
@@ -54,6 +55,15 @@ public:
     QListWidget* lstV1() const { return m_lstV1; }
     QListWidget* lstV2() const { return m_lstV2; }
     QLineEdit* txtTrial() const { return m_txtTrial; }
+
+protected:
+    // What a completed run appends to the pane: the Velmora report here.
+    // `seed` is the run's.
+    virtual std::string blockOf(const AnalysisRun& run, const AnalysisOptions& options,
+                                std::uint64_t seed) const;
+    // Whether the run also computes the paired d family (AnalysisRun::paired).
+    virtual bool runsPaired() const { return false; }
+    QGroupBox* fraPickNonpooled() const { return m_fraPickNonpooled; }
 
 private:
     void buildControls();
