@@ -15,9 +15,9 @@
 #include <string_view>
 
 #include "output/output_file.h"
+#include "output/qt_output_pane_file.h"
 #include "runtime/output_file_system.h"
 #include "runtime/text_file.h"
-#include "shell/qt_output_pane.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ struct Desktop {
     char* argv[2] = {name, nullptr};
     QApplication app{argc, argv};
     QPlainTextEdit edit;
-    velmora::OutputPane pane{&edit};
+    velmora::OutputPaneFile pane{&edit};
     std::string path;
 };
 
@@ -64,7 +64,7 @@ Desktop& desktop() {
 }
 
 // What cmdOpen puts into the pane for the bytes of a file.
-void open(velmora::OutputPane& pane, std::string_view bytes) {
+void open(velmora::OutputPaneFile& pane, std::string_view bytes) {
     pane.replaceFromFile(velmora::paneTextOfFile(bytes), velmora::outputFileEncoding(bytes));
 }
 

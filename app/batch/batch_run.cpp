@@ -7,13 +7,13 @@
 #include <optional>
 #include <variant>
 
-#include "analysis/bootstrap/bootstrap_plot.h"
 #include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "analysis/paired/paired_effects_report.h"
 #include "batch_outputs.h"
 #include "bootstrap_csv.h"
 #include "data/delimited_import.h"
+#include "output/plot/bootstrap_plot.h"
 #include "progress_bar.h"
 #include "runtime/atomic_replace.h"
 #include "runtime/number_text.h"

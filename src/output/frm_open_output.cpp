@@ -4,17 +4,17 @@
 #include <QPushButton>
 
 #include "output/output_file.h"
+#include "output/qt_output_pane_file.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
 #include "runtime/text_file.h"
-#include "shell/qt_output_pane.h"
 
 namespace velmora {
 
-frmOpenOutput::frmOpenOutput(OutputPane& pane, MessageBoxService& messageBox, QWidget* parent)
+frmOpenOutput::frmOpenOutput(OutputPaneFile& pane, MessageBoxService& messageBox, QWidget* parent)
     : OutputFileDialog("frmOpenOutput", "Open Output", 5535, 3840, parent),
       m_pane(pane),
       m_messageBox(messageBox) {

@@ -8,7 +8,7 @@ class QPushButton;
 namespace velmora {
 
 class MessageBoxService;
-class OutputPane;
+class OutputPaneFile;
 
 // "Open Output": replaces the output pane's text with the lines of the file
 // last clicked in the file list (its name in lblSelectedFile, joined with the
@@ -20,7 +20,7 @@ class frmOpenOutput : public OutputFileDialog {
     Q_OBJECT
 public:
     // `pane` and `messageBox` must outlive the dialog.
-    frmOpenOutput(OutputPane& pane, MessageBoxService& messageBox, QWidget* parent = nullptr);
+    frmOpenOutput(OutputPaneFile& pane, MessageBoxService& messageBox, QWidget* parent = nullptr);
 
     void cmdOpen_Click();
     void cmdCancel_Click();
@@ -31,7 +31,7 @@ public:
     QPushButton* cmdCancel() const { return m_cmdCancel; }
 
 private:
-    OutputPane& m_pane;
+    OutputPaneFile& m_pane;
     MessageBoxService& m_messageBox;
     QPushButton* m_cmdCancel = nullptr;
     QPushButton* m_cmdOpen = nullptr;

@@ -4,16 +4,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "output/qt_output_pane_file.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
-#include "shell/qt_output_pane.h"
 
 namespace velmora {
 
-frmSaveOutput::frmSaveOutput(OutputPane& pane, MessageBoxService& messageBox,
+frmSaveOutput::frmSaveOutput(OutputPaneFile& pane, MessageBoxService& messageBox,
                              OutputFileSystem& files, std::function<DataFilePaths()> dataFiles,
                              QWidget* parent)
     : OutputFileDialog("frmSaveOutput", "Save Output", 5595, 3825, parent),

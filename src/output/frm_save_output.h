@@ -13,7 +13,7 @@ namespace velmora {
 
 class MessageBoxService;
 class OutputFileSystem;
-class OutputPane;
+class OutputPaneFile;
 
 // "Save Output": writes the whole text of the output pane, followed by CR LF,
 // to the file named in txtSavedFileName inside the directory the lists show
@@ -30,7 +30,7 @@ class frmSaveOutput : public OutputFileDialog {
 public:
     // `pane`, `messageBox` and `files` must outlive the dialog; `dataFiles`
     // tells at each save which data files are in use (none when empty).
-    frmSaveOutput(OutputPane& pane, MessageBoxService& messageBox, OutputFileSystem& files,
+    frmSaveOutput(OutputPaneFile& pane, MessageBoxService& messageBox, OutputFileSystem& files,
                   std::function<DataFilePaths()> dataFiles = {}, QWidget* parent = nullptr);
 
     void cmdSave_Click();
@@ -42,7 +42,7 @@ public:
     QPushButton* cmdCancel() const { return m_cmdCancel; }
 
 private:
-    OutputPane& m_pane;
+    OutputPaneFile& m_pane;
     MessageBoxService& m_messageBox;
     OutputFileSystem& m_files;
     std::function<DataFilePaths()> m_dataFiles;

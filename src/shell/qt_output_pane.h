@@ -1,46 +1,20 @@
 #pragma once
 
-#include <QString>
 #include <string>
 #include <string_view>
 
-#include "runtime/text_encoding.h"
-
-class QPlainTextEdit;
+#include "output/qt_output_pane_file.h"
 
 namespace velmora {
-
-// The one conversion between the pane's text as the program reads and writes it
-// (8-bit bytes, lines separated by CR LF) and the widget's paragraphs.
-//
-// Writing: bytes map to characters one to one (Latin-1); CR LF is a paragraph
-// break. A CR or LF standing alone is not a line end in the pane's text, so it is
-// shown as the control picture U+240D or U+240A and read back as the byte itself.
-//
-// Reading: paragraphs are joined by CR LF (a soft line break typed with Shift+Enter
-// counts as one too); the control pictures give back CR and LF; a character beyond
-// Latin-1 that the user typed reads as '?'.
-QString paneTextToWidget(std::string_view paneText);
-// `rawText` is the document's raw text (paragraph separators U+2029).
-std::string widgetTextToPane(const QString& rawText);
-// The same conversions for the text of a file, whose bytes stand for characters
-// in `encoding`. Writing keeps every character: the text goes out in Latin-1 only
-// when that is asked for and every character fits in it, otherwise in UTF-8. A
-// byte order mark at the start is kept as a character, so it is written back.
-QString fileTextToWidget(std::string_view fileText, TextEncoding encoding);
-std::string widgetTextToFile(const QString& rawText, TextEncoding encoding);
-// A selection of the widget as clipboard text: line and paragraph breaks become
-// '\n' and the control pictures the characters CR and LF they stand for.
-QString widgetTextToClipboard(QString selectedText);
 
 // The output pane txtOutput and its append contract. Every writer goes through
 // append(); it inserts the block at the end of the text, adding nothing
 // between the old text and the block, and leaves the pane as one assignment
 // of old text + block would: no selection, the caret and the view at the
 // start, no undo step back into the old text.
-class OutputPane {
+class OutputPane : public OutputPaneFile {
 public:
-    explicit OutputPane(QPlainTextEdit* edit) : m_edit(edit) {}
+    using OutputPaneFile::OutputPaneFile;
 
     // `block`: whole lines, each ending in CR LF.
     void append(std::string_view block);
@@ -48,22 +22,6 @@ public:
     std::string text() const;
     // Text := empty. The pane forgets the encoding of a file it was opened from.
     void clear();
-
-    // The pane remembers the encoding of the file its text was last opened
-    // from, as a text editor does, so that saving writes that file's bytes back.
-    // Text := `fileText` (lines ending in CR LF) read in `encoding`, in one
-    // assignment.
-    void replaceFromFile(std::string_view fileText, TextEncoding encoding);
-    // The whole text as a file holds it: in the remembered encoding while every
-    // character fits in it, otherwise in UTF-8.
-    std::string fileText() const;
-    TextEncoding encoding() const { return m_encoding; }
-
-    QPlainTextEdit* widget() const { return m_edit; }
-
-private:
-    QPlainTextEdit* m_edit;
-    TextEncoding m_encoding = TextEncoding::Utf8;
 };
 
 }  // namespace velmora

@@ -1,8 +1,10 @@
 #include "analysis/bootstrap/trial_statistics.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <numeric>
+#include <utility>
 
 #include "analysis/bootstrap/accurate_group_stats.h"
 #include "analysis/bootstrap/group_stats.h"
@@ -172,6 +174,117 @@ private:
     float m_buf[kChunk + kBlock];
 };
 
+// Calls f(lane) for lane 0 .. K-1, each a compile-time constant and inlined:
+// the lanes' sums in arrays indexed by lane then stay in registers, as named
+// locals would, and every addition does not also wait on memory.
+template <int K, typename F>
+__attribute__((always_inline)) inline void forEachLane(F&& f) {
+    [&]<int... lane>(std::integer_sequence<int, lane...>) __attribute__((always_inline)) {
+        (f(std::integral_constant<int, lane>{}), ...);
+    }
+    (std::make_integer_sequence<int, K>{});
+}
+
+// One trial of a call: its drawn pairs in draw order and where it counts them.
+struct LaneDraws {
+    const std::uint32_t* drawn = nullptr;
+    std::uint8_t* count = nullptr;
+    Extra* extra = nullptr;
+};
+
+// S and Q of each lane's trial in draw order, counting its draws on the way.
+template <int K>
+void sumInDrawOrder(const LaneDraws (&lanes)[K], const Values* values, std::size_t n,
+                    RowOrderSums (&rows)[K]) {
+    std::size_t m = 0;
+    if (n >= kPrefetchFrom) {
+        // Beyond the caches every draw would wait for its pair and its count;
+        // both addresses follow from the drawn number, so fetch them well
+        // ahead. (In the same inlined body as the sums: a helper holding only
+        // prefetches counts as free of effects and its calls are dropped.)
+        for (const std::size_t ahead = n - kAhead; m < ahead; ++m) {
+            forEachLane<K>([&](auto k) __attribute__((always_inline)) {
+                const std::uint32_t* d = lanes[k].drawn;
+                std::uint8_t* c = lanes[k].count;
+                __builtin_prefetch(&values[d[m + kAhead]], 0, 1);
+                __builtin_prefetch(&c[d[m + kAhead]], 1, 1);
+                __builtin_prefetch(&values[d[m + kNear]]);
+                __builtin_prefetch(&c[d[m + kNear]], 1);
+                rows[k].add(values[d[m]]);
+                countDraw(c, *lanes[k].extra, d[m]);
+            });
+        }
+    }
+    for (; m < n; ++m) {
+        forEachLane<K>([&](auto k) __attribute__((always_inline)) {
+            rows[k].add(values[lanes[k].drawn[m]]);
+            countDraw(lanes[k].count, *lanes[k].extra, lanes[k].drawn[m]);
+        });
+    }
+}
+
+// The values at the lowest and the highest kept position of both columns.
+struct KeptEnds {
+    float low1 = 0.0f, low2 = 0.0f, high1 = 0.0f, high2 = 0.0f;
+};
+
+// Each lane's walk of one column in ascending order.
+template <int K>
+std::array<ColumnWalk, K> columnWalks(const LaneDraws (&lanes)[K], const std::uint32_t* order,
+                                      const float* sorted) {
+    return [&]<int... lane>(std::integer_sequence<int, lane...>) {
+        return std::array<ColumnWalk, K>{
+            ColumnWalk(lanes[lane].count, *lanes[lane].extra, order, sorted)...};
+    }
+    (std::make_integer_sequence<int, K>{});
+}
+
+// T and U of each lane's trial over the kept positions lo..hi of both
+// columns, laid out a chunk at a time from the counted draws.
+template <int K>
+void sumKeptPositions(const LaneDraws (&lanes)[K], const RankedPairs& r, std::size_t lo,
+                      std::size_t hi, KeptSums (&kept)[K], KeptEnds (&ends)[K]) {
+    std::array<ColumnWalk, K> xs = columnWalks<K>(lanes, r.order1(), r.sorted1());
+    std::array<ColumnWalk, K> ys = columnWalks<K>(lanes, r.order2(), r.sorted2());
+    const float* px[K];
+    const float* py[K];
+    forEachLane<K>([&](auto k) {
+        xs[k].skipTo(lo);
+        ys[k].skipTo(lo);
+        px[k] = xs[k].chunk();
+        py[k] = ys[k].chunk();
+    });
+    for (std::size_t start = lo;; start += kChunk) {
+        const std::size_t end = std::min(start + kChunk, hi + 1);
+        forEachLane<K>([&](auto k) {
+            xs[k].fill(end);
+            ys[k].fill(end);
+        });
+        const std::size_t count = end - start;
+        for (std::size_t i = 0; i < count; ++i) {
+            forEachLane<K>([&](auto k)
+                               __attribute__((always_inline)) { kept[k].add(px[k][i], py[k][i]); });
+        }
+        if (start == lo) {
+            forEachLane<K>([&](auto k) {
+                ends[k].low1 = px[k][0];
+                ends[k].low2 = py[k][0];
+            });
+        }
+        if (end == hi + 1) {
+            forEachLane<K>([&](auto k) {
+                ends[k].high1 = px[k][count - 1];
+                ends[k].high2 = py[k][count - 1];
+            });
+            return;
+        }
+        forEachLane<K>([&](auto k) {
+            xs[k].nextChunk();
+            ys[k].nextChunk();
+        });
+    }
+}
+
 // The pair numbers of a column in stable ascending order of its values, and
 // the values in that order.
 template <typename Real>
@@ -212,123 +325,26 @@ void TrialStatistics::compute(int count, const std::uint32_t* const* drawn, Grou
 template <int K>
 void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats* stats1,
                                    GroupStats* stats2) {
-    // Named locals rather than arrays indexed by lane: the sums must stay in
-    // registers, or every addition would also wait on memory.
-    RowOrderSums a0;
-    RowOrderSums a1;
-    Lane& l0 = m_lanes[0];
-    Lane& l1 = m_lanes[K - 1];
-    std::uint8_t* c0 = l0.count.data();
-    std::uint8_t* c1 = l1.count.data();
-    const Values* values = m_ranked.values();
-    const std::uint32_t* d0 = drawn[0];
-    const std::uint32_t* d1 = drawn[K - 1];
-    std::size_t m = 0;
-    if (m_n >= kPrefetchFrom) {
-        // Beyond the caches every draw would wait for its pair and its count;
-        // both addresses follow from the drawn number, so fetch them well
-        // ahead. (Written out in the loop: a helper holding only prefetches
-        // counts as free of effects and its calls are dropped.)
-        for (const std::size_t ahead = m_n - kAhead; m < ahead; ++m) {
-            __builtin_prefetch(&values[d0[m + kAhead]], 0, 1);
-            __builtin_prefetch(&c0[d0[m + kAhead]], 1, 1);
-            __builtin_prefetch(&values[d0[m + kNear]]);
-            __builtin_prefetch(&c0[d0[m + kNear]], 1);
-            a0.add(values[d0[m]]);
-            countDraw(c0, l0.extra, d0[m]);
-            if constexpr (K == 2) {
-                __builtin_prefetch(&values[d1[m + kAhead]], 0, 1);
-                __builtin_prefetch(&c1[d1[m + kAhead]], 1, 1);
-                __builtin_prefetch(&values[d1[m + kNear]]);
-                __builtin_prefetch(&c1[d1[m + kNear]], 1);
-                a1.add(values[d1[m]]);
-                countDraw(c1, l1.extra, d1[m]);
-            }
-        }
-    }
-    for (; m < m_n; ++m) {
-        a0.add(values[d0[m]]);
-        countDraw(c0, l0.extra, d0[m]);
-        if constexpr (K == 2) {
-            a1.add(values[d1[m]]);
-            countDraw(c1, l1.extra, d1[m]);
-        }
-    }
+    LaneDraws lanes[K];
+    for (int k = 0; k < K; ++k) lanes[k] = {drawn[k], m_lanes[k].count.data(), &m_lanes[k].extra};
+    RowOrderSums rows[K];
+    sumInDrawOrder<K>(lanes, m_ranked.values(), m_n, rows);
 
     // Both columns of every trial have nPairs values, so they share the kept
     // positions and all their sums can run side by side.
     const auto n = static_cast<std::int32_t>(m_n);
     const auto g = static_cast<std::size_t>(TrimCount(n));
-    const std::size_t lo = g;
-    const std::size_t hi = m_n - g - 1;
-    const RankedPairs& r = m_ranked;
-    ColumnWalk x0(c0, l0.extra, r.order1(), r.sorted1());
-    ColumnWalk y0(c0, l0.extra, r.order2(), r.sorted2());
-    ColumnWalk x1(c1, l1.extra, r.order1(), r.sorted1());
-    ColumnWalk y1(c1, l1.extra, r.order2(), r.sorted2());
-    x0.skipTo(lo);
-    y0.skipTo(lo);
-    if constexpr (K == 2) {
-        x1.skipTo(lo);
-        y1.skipTo(lo);
-    }
-    KeptSums k0;
-    KeptSums k1;
-    float lowKept[4] = {};
-    float highKept[4] = {};
-    for (std::size_t start = lo;; start += kChunk) {
-        const std::size_t end = std::min(start + kChunk, hi + 1);
-        x0.fill(end);
-        y0.fill(end);
-        if constexpr (K == 2) {
-            x1.fill(end);
-            y1.fill(end);
-        }
-        const float* px0 = x0.chunk();
-        const float* py0 = y0.chunk();
-        const float* px1 = x1.chunk();
-        const float* py1 = y1.chunk();
-        const std::size_t count = end - start;
-        for (std::size_t i = 0; i < count; ++i) {
-            k0.add(px0[i], py0[i]);
-            if constexpr (K == 2) k1.add(px1[i], py1[i]);
-        }
-        if (start == lo) {
-            lowKept[0] = px0[0];
-            lowKept[1] = py0[0];
-            if constexpr (K == 2) {
-                lowKept[2] = px1[0];
-                lowKept[3] = py1[0];
-            }
-        }
-        if (end == hi + 1) {
-            highKept[0] = px0[count - 1];
-            highKept[1] = py0[count - 1];
-            if constexpr (K == 2) {
-                highKept[2] = px1[count - 1];
-                highKept[3] = py1[count - 1];
-            }
-            break;
-        }
-        x0.nextChunk();
-        y0.nextChunk();
-        if constexpr (K == 2) {
-            x1.nextChunk();
-            y1.nextChunk();
-        }
-    }
+    KeptSums kept[K];
+    KeptEnds ends[K];
+    sumKeptPositions<K>(lanes, m_ranked, g, m_n - g - 1, kept, ends);
+
     for (int k = 0; k < K; ++k) {
         std::memset(m_lanes[k].count.data(), 0, m_n);
         m_lanes[k].extra.clear();
-    }
-
-    stats1[0] = GroupStatsFromSums(GroupSums{n, a0.s1, a0.q1, k0.t1, k0.u1, lowKept[0], highKept[0]});
-    stats2[0] = GroupStatsFromSums(GroupSums{n, a0.s2, a0.q2, k0.t2, k0.u2, lowKept[1], highKept[1]});
-    if constexpr (K == 2) {
-        stats1[1] =
-            GroupStatsFromSums(GroupSums{n, a1.s1, a1.q1, k1.t1, k1.u1, lowKept[2], highKept[2]});
-        stats2[1] =
-            GroupStatsFromSums(GroupSums{n, a1.s2, a1.q2, k1.t2, k1.u2, lowKept[3], highKept[3]});
+        stats1[k] = GroupStatsFromSums(GroupSums{n, rows[k].s1, rows[k].q1, kept[k].t1, kept[k].u1,
+                                                 ends[k].low1, ends[k].high1});
+        stats2[k] = GroupStatsFromSums(GroupSums{n, rows[k].s2, rows[k].q2, kept[k].t2, kept[k].u2,
+                                                 ends[k].low2, ends[k].high2});
     }
 }
 

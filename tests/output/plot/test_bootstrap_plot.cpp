@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/bootstrap/bootstrap_plot.h"
-#include "analysis/bootstrap/histogram.h"
+#include "output/plot/bootstrap_plot.h"
+#include "output/plot/histogram.h"
 #include "support/plot_svg.h"
 
 namespace velmora {

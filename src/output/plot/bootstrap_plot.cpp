@@ -1,4 +1,4 @@
-#include "analysis/bootstrap/bootstrap_plot.h"
+#include "output/plot/bootstrap_plot.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "analysis/bootstrap/effect_size_report.h"
-#include "analysis/bootstrap/histogram.h"
+#include "output/plot/histogram.h"
+#include "output/plot/svg_writer.h"
 #include "runtime/number_text.h"
 #include "runtime/rounding.h"
-#include "runtime/svg_writer.h"
 
 namespace velmora {
 

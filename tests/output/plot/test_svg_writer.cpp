@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "runtime/svg_writer.h"
+#include "output/plot/svg_writer.h"
 
 namespace velmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "analysis/bootstrap/histogram.h"
+#include "output/plot/histogram.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "runtime/svg_writer.h"
+#include "output/plot/svg_writer.h"
 
 #include <cstdint>
 #include <cstdio>

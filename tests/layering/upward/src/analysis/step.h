@@ -1,0 +1,3 @@
+#pragma once
+#include "output/plot/picture.h"
+#include "runtime/base.h"
