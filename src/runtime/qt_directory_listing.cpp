@@ -30,8 +30,7 @@ bool nameLess(const QString& a, const QString& b) {
 
 }  // namespace
 
-QStringList sortedNames(const QString& path, QDir::Filters filters,
-                        const QStringList& patterns) {
+QStringList sortedNames(const QString& path, QDir::Filters filters, const QStringList& patterns) {
     QStringList names =
         QDir(path).entryList(patterns, filters | QDir::NoDotAndDotDot, QDir::Unsorted);
     std::sort(names.begin(), names.end(), nameLess);
