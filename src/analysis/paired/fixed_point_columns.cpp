@@ -1,6 +1,9 @@
 #include "analysis/paired/fixed_point_columns.h"
 
+#if defined(__x86_64__)
 #include <immintrin.h>
+#define VELMORA_HAS_AVX2_PATH 1
+#endif
 
 #include <algorithm>
 #include <bit>
@@ -60,6 +63,7 @@ FixedPointColumns::Sums plainSums(const std::uint32_t* counts, const std::int32_
     return s;
 }
 
+#ifdef VELMORA_HAS_AVX2_PATH
 __attribute__((target("avx2"))) std::uint64_t total(__m256i v) {
     alignas(32) std::uint64_t lanes[4];
     _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), v);
@@ -70,8 +74,8 @@ __attribute__((target("avx2"))) FixedPointColumns::Sums vectorSums(
     const std::uint32_t* counts, const std::int32_t* units, const std::uint32_t* ranks,
     std::size_t n, std::uint32_t lowRank, std::uint32_t highRank) {
     const __m256i halfMask = _mm256_set1_epi64x(0xffffffff);
-    const __m256i low = _mm256_set1_epi64x(lowRank);
-    const __m256i high = _mm256_set1_epi64x(highRank);
+    const __m128i low = _mm_set1_epi32(static_cast<int>(lowRank));
+    const __m128i high = _mm_set1_epi32(static_cast<int>(highRank));
     __m256i sum = _mm256_setzero_si256(), squaresLow = sum, squaresHigh = sum;
     __m256i keptSum = sum, keptLow = sum, keptHigh = sum;
     std::size_t k = 0;
@@ -81,9 +85,10 @@ __attribute__((target("avx2"))) FixedPointColumns::Sums vectorSums(
         };
         const __m256i c = _mm256_cvtepu32_epi64(load(counts + k));
         const __m256i m = _mm256_cvtepi32_epi64(load(units + k));
-        const __m256i r = _mm256_cvtepu32_epi64(load(ranks + k));
+        // Ranks are below 2^31, so a signed 32-bit comparison orders them.
+        const __m128i r = load(ranks + k);
         const __m256i kept =
-            _mm256_and_si256(_mm256_cmpgt_epi64(r, low), _mm256_cmpgt_epi64(high, r));
+            _mm256_cvtepi32_epi64(_mm_and_si128(_mm_cmpgt_epi32(r, low), _mm_cmpgt_epi32(high, r)));
         const __m256i square = _mm256_mul_epi32(m, m);
         const __m256i linear = _mm256_mul_epi32(c, m);
         const __m256i lowPart = _mm256_mul_epu32(c, _mm256_and_si256(square, halfMask));
@@ -106,6 +111,8 @@ __attribute__((target("avx2"))) FixedPointColumns::Sums vectorSums(
     return s;
 }
 
+#endif
+
 // The moments of n values from their exact sums in units of 2^(base - 150),
 // the kept ones' sums and the kept stretch's end values.
 ColumnMoments momentsFromSums(std::int32_t n, int base, Int128 sum, Uint128 squares, Int128 keptSum,
@@ -126,8 +133,12 @@ ColumnMoments momentsFromSums(std::int32_t n, int base, Int128 sum, Uint128 squa
 }
 
 bool hasAvx2() {
+#ifdef VELMORA_HAS_AVX2_PATH
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
+#else
+    return false;
+#endif
 }
 
 }  // namespace
@@ -191,8 +202,10 @@ FixedPointColumns::Sums FixedPointColumns::columnSums(int column, const std::uin
                                                       bool vector) const {
     const std::int32_t* units = m_units[column].data();
     const std::uint32_t* ranks = m_rank[column].data();
-    return vector ? vectorSums(counts, units, ranks, m_n, lowRank, highRank)
-                  : plainSums(counts, units, ranks, 0, m_n, lowRank, highRank);
+#ifdef VELMORA_HAS_AVX2_PATH
+    if (vector && hasAvx2()) return vectorSums(counts, units, ranks, m_n, lowRank, highRank);
+#endif
+    return plainSums(counts, units, ranks, 0, m_n, lowRank, highRank);
 }
 
 // As the rank walk's jackknife: without rank j the kept stretch of the n - 1

@@ -34,8 +34,9 @@ public:
     int base() const { return m_base; }
 
     // Sums over the pairs of one column: all, and those whose rank lies
-    // strictly between lowRank and highRank. Exposed so that tests hold the
-    // vector loop against the plain one.
+    // strictly between lowRank and highRank; `vector` takes the AVX2 loop
+    // where the processor has it. Exposed so that tests hold the two loops
+    // to the same sums.
     struct Sums {
         std::int64_t sum = 0;
         std::uint64_t squaresLow = 0;  // of the low 32 bits of each square
