@@ -54,12 +54,19 @@ void rankColumn(const std::vector<double>& values, PairedColumns::Ranked& out) {
 
 }  // namespace
 
-PairedColumns::PairedColumns(const WrittenPairs& pairs) : m_n(pairs.dblVar1.size()) {
+PairedColumns::PairedColumns(const WrittenPairs& pairs, bool fixedPoint)
+    : m_n(pairs.dblVar1.size()) {
     std::vector<double> difference(m_n);
     for (std::size_t k = 0; k < m_n; ++k) difference[k] = pairs.dblVar2[k] - pairs.dblVar1[k];
     rankColumn(pairs.dblVar1, m_columns[0]);
     rankColumn(pairs.dblVar2, m_columns[1]);
     rankColumn(difference, m_columns[2]);
+    if (fixedPoint && m_n >= 2) {
+        const std::vector<double>* values[3] = {&pairs.dblVar1, &pairs.dblVar2, &difference};
+        const std::vector<std::uint32_t>* order[3] = {&m_columns[0].order, &m_columns[1].order,
+                                                      &m_columns[2].order};
+        m_fixedPoint = FixedPointColumns::build(values, order);
+    }
 }
 
 ColumnMoments ColumnMomentsFromSums(std::int32_t n, int base, const WideSignedExact& sum,
@@ -106,6 +113,7 @@ PairedMoments PairedTrialStatistics::moments(std::span<const std::uint32_t> coun
         m.trimmedMeanDifference = nan;
         return m;
     }
+    if (m_columns.fixedPoint()) return m_columns.fixedPoint()->moments(counts.data());
     m_keptDifference.clear();
     m.var1 = columnMoments(PairedColumn::Var1, counts.data());
     m.var2 = columnMoments(PairedColumn::Var2, counts.data());

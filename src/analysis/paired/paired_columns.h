@@ -8,6 +8,7 @@
 
 #include "analysis/bootstrap/paired_sample.h"
 #include "analysis/exact_sums.h"
+#include "analysis/paired/fixed_point_columns.h"
 #include "analysis/paired/paired_estimates.h"
 
 namespace velmora {
@@ -26,7 +27,9 @@ class PairedColumns {
 public:
     // `pairs`: the complete pairs in case order, the values as written for a
     // column that has them and the singles otherwise (CollectWrittenPairs).
-    explicit PairedColumns(const WrittenPairs& pairs);
+    // `fixedPoint` false keeps the trials on the rank walk even where the
+    // values fit whole numbers of one unit (for tests of the two ways).
+    explicit PairedColumns(const WrittenPairs& pairs, bool fixedPoint = true);
 
     std::size_t size() const { return m_n; }
 
@@ -43,10 +46,13 @@ public:
         bool narrow = false;    // every mantissa below 2^31
     };
     const Ranked& column(PairedColumn c) const { return m_columns[static_cast<int>(c)]; }
+    // The columns as whole numbers of one unit, when they fit.
+    const std::optional<FixedPointColumns>& fixedPoint() const { return m_fixedPoint; }
 
 private:
     std::size_t m_n = 0;
     Ranked m_columns[3];
+    std::optional<FixedPointColumns> m_fixedPoint;
 };
 
 // The moments of one column from exact sums in units of 2^(base - 150):

@@ -96,12 +96,32 @@ void ForEachLeaveOneOut(const PairedColumns& columns, std::int32_t lngSdVar,
                         const std::function<void(std::size_t, const PairedEstimates&)>& visit) {
     const std::size_t n = columns.size();
     if (n < 3) return;
+    const auto left = static_cast<std::int32_t>(n - 1);
+    const std::int32_t kept = left - 2 * TrimCount(left);
+    if (const auto& fixed = columns.fixedPoint()) {
+        for (std::size_t k = 0; k < n; ++k) {
+            PairedMoments m;
+            m.n = left;
+            Int128 kept1 = 0;
+            Int128 kept2 = 0;
+            Int128 keptD = 0;
+            m.var1 = fixed->leaveOneOut(0, k, kept1);
+            m.var2 = fixed->leaveOneOut(1, k, kept2);
+            m.difference = fixed->leaveOneOut(2, k, keptD);
+            const Int128 difference = kept2 - kept1;
+            SignedExact exact;
+            exact.negative = difference < 0;
+            exact.magnitude =
+                ExactInteger(static_cast<Uint128>(difference < 0 ? -difference : difference));
+            m.trimmedMeanDifference = exactMeanDouble(exact, kept, fixed->base());
+            visit(k, PairedEstimatesFromMoments(m, lngSdVar));
+        }
+        return;
+    }
     const int base = commonBase(columns);
     const LeaveOneOutColumn var1(columns.column(PairedColumn::Var1), base);
     const LeaveOneOutColumn var2(columns.column(PairedColumn::Var2), base);
     const LeaveOneOutColumn difference(columns.column(PairedColumn::Difference), base);
-    const auto left = static_cast<std::int32_t>(n - 1);
-    const std::int32_t kept = left - 2 * TrimCount(left);
     for (std::size_t k = 0; k < n; ++k) {
         PairedMoments m;
         m.n = left;

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "analysis/exact_sums.h"
+#include "analysis/paired/paired_estimates.h"
+
+namespace velmora {
+
+// The three columns of the complete pairs as whole numbers of one unit 2^e,
+// when every value of Var 1 and Var 2 is a multiple of it and every value of
+// Var 1, Var 2 and D = Var 2 - Var 1 is below 2^31 units in magnitude (data
+// written to a few decimals, stored as singles, nearly always are). Then a
+// trial's exact sums are machine integers taken in pair order, four pairs at
+// a time where the processor can, and only the trimmed ends need the ranks.
+class FixedPointColumns {
+public:
+    // values[j][k] and order[j][r] (the pair at rank r) for j = Var 1, Var 2,
+    // D, as the paired columns hold them; empty when the values do not fit.
+    static std::optional<FixedPointColumns> build(const std::vector<double>* values[3],
+                                                  const std::vector<std::uint32_t>* order[3]);
+
+    std::size_t size() const { return m_n; }
+    // The moments of the trial that draws pair k counts[k] times (n >= 2
+    // draws in all): the exact values rounded once, as the rank walk gives.
+    PairedMoments moments(const std::uint32_t* counts) const;
+
+    // The jackknife: the moments of one column (0 Var 1, 1 Var 2, 2 D) without
+    // pair k, and the sum of its kept values in units of 2^(base() - 150).
+    ColumnMoments leaveOneOut(int column, std::size_t k, Int128& keptSum) const;
+    int base() const { return m_base; }
+
+    // Sums over the pairs of one column: all, and those whose rank lies
+    // strictly between lowRank and highRank; `vector` takes the AVX2 loop
+    // where the processor has it. Exposed so that tests hold the two loops
+    // to the same sums.
+    struct Sums {
+        std::int64_t sum = 0;
+        std::uint64_t squaresLow = 0;  // of the low 32 bits of each square
+        std::uint64_t squaresHigh = 0;
+        std::int64_t keptSum = 0;
+        std::uint64_t keptLow = 0;
+        std::uint64_t keptHigh = 0;
+    };
+    Sums columnSums(int column, const std::uint32_t* counts, std::uint32_t lowRank,
+                    std::uint32_t highRank, bool vector) const;
+
+private:
+    std::int64_t sortedUnit(int column, std::size_t rank) const {
+        return m_units[column][m_order[column][rank]];
+    }
+
+    std::size_t m_n = 0;
+    int m_base = 0;  // units of 2^(m_base - 150), as the exact sums count them
+    std::vector<std::int32_t> m_units[3];   // by pair
+    std::vector<std::uint32_t> m_rank[3];   // by pair
+    std::vector<std::uint32_t> m_order[3];  // pair at each rank
+    // For the jackknife: the sums over all n values, and over the ranks
+    // lo..hi + 1 that hold the kept stretch of any n - 1 of them.
+    struct Whole {
+        Int128 sum = 0;
+        Uint128 squares = 0;
+        Int128 stretchSum = 0;
+        Uint128 stretchSquares = 0;
+    };
+    Whole m_whole[3];
+    std::size_t m_lo = 0;
+    std::size_t m_hi = 0;
+};
+
+}  // namespace velmora
