@@ -34,14 +34,18 @@ std::string buildBootstrapCsv(const std::vector<EffectSizes>& trials) {
 
 std::string buildBootstrapCsv(const std::vector<EffectSizes>& trials,
                               const std::vector<PairedEstimates>& paired) {
-    std::string out = "trial,pooled_d,pooled_robust_d,nonpooled_d,nonpooled_robust_d";
+    std::string out = "trial";
+    for (const EstimatorRules& rules : kEstimatorRules) {
+        out += ',';
+        out += rules.column;
+    }
     if (!paired.empty()) out += ",d_z,robust_d_z,d_rm,d_av,d_b,robust_d_av";
     out += CRLF;
     out.reserve(out.size() + trials.size() * 64);
     for (std::size_t t = 0; t < trials.size(); ++t) {
         const EffectSizes& e = trials[t];
         out += std::to_string(t + 1);
-        for (float v : {e.sngPooledD, e.sngPooledRobustD, e.sngNonpooledD, e.sngNonpooledRobustD}) {
+        for (float v : e.d) {
             out += ',';
             out += csvCell(v);
         }

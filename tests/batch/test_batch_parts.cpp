@@ -53,15 +53,15 @@ TEST(BootstrapCsv, EveryCellReadsBackToTheSameSingle) {
 
 TEST(BootstrapCsv, HeaderThenOneNumberedRowPerTrial) {
     EffectSizes first;
-    first.sngPooledD = 0.5f;
-    first.sngPooledRobustD = 9999999.0f;
-    first.sngNonpooledD = -0.25f;
-    first.sngNonpooledRobustD = 1.0f;
+    first.sngPooledD() = 0.5f;
+    first.sngPooledRobustD() = 9999999.0f;
+    first.sngNonpooledD() = -0.25f;
+    first.sngNonpooledRobustD() = 1.0f;
     EffectSizes second;
-    second.sngPooledD = 9999999.0f;
-    second.sngPooledRobustD = 9999999.0f;
-    second.sngNonpooledD = 9999999.0f;
-    second.sngNonpooledRobustD = 9999999.0f;
+    second.sngPooledD() = 9999999.0f;
+    second.sngPooledRobustD() = 9999999.0f;
+    second.sngNonpooledD() = 9999999.0f;
+    second.sngNonpooledRobustD() = 9999999.0f;
     EXPECT_EQ(buildBootstrapCsv({first, second}),
               "trial,pooled_d,pooled_robust_d,nonpooled_d,nonpooled_robust_d\r\n"
               "1,0.5,,-0.25,1\r\n"
@@ -72,10 +72,10 @@ TEST(BootstrapCsv, HeaderThenOneNumberedRowPerTrial) {
 
 TEST(BootstrapCsv, PairedFamilyFollowsTheFourWithSeventeenDigitsAndEmptyCells) {
     EffectSizes four;
-    four.sngPooledD = 0.5f;
-    four.sngPooledRobustD = 9999999.0f;
-    four.sngNonpooledD = -0.25f;
-    four.sngNonpooledRobustD = 1.0f;
+    four.sngPooledD() = 0.5f;
+    four.sngPooledRobustD() = 9999999.0f;
+    four.sngNonpooledD() = -0.25f;
+    four.sngNonpooledRobustD() = 1.0f;
     PairedEstimates first;
     first[0] = 0.1;  // d_z: 0.1 is 0.1000000000000000055511...
     first[2] = -1.0 / 3.0;

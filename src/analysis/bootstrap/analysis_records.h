@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+
+#include "analysis/bootstrap/estimators.h"
 
 namespace velmora {
 
@@ -39,14 +42,23 @@ struct GroupStats {
     friend bool operator==(const GroupStats&, const GroupStats&) = default;
 };
 
-// A d that is not computable holds NOT_COMPUTABLE.
+// A d that is not computable holds NOT_COMPUTABLE. The d values are indexed by
+// Estimator; the named accessors are the fields' names elsewhere in the program.
 struct EffectSizes {
     float sngPooledVar = 0.0f;
     float sngPooledWinsVar = 0.0f;
-    float sngPooledD = 0.0f;
-    float sngPooledRobustD = 0.0f;
-    float sngNonpooledD = 0.0f;
-    float sngNonpooledRobustD = 0.0f;
+    std::array<float, kEstimatorCount> d{};
+
+    float& of(Estimator e) { return d[estimatorIndex(e)]; }
+    float of(Estimator e) const { return d[estimatorIndex(e)]; }
+    float& sngPooledD() { return of(Estimator::PooledD); }
+    float sngPooledD() const { return of(Estimator::PooledD); }
+    float& sngPooledRobustD() { return of(Estimator::PooledRobustD); }
+    float sngPooledRobustD() const { return of(Estimator::PooledRobustD); }
+    float& sngNonpooledD() { return of(Estimator::NonpooledD); }
+    float sngNonpooledD() const { return of(Estimator::NonpooledD); }
+    float& sngNonpooledRobustD() { return of(Estimator::NonpooledRobustD); }
+    float sngNonpooledRobustD() const { return of(Estimator::NonpooledRobustD); }
     friend bool operator==(const EffectSizes&, const EffectSizes&) = default;
 };
 
@@ -56,16 +68,36 @@ struct PercentileInterval {
     friend bool operator==(const PercentileInterval&, const PercentileInterval&) = default;
 };
 
+// Per estimator, indexed by Estimator: the trials in which its d was
+// computable, and its percentile interval.
 struct BootstrapSummary {
     std::int32_t lngTrials = 0;
-    std::int32_t lngValidPooledD = 0;
-    std::int32_t lngValidPooledRobustD = 0;
-    std::int32_t lngValidNonpooledD = 0;
-    std::int32_t lngValidNonpooledRobustD = 0;
-    PercentileInterval ciPooledD;
-    PercentileInterval ciPooledRobustD;
-    PercentileInterval ciNonpooledD;
-    PercentileInterval ciNonpooledRobustD;
+    std::array<std::int32_t, kEstimatorCount> lngValid{};
+    std::array<PercentileInterval, kEstimatorCount> ci{};
+
+    std::int32_t& validOf(Estimator e) { return lngValid[estimatorIndex(e)]; }
+    std::int32_t validOf(Estimator e) const { return lngValid[estimatorIndex(e)]; }
+    PercentileInterval& ciOf(Estimator e) { return ci[estimatorIndex(e)]; }
+    const PercentileInterval& ciOf(Estimator e) const { return ci[estimatorIndex(e)]; }
+
+    std::int32_t& lngValidPooledD() { return validOf(Estimator::PooledD); }
+    std::int32_t lngValidPooledD() const { return validOf(Estimator::PooledD); }
+    std::int32_t& lngValidPooledRobustD() { return validOf(Estimator::PooledRobustD); }
+    std::int32_t lngValidPooledRobustD() const { return validOf(Estimator::PooledRobustD); }
+    std::int32_t& lngValidNonpooledD() { return validOf(Estimator::NonpooledD); }
+    std::int32_t lngValidNonpooledD() const { return validOf(Estimator::NonpooledD); }
+    std::int32_t& lngValidNonpooledRobustD() { return validOf(Estimator::NonpooledRobustD); }
+    std::int32_t lngValidNonpooledRobustD() const { return validOf(Estimator::NonpooledRobustD); }
+    PercentileInterval& ciPooledD() { return ciOf(Estimator::PooledD); }
+    const PercentileInterval& ciPooledD() const { return ciOf(Estimator::PooledD); }
+    PercentileInterval& ciPooledRobustD() { return ciOf(Estimator::PooledRobustD); }
+    const PercentileInterval& ciPooledRobustD() const { return ciOf(Estimator::PooledRobustD); }
+    PercentileInterval& ciNonpooledD() { return ciOf(Estimator::NonpooledD); }
+    const PercentileInterval& ciNonpooledD() const { return ciOf(Estimator::NonpooledD); }
+    PercentileInterval& ciNonpooledRobustD() { return ciOf(Estimator::NonpooledRobustD); }
+    const PercentileInterval& ciNonpooledRobustD() const {
+        return ciOf(Estimator::NonpooledRobustD);
+    }
     friend bool operator==(const BootstrapSummary&, const BootstrapSummary&) = default;
 };
 

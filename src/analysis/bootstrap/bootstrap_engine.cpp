@@ -1,6 +1,7 @@
 #include "analysis/bootstrap/bootstrap_engine.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -63,9 +64,8 @@ bool isFiniteStats(const GroupStats& s) {
 }
 
 bool isFiniteEstimates(const EffectSizes& e) {
-    return std::isfinite(e.sngPooledVar) && std::isfinite(e.sngPooledWinsVar) &&
-           std::isfinite(e.sngPooledD) && std::isfinite(e.sngPooledRobustD) &&
-           std::isfinite(e.sngNonpooledD) && std::isfinite(e.sngNonpooledRobustD);
+    if (!std::isfinite(e.sngPooledVar) || !std::isfinite(e.sngPooledWinsVar)) return false;
+    return std::ranges::all_of(e.d, [](float d) { return std::isfinite(d); });
 }
 
 // One trial's draws as the stream gives them, in row order: for up to 2^24
@@ -436,9 +436,8 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
     }
 
     const std::int32_t trials = std::max(options.lngTrials, 0);
-    ValueList pooledD, pooledRobustD, nonpooledD, nonpooledRobustD;
-    for (ValueList* list : {&pooledD, &pooledRobustD, &nonpooledD, &nonpooledRobustD})
-        list->values.reserve(static_cast<std::size_t>(trials));
+    std::array<ValueList, kEstimatorCount> lists;
+    for (ValueList& list : lists) list.values.reserve(static_cast<std::size_t>(trials));
     // The paired part ranks its own columns: D, and the values as written.
     std::optional<PairedColumns> pairedColumns;
     PairedTrialLists pairedLists;
@@ -465,10 +464,7 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
                 if (hooks.pairedTrial) hooks.pairedTrial(t, outcome.paired);
                 pairedLists.add(outcome.paired);
             }
-            pooledD.addIfValid(es.sngPooledD);
-            pooledRobustD.addIfValid(es.sngPooledRobustD);
-            nonpooledD.addIfValid(es.sngNonpooledD);
-            nonpooledRobustD.addIfValid(es.sngNonpooledRobustD);
+            for (std::size_t k = 0; k < kEstimatorCount; ++k) lists[k].addIfValid(es.d[k]);
             return true;
         };
         // Small samples go in batches of several trials so that handing a
@@ -505,18 +501,12 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
 
     BootstrapSummary& summary = result.summary;
     summary.lngTrials = options.lngTrials;
-    summary.lngValidPooledD = pooledD.count();
-    summary.lngValidPooledRobustD = pooledRobustD.count();
-    summary.lngValidNonpooledD = nonpooledD.count();
-    summary.lngValidNonpooledRobustD = nonpooledRobustD.count();
     const float level = options.sngConfidenceLevel;
-    summary.ciPooledD = ReadPercentileInterval(pooledD.values, level, PositionRule::Truncate);
-    summary.ciPooledRobustD =
-        ReadPercentileInterval(pooledRobustD.values, level, PositionRule::Truncate);
-    summary.ciNonpooledD =
-        ReadPercentileInterval(nonpooledD.values, level, PositionRule::RoundHalfEven);
-    summary.ciNonpooledRobustD =
-        ReadPercentileInterval(nonpooledRobustD.values, level, PositionRule::RoundHalfEven);
+    for (Estimator e : kEstimators) {
+        ValueList& list = lists[estimatorIndex(e)];
+        summary.validOf(e) = list.count();
+        summary.ciOf(e) = ReadPercentileInterval(list.values, level, rulesOf(e).reduction);
+    }
     if (paired) {
         BootstrapResult::Paired& out = result.paired.emplace();
         out.observed = ComputePairedObserved(*paired, options.lngNonpooledSdVar);

@@ -69,27 +69,18 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     out.line("Pooled variance = " + reportValueText(estimates.sngPooledVar));
     out.line("Pooled Winsorized variance = " + reportValueText(estimates.sngPooledWinsVar));
     out.line();
-    out.line("Pooled Cohen's D = " + reportValueText(estimates.sngPooledD));
-    out.line("Pooled Robust Cohen's D = " + reportValueText(estimates.sngPooledRobustD));
-    out.line("Nonpooled Cohen's D = " + reportValueText(estimates.sngNonpooledD));
-    out.line("Nonpooled Robust Cohen's D = " + reportValueText(estimates.sngNonpooledRobustD));
+    for (Estimator e : kEstimators)
+        out.line(std::string(rulesOf(e).name) + " = " + reportValueText(estimates.of(e)));
     out.line();
-    out.line(level + "% CI for population pooled D = " + intervalText(summary.ciPooledD));
-    out.line(level +
-             "% CI for population pooled Robust D = " + intervalText(summary.ciPooledRobustD));
-    out.line(level + "% CI for population nonpooled D = " + intervalText(summary.ciNonpooledD));
-    out.line(level + "% CI for population nonpooled Robust D = " +
-             intervalText(summary.ciNonpooledRobustD));
+    for (Estimator e : kEstimators)
+        out.line(level + "% CI for population " + rulesOf(e).ciName + " = " +
+                 intervalText(summary.ciOf(e)));
     out.rule(kEstimatesRule);
     out.line("Nonpooled variance obtained from Varaible " + integerText(sdColumn));
     out.line("Number of attempted bootstrap trials = " + integerText(summary.lngTrials));
-    out.line("Number of valid pooled D bootstrap trials = " + integerText(summary.lngValidPooledD));
-    out.line("Number of valid pooled robust D bootstrap trials = " +
-             integerText(summary.lngValidPooledRobustD));
-    out.line("Number of valid nonpooled D bootstrap trials = " +
-             integerText(summary.lngValidNonpooledD));
-    out.line("Number of valid nonpooled robust D bootstrap trials = " +
-             integerText(summary.lngValidNonpooledRobustD));
+    for (Estimator e : kEstimators)
+        out.line(std::string("Number of valid ") + rulesOf(e).validName +
+                 " bootstrap trials = " + integerText(summary.validOf(e)));
     if (!lostPrecisionColumns.empty()) {
         std::string names;
         for (std::size_t i = 0; i < lostPrecisionColumns.size(); ++i) {

@@ -34,10 +34,14 @@ EffectSizes ComputeEffectSizes(const GroupStats& stats1, const GroupStats& stats
                                               static_cast<double>(stats1.sngTrimmedMean));
 
     const GroupStats& source = lngNonpooledSdVar == 2 ? stats2 : stats1;
-    es.sngPooledD = standardized(meanDiff, es.sngPooledVar);
-    es.sngPooledRobustD = standardized(robustDiff, es.sngPooledWinsVar);
-    es.sngNonpooledD = standardized(meanDiff, source.sngVariance);
-    es.sngNonpooledRobustD = standardized(robustDiff, source.sngWinsVariance);
+    for (Estimator e : kEstimators) {
+        const EstimatorRules& rules = rulesOf(e);
+        const bool pooled = rules.variance == VarianceSource::Pooled;
+        const float variance = rules.robust
+                                   ? (pooled ? es.sngPooledWinsVar : source.sngWinsVariance)
+                                   : (pooled ? es.sngPooledVar : source.sngVariance);
+        es.of(e) = standardized(rules.robust ? robustDiff : meanDiff, variance);
+    }
     return es;
 }
 

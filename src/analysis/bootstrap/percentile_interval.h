@@ -4,12 +4,9 @@
 #include <span>
 
 #include "analysis/bootstrap/analysis_records.h"
+#include "analysis/bootstrap/estimators.h"
 
 namespace velmora {
-
-// How a * L becomes the count q cut from each end: the pooled estimators
-// truncate, the nonpooled ones round to nearest with halves to even.
-enum class PositionRule { Truncate, RoundHalfEven };
 
 // 1-based positions in the ascending list of L values.
 struct PercentilePositions {

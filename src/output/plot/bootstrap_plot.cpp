@@ -43,17 +43,6 @@ constexpr double kKeyBaseline = 566.0;
 constexpr double kFooterBaseline = 588.0;
 constexpr double kMargin = 16.0;
 
-struct Estimator {
-    const char* id;
-    const char* name;  // as the report names the estimate
-};
-constexpr std::array<Estimator, 4> kEstimators = {{
-    {"pooled-d", "Pooled Cohen's D"},
-    {"pooled-robust-d", "Pooled Robust Cohen's D"},
-    {"nonpooled-d", "Nonpooled Cohen's D"},
-    {"nonpooled-robust-d", "Nonpooled Robust Cohen's D"},
-}};
-
 double textWidth(std::string_view text, double size) {
     return static_cast<double>(text.size()) * kAdvance * size;
 }
@@ -292,27 +281,21 @@ void drawMarks(SvgWriter& svg, const PlotArea& area, const PercentileInterval& c
 }
 
 void drawPanel(SvgWriter& svg, const BootstrapPlotData& data, int index) {
-    const Estimator& estimator = kEstimators[static_cast<std::size_t>(index)];
+    const Estimator estimator = kEstimators[static_cast<std::size_t>(index)];
+    const EstimatorRules& rules = rulesOf(estimator);
     const double ox = (index % 2) * kPanelWidth;
     const double oy = (index / 2) * kPanelHeight;
     const BootstrapSummary& s = data.summary;
-    const std::array<std::int32_t, 4> valid = {s.lngValidPooledD, s.lngValidPooledRobustD,
-                                               s.lngValidNonpooledD, s.lngValidNonpooledRobustD};
-    const std::array<const PercentileInterval*, 4> intervals = {
-        &s.ciPooledD, &s.ciPooledRobustD, &s.ciNonpooledD, &s.ciNonpooledRobustD};
-    const std::array<float, 4> observed = {data.observed.sngPooledD, data.observed.sngPooledRobustD,
-                                           data.observed.sngNonpooledD,
-                                           data.observed.sngNonpooledRobustD};
     const auto& values = data.validValues[static_cast<std::size_t>(index)];
 
-    svg.openGroup(estimator.id);
+    svg.openGroup(rules.plotId);
     SvgTextStyle title = textStyle("title", TextAnchor::Start, kTitleSize);
     title.bold = true;
-    svg.text(ox + kMargin, oy + 22.0, estimator.name, title);
-    svg.text(ox + kMargin, oy + 39.0,
-             integerText(valid[static_cast<std::size_t>(index)]) + " of " +
-                 integerText(s.lngTrials) + " valid trials",
-             textStyle("subtitle", TextAnchor::Start, kTextSize, kMuted));
+    svg.text(ox + kMargin, oy + 22.0, rules.name, title);
+    svg.text(
+        ox + kMargin, oy + 39.0,
+        integerText(s.validOf(estimator)) + " of " + integerText(s.lngTrials) + " valid trials",
+        textStyle("subtitle", TextAnchor::Start, kTextSize, kMuted));
 
     PlotArea area;
     area.left = ox + 56.0;
@@ -328,9 +311,9 @@ void drawPanel(SvgWriter& svg, const BootstrapPlotData& data, int index) {
     }
     const Histogram h = buildHistogram(values);
     const std::int32_t maxCount = *std::max_element(h.counts.begin(), h.counts.end());
-    const float estimate = observed[static_cast<std::size_t>(index)];
+    const float estimate = data.observed.of(estimator);
     fitDomain(area, h, estimate);
-    const PercentileInterval& ci = *intervals[static_cast<std::size_t>(index)];
+    const PercentileInterval& ci = s.ciOf(estimator);
     drawBand(svg, area, ci);
     drawHistogram(svg, area, h, maxCount);
     drawAxes(svg, area, maxCount);
@@ -403,14 +386,13 @@ std::string footerText(const BootstrapPlotData& data, const std::string& level) 
 
 }  // namespace
 
-std::array<std::vector<float>, 4> validTrialValues(std::span<const EffectSizes> trials) {
-    std::array<std::vector<float>, 4> lists;
+std::array<std::vector<float>, kEstimatorCount> validTrialValues(
+    std::span<const EffectSizes> trials) {
+    std::array<std::vector<float>, kEstimatorCount> lists;
     for (auto& list : lists) list.reserve(trials.size());
     for (const EffectSizes& e : trials) {
-        const float values[] = {e.sngPooledD, e.sngPooledRobustD, e.sngNonpooledD,
-                                e.sngNonpooledRobustD};
         for (std::size_t k = 0; k < lists.size(); ++k)
-            if (isComputable(values[k])) lists[k].push_back(values[k]);
+            if (isComputable(e.d[k])) lists[k].push_back(e.d[k]);
     }
     return lists;
 }

@@ -17,14 +17,15 @@ struct BootstrapPlotData {
     BootstrapSummary summary;
     // The valid trial values of each estimator in the report's order (pooled
     // d, pooled robust d, nonpooled d, nonpooled robust d).
-    std::array<std::vector<float>, 4> validValues;
+    std::array<std::vector<float>, kEstimatorCount> validValues;
     std::string dataFileName;  // the footer's name of the data file
     std::uint64_t seed = 0;
 };
 
 // Each estimator's computable values of `trials`, in trial order,
 // in the report's order of estimators.
-std::array<std::vector<float>, 4> validTrialValues(std::span<const EffectSizes> trials);
+std::array<std::vector<float>, kEstimatorCount> validTrialValues(
+    std::span<const EffectSizes> trials);
 
 // Tick marks at whole multiples of a round step (1, 2 or 5 times a power of
 // ten): the smallest such step that cuts [lower, upper] into at most

@@ -19,8 +19,8 @@ bool finite(const GroupStats& s) {
 
 bool finite(const EffectSizes& e) {
     return std::isfinite(e.sngPooledVar) && std::isfinite(e.sngPooledWinsVar) &&
-           std::isfinite(e.sngPooledD) && std::isfinite(e.sngPooledRobustD) &&
-           std::isfinite(e.sngNonpooledD) && std::isfinite(e.sngNonpooledRobustD);
+           std::isfinite(e.sngPooledD()) && std::isfinite(e.sngPooledRobustD()) &&
+           std::isfinite(e.sngNonpooledD()) && std::isfinite(e.sngNonpooledRobustD());
 }
 
 PercentileInterval interval(std::vector<float> list, float level, bool pooled) {
@@ -168,21 +168,21 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
             return run;
         }
         run.trials.push_back(es);
-        const float d[4] = {es.sngPooledD, es.sngPooledRobustD, es.sngNonpooledD,
-                            es.sngNonpooledRobustD};
+        const float d[4] = {es.sngPooledD(), es.sngPooledRobustD(), es.sngNonpooledD(),
+                            es.sngNonpooledRobustD()};
         for (int k = 0; k < 4; ++k)
             if (d[k] != 9999999.0f) lists[k].push_back(d[k]);
     }
     r.summary.lngTrials = options.lngTrials;
-    r.summary.lngValidPooledD = static_cast<std::int32_t>(lists[0].size());
-    r.summary.lngValidPooledRobustD = static_cast<std::int32_t>(lists[1].size());
-    r.summary.lngValidNonpooledD = static_cast<std::int32_t>(lists[2].size());
-    r.summary.lngValidNonpooledRobustD = static_cast<std::int32_t>(lists[3].size());
+    r.summary.lngValidPooledD() = static_cast<std::int32_t>(lists[0].size());
+    r.summary.lngValidPooledRobustD() = static_cast<std::int32_t>(lists[1].size());
+    r.summary.lngValidNonpooledD() = static_cast<std::int32_t>(lists[2].size());
+    r.summary.lngValidNonpooledRobustD() = static_cast<std::int32_t>(lists[3].size());
     const float level = options.sngConfidenceLevel;
-    r.summary.ciPooledD = interval(lists[0], level, true);
-    r.summary.ciPooledRobustD = interval(lists[1], level, true);
-    r.summary.ciNonpooledD = interval(lists[2], level, false);
-    r.summary.ciNonpooledRobustD = interval(lists[3], level, false);
+    r.summary.ciPooledD() = interval(lists[0], level, true);
+    r.summary.ciPooledRobustD() = interval(lists[1], level, true);
+    r.summary.ciNonpooledD() = interval(lists[2], level, false);
+    r.summary.ciNonpooledRobustD() = interval(lists[3], level, false);
     r.outcome = BootstrapOutcome::Completed;
     return run;
 }

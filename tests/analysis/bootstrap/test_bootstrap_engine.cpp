@@ -100,28 +100,28 @@ TEST(Bootstrap, TrialsDrawOnlyCompletePairsInCaseOrder) {
     // Trial 1: Var 1 = 1, 2, 3 (variance 1), Var 2 = 2, 4, 9 (mean 5, variance 13).
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].sngPooledVar, 7.0f);
-    EXPECT_EQ(seen[0].sngPooledD, 1.1338934f);         // 3 / sqrt(7)
-    EXPECT_EQ(seen[0].sngPooledRobustD, 0.72860926f);  // 0.6425... * 3 / sqrt(7)
-    EXPECT_EQ(seen[0].sngNonpooledD, 3.0f);
-    EXPECT_EQ(seen[0].sngNonpooledRobustD, 1.9277189f);
+    EXPECT_EQ(seen[0].sngPooledD(), 1.1338934f);         // 3 / sqrt(7)
+    EXPECT_EQ(seen[0].sngPooledRobustD(), 0.72860926f);  // 0.6425... * 3 / sqrt(7)
+    EXPECT_EQ(seen[0].sngNonpooledD(), 3.0f);
+    EXPECT_EQ(seen[0].sngNonpooledRobustD(), 1.9277189f);
     // Trial 2: one pair three times, both variances exactly 0.
     EXPECT_EQ(seen[1].sngPooledVar, 0.0f);
-    EXPECT_EQ(seen[1].sngPooledD, 9999999.0f);
-    EXPECT_EQ(seen[1].sngPooledRobustD, 9999999.0f);
-    EXPECT_EQ(seen[1].sngNonpooledD, 9999999.0f);
-    EXPECT_EQ(seen[1].sngNonpooledRobustD, 9999999.0f);
+    EXPECT_EQ(seen[1].sngPooledD(), 9999999.0f);
+    EXPECT_EQ(seen[1].sngPooledRobustD(), 9999999.0f);
+    EXPECT_EQ(seen[1].sngNonpooledD(), 9999999.0f);
+    EXPECT_EQ(seen[1].sngNonpooledRobustD(), 9999999.0f);
 
     // One valid trial each: the single value is both limits.
     const BootstrapSummary& s = r.summary;
     EXPECT_EQ(s.lngTrials, 2);
-    EXPECT_EQ(s.lngValidPooledD, 1);
-    EXPECT_EQ(s.lngValidPooledRobustD, 1);
-    EXPECT_EQ(s.lngValidNonpooledD, 1);
-    EXPECT_EQ(s.lngValidNonpooledRobustD, 1);
-    EXPECT_EQ(s.ciPooledD.sngLower, 1.1338934f);
-    EXPECT_EQ(s.ciPooledD.sngUpper, 1.1338934f);
-    EXPECT_EQ(s.ciNonpooledD.sngLower, 3.0f);
-    EXPECT_EQ(s.ciNonpooledRobustD.sngUpper, 1.9277189f);
+    EXPECT_EQ(s.lngValidPooledD(), 1);
+    EXPECT_EQ(s.lngValidPooledRobustD(), 1);
+    EXPECT_EQ(s.lngValidNonpooledD(), 1);
+    EXPECT_EQ(s.lngValidNonpooledRobustD(), 1);
+    EXPECT_EQ(s.ciPooledD().sngLower, 1.1338934f);
+    EXPECT_EQ(s.ciPooledD().sngUpper, 1.1338934f);
+    EXPECT_EQ(s.ciNonpooledD().sngLower, 3.0f);
+    EXPECT_EQ(s.ciNonpooledRobustD().sngUpper, 1.9277189f);
 }
 
 TEST(Bootstrap, DiscardedZeroDoesNotUseUpARow) {
@@ -134,7 +134,7 @@ TEST(Bootstrap, DiscardedZeroDoesNotUseUpARow) {
     ASSERT_EQ(r.outcome, BootstrapOutcome::Completed);
     EXPECT_EQ(random.singlesLeft(), 0u);
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].sngPooledD, 1.1338934f);  // pairs 1, 2, 3 as drawn
+    EXPECT_EQ(seen[0].sngPooledD(), 1.1338934f);  // pairs 1, 2, 3 as drawn
 }
 
 TEST(Bootstrap, ProgressNamesEachTrialBeforeItsDraws) {
@@ -167,15 +167,15 @@ TEST(Bootstrap, TwoPairsOfWholeNumbersLoseEveryRepeatedDraw) {
     ASSERT_EQ(r.outcome, BootstrapOutcome::Completed);
     const BootstrapSummary& s = r.summary;
     EXPECT_EQ(s.lngTrials, 600);
-    EXPECT_EQ(s.lngValidPooledD, 300);
-    EXPECT_EQ(s.lngValidPooledRobustD, 300);
-    EXPECT_EQ(s.lngValidNonpooledD, 300);
-    EXPECT_EQ(s.lngValidNonpooledRobustD, 300);
+    EXPECT_EQ(s.lngValidPooledD(), 300);
+    EXPECT_EQ(s.lngValidPooledRobustD(), 300);
+    EXPECT_EQ(s.lngValidNonpooledD(), 300);
+    EXPECT_EQ(s.lngValidNonpooledRobustD(), 300);
     // Every valid trial is the observed sample: pooled variance (0.5 + 8) / 2.
     EXPECT_EQ(r.observed.sngPooledVar, 4.25f);
-    EXPECT_EQ(s.ciPooledD.sngLower, 1.6977494f);  // 3.5 / sqrt(4.25)
-    EXPECT_EQ(s.ciPooledD.sngUpper, 1.6977494f);
-    EXPECT_EQ(s.ciNonpooledD.sngLower, 4.9497476f);  // 3.5 / sqrt(0.5)
+    EXPECT_EQ(s.ciPooledD().sngLower, 1.6977494f);  // 3.5 / sqrt(4.25)
+    EXPECT_EQ(s.ciPooledD().sngUpper, 1.6977494f);
+    EXPECT_EQ(s.ciNonpooledD().sngLower, 4.9497476f);  // 3.5 / sqrt(0.5)
 }
 
 TEST(Bootstrap, TwoPairsDrawnAtRandomKeepCountersWellBelowTheTrials) {
@@ -184,9 +184,9 @@ TEST(Bootstrap, TwoPairsDrawnAtRandomKeepCountersWellBelowTheTrials) {
     const BootstrapResult r = RunBootstrap(sample, optionsFor(1000), random);
     ASSERT_EQ(r.outcome, BootstrapOutcome::Completed);
     // About half the trials repeat a pair; the counters agree (all four fail together).
-    EXPECT_GT(r.summary.lngValidPooledD, 400);
-    EXPECT_LT(r.summary.lngValidPooledD, 600);
-    EXPECT_EQ(r.summary.lngValidNonpooledRobustD, r.summary.lngValidPooledD);
+    EXPECT_GT(r.summary.lngValidPooledD(), 400);
+    EXPECT_LT(r.summary.lngValidPooledD(), 600);
+    EXPECT_EQ(r.summary.lngValidNonpooledRobustD(), r.summary.lngValidPooledD());
 }
 
 TEST(Bootstrap, ConstantSourceHasNoValidNonpooledTrial) {
@@ -195,15 +195,15 @@ TEST(Bootstrap, ConstantSourceHasNoValidNonpooledTrial) {
     SeededRandom random(11);
     const BootstrapResult r = RunBootstrap(sample, optionsFor(600, 0.99f, 1), random);
     ASSERT_EQ(r.outcome, BootstrapOutcome::Completed);
-    EXPECT_EQ(r.observed.sngNonpooledD, 9999999.0f);
-    EXPECT_EQ(r.summary.lngValidNonpooledD, 0);
-    EXPECT_EQ(r.summary.lngValidNonpooledRobustD, 0);
-    EXPECT_EQ(r.summary.ciNonpooledD.sngLower, 9999999.0f);
-    EXPECT_EQ(r.summary.ciNonpooledD.sngUpper, 9999999.0f);
-    EXPECT_EQ(r.summary.ciNonpooledRobustD.sngLower, 9999999.0f);
-    EXPECT_EQ(r.summary.ciNonpooledRobustD.sngUpper, 9999999.0f);
-    EXPECT_GT(r.summary.lngValidPooledD, 0);
-    EXPECT_LE(r.summary.lngValidPooledD, 600);
+    EXPECT_EQ(r.observed.sngNonpooledD(), 9999999.0f);
+    EXPECT_EQ(r.summary.lngValidNonpooledD(), 0);
+    EXPECT_EQ(r.summary.lngValidNonpooledRobustD(), 0);
+    EXPECT_EQ(r.summary.ciNonpooledD().sngLower, 9999999.0f);
+    EXPECT_EQ(r.summary.ciNonpooledD().sngUpper, 9999999.0f);
+    EXPECT_EQ(r.summary.ciNonpooledRobustD().sngLower, 9999999.0f);
+    EXPECT_EQ(r.summary.ciNonpooledRobustD().sngUpper, 9999999.0f);
+    EXPECT_GT(r.summary.lngValidPooledD(), 0);
+    EXPECT_LE(r.summary.lngValidPooledD(), 600);
 }
 
 TEST(Bootstrap, BothVariancesZeroStopsBeforeAnyTrial) {
@@ -285,11 +285,11 @@ TEST(Bootstrap, ThreadCountDoesNotChangeTheResult) {
     for (int k = 1; k < 3; ++k) {
         const BootstrapSummary& x = results[0].summary;
         const BootstrapSummary& y = results[k].summary;
-        EXPECT_EQ(x.lngValidPooledD, y.lngValidPooledD);
-        EXPECT_EQ(x.ciPooledD.sngLower, y.ciPooledD.sngLower);
-        EXPECT_EQ(x.ciPooledD.sngUpper, y.ciPooledD.sngUpper);
-        EXPECT_EQ(x.ciNonpooledRobustD.sngLower, y.ciNonpooledRobustD.sngLower);
-        EXPECT_EQ(x.ciNonpooledRobustD.sngUpper, y.ciNonpooledRobustD.sngUpper);
+        EXPECT_EQ(x.lngValidPooledD(), y.lngValidPooledD());
+        EXPECT_EQ(x.ciPooledD().sngLower, y.ciPooledD().sngLower);
+        EXPECT_EQ(x.ciPooledD().sngUpper, y.ciPooledD().sngUpper);
+        EXPECT_EQ(x.ciNonpooledRobustD().sngLower, y.ciNonpooledRobustD().sngLower);
+        EXPECT_EQ(x.ciNonpooledRobustD().sngUpper, y.ciNonpooledRobustD().sngUpper);
     }
 }
 

@@ -174,7 +174,7 @@ TEST(EffectSizeAnalysis, TwoPairsGiveTheCompleteReport) {
     ASSERT_EQ(progress.size(), 600u);
     EXPECT_EQ(progress.back(), 600);
     EXPECT_EQ(run.stats1.lngN, 3);  // Var 2 has all three cases
-    EXPECT_EQ(run.summary.lngValidNonpooledRobustD, 600);
+    EXPECT_EQ(run.summary.lngValidNonpooledRobustD(), 600);
 
     // Var 2: 1, 2, 5, mean 8/3 stored as 2.66666675, so the variance is
     // (10 - 7.1111115) * 1.5 = 4.3333325; Var 4: 3, 7 (mean 5, variance 8).

@@ -48,14 +48,14 @@ TEST(EffectSizeReport, NinetyPercentReportWithEveryNumberForm) {
     EffectSizes es{0.25f, 3.0f, -0.3333333f, 9999999.0f, 1.2345f, 0.0625f};
     BootstrapSummary summary;
     summary.lngTrials = 1000;
-    summary.lngValidPooledD = 998;
-    summary.lngValidPooledRobustD = 0;
-    summary.lngValidNonpooledD = 1000;
-    summary.lngValidNonpooledRobustD = 7;
-    summary.ciPooledD = {-1.5f, 0.75f};
-    summary.ciPooledRobustD = {9999999.0f, 9999999.0f};
-    summary.ciNonpooledD = {0.1f, 2.0004f};
-    summary.ciNonpooledRobustD = {-0.0001f, 3.14159f};
+    summary.lngValidPooledD() = 998;
+    summary.lngValidPooledRobustD() = 0;
+    summary.lngValidNonpooledD() = 1000;
+    summary.lngValidNonpooledRobustD() = 7;
+    summary.ciPooledD() = {-1.5f, 0.75f};
+    summary.ciPooledRobustD() = {9999999.0f, 9999999.0f};
+    summary.ciNonpooledD() = {0.1f, 2.0004f};
+    summary.ciNonpooledRobustD() = {-0.0001f, 3.14159f};
 
     expectReport(BuildEffectSizeReport(options, s1, s2, es, summary),
                  {
@@ -117,14 +117,14 @@ TEST(EffectSizeReport, NinetyNinePercentReportNamesTheSecondVariableAsSdSource) 
     EffectSizes es{5000000.0f, 0.0625f, 9999999.0f, -2.0f, 9999999.0f, 0.5f};
     BootstrapSummary summary;
     summary.lngTrials = 2000;
-    summary.lngValidPooledD = 0;
-    summary.lngValidPooledRobustD = 2000;
-    summary.lngValidNonpooledD = 0;
-    summary.lngValidNonpooledRobustD = 1999;
-    summary.ciPooledD = {9999999.0f, 9999999.0f};
-    summary.ciPooledRobustD = {-3.0f, -1.0f};
-    summary.ciNonpooledD = {9999999.0f, 9999999.0f};
-    summary.ciNonpooledRobustD = {0.2f, 0.8f};
+    summary.lngValidPooledD() = 0;
+    summary.lngValidPooledRobustD() = 2000;
+    summary.lngValidNonpooledD() = 0;
+    summary.lngValidNonpooledRobustD() = 1999;
+    summary.ciPooledD() = {9999999.0f, 9999999.0f};
+    summary.ciPooledRobustD() = {-3.0f, -1.0f};
+    summary.ciNonpooledD() = {9999999.0f, 9999999.0f};
+    summary.ciNonpooledRobustD() = {0.2f, 0.8f};
 
     expectReport(BuildEffectSizeReport(options, s1, s2, es, summary),
                  {

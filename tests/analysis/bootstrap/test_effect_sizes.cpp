@@ -24,11 +24,11 @@ TEST(EffectSizes, UnitShiftWithUnitVariancesGivesDOfOne) {
         const EffectSizes es = ComputeEffectSizes(s1, s2, source);
         EXPECT_EQ(es.sngPooledVar, 1.0f);
         EXPECT_EQ(es.sngPooledWinsVar, 1.0f);
-        EXPECT_EQ(es.sngPooledD, 1.0f);
-        EXPECT_EQ(es.sngNonpooledD, 1.0f);
+        EXPECT_EQ(es.sngPooledD(), 1.0f);
+        EXPECT_EQ(es.sngNonpooledD(), 1.0f);
         // No trimming at n = 3: sqrt(0.4129) * 1 / 1, rounded once to single.
-        EXPECT_EQ(es.sngPooledRobustD, 0.64257294f);
-        EXPECT_EQ(es.sngNonpooledRobustD, 0.64257294f);
+        EXPECT_EQ(es.sngPooledRobustD(), 0.64257294f);
+        EXPECT_EQ(es.sngNonpooledRobustD(), 0.64257294f);
     }
 }
 
@@ -40,15 +40,15 @@ TEST(EffectSizes, NonpooledEstimatesFollowTheChosenVariable) {
     const EffectSizes fromVar1 = ComputeEffectSizes(s1, s2, 1);
     EXPECT_EQ(fromVar1.sngPooledVar, 6.25f);     // (4 * 10 + 4 * 2.5) / 8
     EXPECT_EQ(fromVar1.sngPooledWinsVar, 2.5f);  // (4 * 4 + 4 * 1) / 8
-    EXPECT_EQ(fromVar1.sngPooledD, 1.2f);        // 3 / 2.5
-    EXPECT_EQ(fromVar1.sngPooledRobustD, 1.2191964f);
-    EXPECT_EQ(fromVar1.sngNonpooledD, 1.8973666f);        // 3 / sqrt(2.5)
-    EXPECT_EQ(fromVar1.sngNonpooledRobustD, 1.9277189f);  // 0.6425... * 3 / 1
+    EXPECT_EQ(fromVar1.sngPooledD(), 1.2f);      // 3 / 2.5
+    EXPECT_EQ(fromVar1.sngPooledRobustD(), 1.2191964f);
+    EXPECT_EQ(fromVar1.sngNonpooledD(), 1.8973666f);        // 3 / sqrt(2.5)
+    EXPECT_EQ(fromVar1.sngNonpooledRobustD(), 1.9277189f);  // 0.6425... * 3 / 1
 
     const EffectSizes fromVar2 = ComputeEffectSizes(s1, s2, 2);
-    EXPECT_EQ(fromVar2.sngPooledD, 1.2f);
-    EXPECT_EQ(fromVar2.sngNonpooledD, 0.9486833f);         // 3 / sqrt(10)
-    EXPECT_EQ(fromVar2.sngNonpooledRobustD, 0.96385944f);  // 0.6425... * 3 / 2
+    EXPECT_EQ(fromVar2.sngPooledD(), 1.2f);
+    EXPECT_EQ(fromVar2.sngNonpooledD(), 0.9486833f);         // 3 / sqrt(10)
+    EXPECT_EQ(fromVar2.sngNonpooledRobustD(), 0.96385944f);  // 0.6425... * 3 / 2
 }
 
 TEST(EffectSizes, SwappingVariablesAndSourceFlipsEverySign) {
@@ -58,28 +58,28 @@ TEST(EffectSizes, SwappingVariablesAndSourceFlipsEverySign) {
     const EffectSizes swapped = ComputeEffectSizes(b, a, 2);
     EXPECT_EQ(swapped.sngPooledVar, forward.sngPooledVar);
     EXPECT_EQ(swapped.sngPooledWinsVar, forward.sngPooledWinsVar);
-    EXPECT_EQ(swapped.sngPooledD, -forward.sngPooledD);
-    EXPECT_EQ(swapped.sngPooledRobustD, -forward.sngPooledRobustD);
-    EXPECT_EQ(swapped.sngNonpooledD, -forward.sngNonpooledD);
-    EXPECT_EQ(swapped.sngNonpooledRobustD, -forward.sngNonpooledRobustD);
-    EXPECT_GT(forward.sngPooledD, 0.0f);  // b has the larger mean
+    EXPECT_EQ(swapped.sngPooledD(), -forward.sngPooledD());
+    EXPECT_EQ(swapped.sngPooledRobustD(), -forward.sngPooledRobustD());
+    EXPECT_EQ(swapped.sngNonpooledD(), -forward.sngNonpooledD());
+    EXPECT_EQ(swapped.sngNonpooledRobustD(), -forward.sngNonpooledRobustD());
+    EXPECT_GT(forward.sngPooledD(), 0.0f);  // b has the larger mean
 }
 
 TEST(EffectSizes, ConstantSourceMakesBothNonpooledEstimatesNotComputable) {
     const GroupStats s1 = statsOf({5, 5, 5, 5, 5});
     const GroupStats s2 = statsOf({1, 2, 3, 4, 5});
     const EffectSizes es = ComputeEffectSizes(s1, s2, 1);
-    EXPECT_EQ(es.sngNonpooledD, 9999999.0f);
-    EXPECT_EQ(es.sngNonpooledRobustD, 9999999.0f);
+    EXPECT_EQ(es.sngNonpooledD(), 9999999.0f);
+    EXPECT_EQ(es.sngNonpooledRobustD(), 9999999.0f);
     EXPECT_EQ(es.sngPooledVar, 1.25f);      // (4 * 2.5 + 4 * 0) / 8
-    EXPECT_EQ(es.sngPooledD, -1.7888544f);  // -2 / sqrt(1.25)
+    EXPECT_EQ(es.sngPooledD(), -1.7888544f);  // -2 / sqrt(1.25)
     EXPECT_EQ(es.sngPooledWinsVar, 0.5f);   // (4 * 1 + 4 * 0) / 8
-    EXPECT_EQ(es.sngPooledRobustD, -1.8174708f);
+    EXPECT_EQ(es.sngPooledRobustD(), -1.8174708f);
 
     // The other source is not constant: both nonpooled values are numbers.
     const EffectSizes other = ComputeEffectSizes(s1, s2, 2);
-    EXPECT_EQ(other.sngNonpooledD, -1.2649111f);        // -2 / sqrt(2.5)
-    EXPECT_EQ(other.sngNonpooledRobustD, -1.2851459f);  // 0.6425... * -2 / 1
+    EXPECT_EQ(other.sngNonpooledD(), -1.2649111f);        // -2 / sqrt(2.5)
+    EXPECT_EQ(other.sngNonpooledRobustD(), -1.2851459f);  // 0.6425... * -2 / 1
 }
 
 TEST(EffectSizes, ZeroWinsorizedVariancesMakeOnlyTheRobustEstimatesNotComputable) {
@@ -90,11 +90,11 @@ TEST(EffectSizes, ZeroWinsorizedVariancesMakeOnlyTheRobustEstimatesNotComputable
     for (std::int32_t source : {1, 2}) {
         const EffectSizes es = ComputeEffectSizes(s1, s2, source);
         EXPECT_EQ(es.sngPooledWinsVar, 0.0f);
-        EXPECT_EQ(es.sngPooledRobustD, 9999999.0f);
-        EXPECT_EQ(es.sngNonpooledRobustD, 9999999.0f);
-        EXPECT_NE(es.sngPooledD, 9999999.0f);
-        EXPECT_NE(es.sngNonpooledD, 9999999.0f);
-        EXPECT_LT(es.sngPooledD, 0.0f);  // mean 23.6 against 24
+        EXPECT_EQ(es.sngPooledRobustD(), 9999999.0f);
+        EXPECT_EQ(es.sngNonpooledRobustD(), 9999999.0f);
+        EXPECT_NE(es.sngPooledD(), 9999999.0f);
+        EXPECT_NE(es.sngNonpooledD(), 9999999.0f);
+        EXPECT_LT(es.sngPooledD(), 0.0f);  // mean 23.6 against 24
     }
 }
 
@@ -104,9 +104,9 @@ TEST(EffectSizes, SlightlyNegativeRawMomentVarianceIsNotComputable) {
     const GroupStats s2 = statsOf({10000, 10010, 10020});
     ASSERT_LT(s1.sngVariance, 0.0f);
     const EffectSizes es = ComputeEffectSizes(s1, s2, 1);
-    EXPECT_EQ(es.sngNonpooledD, 9999999.0f);
-    EXPECT_EQ(es.sngNonpooledRobustD, 9999999.0f);
-    EXPECT_NE(ComputeEffectSizes(s1, s2, 2).sngNonpooledD, 9999999.0f);
+    EXPECT_EQ(es.sngNonpooledD(), 9999999.0f);
+    EXPECT_EQ(es.sngNonpooledRobustD(), 9999999.0f);
+    EXPECT_NE(ComputeEffectSizes(s1, s2, 2).sngNonpooledD(), 9999999.0f);
 }
 
 TEST(EffectSizes, ComputabilityIsTheMarkCompareInDouble) {

@@ -336,7 +336,7 @@ TEST(EngineEquivalence, PairsDrawnManyTimesInOneTrialAgree) {
     testing::ScriptedRandom random(script);
     const BootstrapResult fast = RunBootstrap(sample, options, random);
     ASSERT_EQ(fast.outcome, BootstrapOutcome::Completed);
-    EXPECT_EQ(fast.summary.lngValidPooledD, 4);  // the trial of pair 1 alone is invalid
+    EXPECT_EQ(fast.summary.lngValidPooledD(), 4);  // the trial of pair 1 alone is invalid
 }
 
 TEST(EngineEquivalence, PairDrawnMoreThan255TimesAgrees) {

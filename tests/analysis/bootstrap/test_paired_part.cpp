@@ -55,21 +55,21 @@ void expectSameVelmora(const RunRecord& a, const RunRecord& b, const std::string
         const EffectSizes& x = a.trials[t];
         const EffectSizes& y = b.trials[t];
         const std::string at = where + " trial " + std::to_string(t + 1);
-        expectSameSingle(x.sngPooledD, y.sngPooledD, at);
-        expectSameSingle(x.sngPooledRobustD, y.sngPooledRobustD, at);
-        expectSameSingle(x.sngNonpooledD, y.sngNonpooledD, at);
-        expectSameSingle(x.sngNonpooledRobustD, y.sngNonpooledRobustD, at);
+        expectSameSingle(x.sngPooledD(), y.sngPooledD(), at);
+        expectSameSingle(x.sngPooledRobustD(), y.sngPooledRobustD(), at);
+        expectSameSingle(x.sngNonpooledD(), y.sngNonpooledD(), at);
+        expectSameSingle(x.sngNonpooledRobustD(), y.sngNonpooledRobustD(), at);
     }
     const BootstrapSummary& x = a.result.summary;
     const BootstrapSummary& y = b.result.summary;
-    for (const auto& [p, q] : {std::pair{x.ciPooledD, y.ciPooledD},
-                               {x.ciPooledRobustD, y.ciPooledRobustD},
-                               {x.ciNonpooledD, y.ciNonpooledD},
-                               {x.ciNonpooledRobustD, y.ciNonpooledRobustD}}) {
+    for (const auto& [p, q] : {std::pair{x.ciPooledD(), y.ciPooledD()},
+                               {x.ciPooledRobustD(), y.ciPooledRobustD()},
+                               {x.ciNonpooledD(), y.ciNonpooledD()},
+                               {x.ciNonpooledRobustD(), y.ciNonpooledRobustD()}}) {
         expectSameSingle(p.sngLower, q.sngLower, where);
         expectSameSingle(p.sngUpper, q.sngUpper, where);
     }
-    expectSameSingle(a.result.observed.sngPooledD, b.result.observed.sngPooledD, where);
+    expectSameSingle(a.result.observed.sngPooledD(), b.result.observed.sngPooledD(), where);
     EXPECT_EQ(a.result.accurate, b.result.accurate) << where;
 }
 

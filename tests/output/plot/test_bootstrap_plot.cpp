@@ -84,12 +84,12 @@ BootstrapPlotData sampleRun() {
     d.options.lngTrials = 10;
     d.options.sngConfidenceLevel = 0.99f;
     d.options.lngNonpooledSdVar = 2;
-    d.observed.sngPooledD = -0.40249f;
-    d.observed.sngPooledRobustD = 9999999.0f;
-    d.observed.sngNonpooledD = 1.5f;
-    d.observed.sngNonpooledRobustD = 0.75f;
+    d.observed.sngPooledD() = -0.40249f;
+    d.observed.sngPooledRobustD() = 9999999.0f;
+    d.observed.sngNonpooledD() = 1.5f;
+    d.observed.sngNonpooledRobustD() = 0.75f;
     d.summary = {
-        10, 5, 3, 0, 4, {0.1f, 0.5f}, {1.0f, 3.0f}, {9999999.0f, 9999999.0f}, {0.75f, 0.75f}};
+        10, {5, 3, 0, 4}, {{{0.1f, 0.5f}, {1.0f, 3.0f}, {9999999.0f, 9999999.0f}, {0.75f, 0.75f}}}};
     d.validValues = {std::vector<float>{0.5f, 0.1f, 0.2f, 0.3f, 0.2f},
                      {3.0f, 1.0f, 2.0f},
                      {},
