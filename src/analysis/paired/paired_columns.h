@@ -26,9 +26,10 @@ enum class PairedColumn { Var1, Var2, Difference };
 class PairedColumns {
 public:
     // `pairs`: the complete pairs in case order, the values as written for a
-    // column that has them and the singles otherwise (CollectWrittenPairs).
-    // `fixedPoint` false keeps the trials on the rank walk even where the
-    // values fit whole numbers of one unit (for tests of the two ways).
+    // column that has them and the singles otherwise (CollectWrittenPairs);
+    // every value finite, as the import keeps them. `fixedPoint` false keeps
+    // the trials on the rank walk even where the values fit whole numbers of
+    // one unit (for tests of the two ways).
     explicit PairedColumns(const WrittenPairs& pairs, bool fixedPoint = true);
 
     std::size_t size() const { return m_n; }
