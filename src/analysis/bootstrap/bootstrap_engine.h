@@ -6,6 +6,7 @@
 
 #include "analysis/arithmetic.h"
 #include "analysis/bootstrap/analysis_records.h"
+#include "analysis/bootstrap/pair_draws.h"
 #include "analysis/bootstrap/paired_sample.h"
 #include "analysis/paired/paired_columns.h"
 #include "analysis/paired/paired_summary.h"
@@ -96,16 +97,5 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
 // The number of threads a run with `requested` threads uses at most: the
 // count itself, or one per hardware thread for 0 (at least 1).
 int ResolveBootstrapThreads(int requested);
-
-// Up to this many complete pairs a draw is ceil(u * nPairs) from one single u.
-inline constexpr std::int32_t SINGLE_DRAW_LIMIT = 16777216;  // 2^24
-
-// One draw of a complete pair, 1-based, every pair with equal chance.
-// nPairs <= 2^24: p = ceil(u * nPairs) in double (as -floor(-u * nPairs)) from
-// u = nextSingle(), a u of exactly 0 discarded and drawn again.
-// nPairs > 2^24: a single u has only 2^24 values and could not reach most
-// pairs, so p comes from nextBits64() by multiply-and-reject, which is exactly
-// uniform. Precondition: nPairs >= 1.
-std::int32_t DrawPairNumber(RandomStream& random, std::int32_t nPairs);
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #include "analysis/bootstrap/effect_sizes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora {
@@ -43,6 +44,11 @@ EffectSizes ComputeEffectSizes(const GroupStats& stats1, const GroupStats& stats
         es.of(e) = standardized(rules.robust ? robustDiff : meanDiff, variance);
     }
     return es;
+}
+
+bool AllFinite(const EffectSizes& e) {
+    if (!std::isfinite(e.sngPooledVar) || !std::isfinite(e.sngPooledWinsVar)) return false;
+    return std::ranges::all_of(e.d, [](float d) { return std::isfinite(d); });
 }
 
 }  // namespace velmora

@@ -17,4 +17,7 @@ inline constexpr double ROBUST_SCALE = 0.6425729530566938;
 EffectSizes ComputeEffectSizes(const GroupStats& stats1, const GroupStats& stats2,
                                std::int32_t lngNonpooledSdVar);
 
+// Both pooled variances and every d finite (NOT_COMPUTABLE is finite).
+bool AllFinite(const EffectSizes& estimates);
+
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #include "analysis/bootstrap/group_stats.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -70,6 +71,12 @@ GroupStats ComputeGroupStats(std::span<const float> values) {
     sums.sngLowKept = sorted[lo];
     sums.sngHighKept = sorted[hi];
     return GroupStatsFromSums(sums);
+}
+
+bool AllFinite(const GroupStats& s) {
+    return std::isfinite(s.sngMean) && std::isfinite(s.sngTrimmedMean) &&
+           std::isfinite(s.sngVariance) && std::isfinite(s.sngWinsMean) &&
+           std::isfinite(s.sngWinsVariance);
 }
 
 }  // namespace velmora

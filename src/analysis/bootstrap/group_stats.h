@@ -17,6 +17,9 @@ namespace velmora {
 // and give non-finite variances.
 GroupStats ComputeGroupStats(std::span<const float> values);
 
+// Every statistic finite: none left the single-precision range.
+bool AllFinite(const GroupStats& stats);
+
 // Values trimmed from each end: n * 0.2f (widened to double), truncated.
 std::int32_t TrimCount(std::int32_t n);
 
