@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
+#include <cmath>
 #include <limits>
 
 namespace velmora {
@@ -36,20 +37,8 @@ double timesPowerOfTwo(double value, int e) {
 // least 65 bits, more than 2 beyond the precision, so the bits below them
 // only decide whether the discarded part is exactly a half, which the sticky
 // flag records.
-template <int kPrecision, int kMinUlpExponent, int kMaxExponent, int Limbs>
-double roundedQuotient(const BasicExactInteger<Limbs>& numerator, std::uint64_t denominator,
-                       int exponent) {
-    if (numerator.isZero()) return 0.0;
-    const int length = numerator.bitLength();
-    bool sticky = false;
-    Uint128 top;
-    if (length >= 128) {
-        top = numerator.bitsFrom(length - 128, sticky);
-        exponent += length - 128;
-    } else {
-        top = numerator.bitsFrom(0, sticky) << (128 - length);
-        exponent -= 128 - length;
-    }
+template <int kPrecision, int kMinUlpExponent, int kMaxExponent>
+double roundedQuotientOfTop(Uint128 top, bool sticky, std::uint64_t denominator, int exponent) {
     const Uint128 quotient = top / denominator;
     sticky = sticky || top - quotient * denominator != 0;
 
@@ -65,6 +54,24 @@ double roundedQuotient(const BasicExactInteger<Limbs>& numerator, std::uint64_t 
     const Uint128 half = Uint128{1} << (drop - 1);
     const bool up = rest > half || (rest == half && (sticky || (kept & 1) != 0));
     return timesPowerOfTwo(static_cast<double>(kept + (up ? 1 : 0)), ulp);
+}
+
+template <int kPrecision, int kMinUlpExponent, int kMaxExponent, int Limbs>
+double roundedQuotient(const BasicExactInteger<Limbs>& numerator, std::uint64_t denominator,
+                       int exponent) {
+    if (numerator.isZero()) return 0.0;
+    const int length = numerator.bitLength();
+    bool sticky = false;
+    Uint128 top;
+    if (length >= 128) {
+        top = numerator.bitsFrom(length - 128, sticky);
+        exponent += length - 128;
+    } else {
+        top = numerator.bitsFrom(0, sticky) << (128 - length);
+        exponent -= 128 - length;
+    }
+    return roundedQuotientOfTop<kPrecision, kMinUlpExponent, kMaxExponent>(top, sticky,
+                                                                          denominator, exponent);
 }
 
 }  // namespace
@@ -236,6 +243,25 @@ double roundedQuotientToDouble(const BasicExactInteger<Limbs>& numerator, bool n
     assert(denominator >= 1 && denominator < std::uint64_t{1} << 63);
     if (numerator.isZero()) return 0.0;  // +0, as the single version gives
     const double value = roundedQuotient<53, -1074, 1023>(numerator, denominator, exponent);
+    return negative ? -value : value;
+}
+
+double roundedQuotientToDouble(Uint128 numerator, bool negative, std::uint64_t denominator,
+                               int exponent) {
+    assert(denominator >= 1 && denominator < std::uint64_t{1} << 63);
+    if (numerator == 0) return 0.0;
+    // Both exact in double: the division is then rounded once, as wanted, and
+    // so is its power of two as long as the result stays normal.
+    constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+    if (numerator < kExact && denominator < kExact && exponent >= -1022 && exponent <= 1023) {
+        const double value = static_cast<double>(numerator) / static_cast<double>(denominator) *
+                             powerOfTwo(exponent);
+        if (std::isnormal(value)) return negative ? -value : value;
+    }
+    // The whole numerator is its top 128 bits, so nothing lies below them.
+    const int shift = 128 - bitLength128(numerator);
+    const double value = roundedQuotientOfTop<53, -1074, 1023>(numerator << shift, false,
+                                                               denominator, exponent - shift);
     return negative ? -value : value;
 }
 

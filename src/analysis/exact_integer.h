@@ -70,5 +70,8 @@ float roundedQuotientToSingle(const BasicExactInteger<Limbs>& numerator, bool ne
 template <int Limbs>
 double roundedQuotientToDouble(const BasicExactInteger<Limbs>& numerator, bool negative,
                                std::uint64_t denominator, int exponent);
+// The same for a numerator that fits 128 bits, without the long integers.
+double roundedQuotientToDouble(Uint128 numerator, bool negative, std::uint64_t denominator,
+                               int exponent);
 
 }  // namespace velmora

@@ -189,6 +189,26 @@ double exactVarianceDouble(const BasicSignedExact<Limbs>& sum,
                                    varianceDenominator(n), 2 * sumExponent(base));
 }
 
+double exactMeanDouble(Int128 sum, std::int64_t n, int base) {
+    assert(n >= 1);
+    const bool negative = sum < 0;
+    return roundedQuotientToDouble(static_cast<Uint128>(negative ? -sum : sum), negative,
+                                   static_cast<std::uint64_t>(n), sumExponent(base));
+}
+
+double exactVarianceDouble(Int128 sum, Uint128 squares, std::int64_t n, int base) {
+    const Uint128 magnitude = static_cast<Uint128>(sum < 0 ? -sum : sum);
+    const auto count = static_cast<std::uint64_t>(n);
+    // Both terms below 2^128, and n * sum(x^2) >= (sum x)^2 (Cauchy-Schwarz).
+    assert(squares <= ~Uint128{0} / count);
+    const Uint128 scaled = squares * count;
+    const Uint128 square = magnitude * magnitude;
+    assert(magnitude == 0 || square / magnitude == magnitude);
+    assert(scaled >= square);
+    return roundedQuotientToDouble(scaled - square, false, varianceDenominator(n),
+                                   2 * sumExponent(base));
+}
+
 template ValueParts<float> splitValue(float);
 template ValueParts<double> splitValue(double);
 template class BasicExactSums<float>;

@@ -163,5 +163,9 @@ float exactVarianceSingle(const BasicSignedExact<Limbs>& sum,
 template <int Limbs>
 double exactVarianceDouble(const BasicSignedExact<Limbs>& sum,
                            const BasicExactInteger<Limbs>& squares, std::int64_t n, int base);
+// The same for sums that fit machine integers, as whole numbers of one unit
+// do: |sum| below 2^127, n * squares and sum^2 below 2^128.
+double exactMeanDouble(Int128 sum, std::int64_t n, int base);
+double exactVarianceDouble(Int128 sum, Uint128 squares, std::int64_t n, int base);
 
 }  // namespace velmora

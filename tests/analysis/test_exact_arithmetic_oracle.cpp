@@ -56,6 +56,42 @@ TEST(ExactArithmeticOracle, QuotientsAreRoundedOnceAsMpfrRoundsThem) {
     checkQuotients<WideExactInteger::kLimbs>(draws, 10000);
 }
 
+// The quotient of a numerator that fits 128 bits: small ones (which the
+// division of doubles takes), ties, results near both ends of the range, and
+// quotients that a division of doubles would round twice at the top of the
+// subnormal range (2 / 3 * 2^-1022 rounded to 53 bits, then to 52).
+TEST(ExactArithmeticOracle, QuotientsOfMachineIntegersAreRoundedOnceAsMpfrRoundsThem) {
+    const auto check = [](const mpz_class& n, bool negative, std::uint64_t d, int exponent) {
+        const Uint128 value = (Uint128{mpz_class(n >> 64).get_ui()} << 64) |
+                              mpz_class(n & ((mpz_class(1) << 64) - 1)).get_ui();
+        const double expected = oracle::roundedQuotient<double>(
+            negative ? mpz_class(-n) : n, mpz_class(static_cast<unsigned long>(d)), exponent);
+        const double got = roundedQuotientToDouble(value, negative, d, exponent);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(expected))
+            << (negative ? "-" : "") << n.get_str(16) << " / " << d << " * 2^" << exponent;
+        return got == expected;
+    };
+    for (const int exponent : {-1022, -1021, -1023, 1023})
+        for (const std::uint64_t d : {3u, 5u, 7u, 11u})
+            for (unsigned long n = 1; n < 2 * d; ++n) check(n, n % 2 == 0, d, exponent);
+    RandomDraws draws(2026);
+    for (int i = 0; i < 200000; ++i) {
+        const mpz_class numerator = draws.oneIn(2) ? draws.number(54) : draws.number(128);
+        const std::uint64_t denominator =
+            draws.oneIn(4) ? std::uint64_t{1} << draws.below(63)
+                           : 1 + draws.below(draws.oneIn(2) ? 1000 : std::uint64_t{1} << 62);
+        // A tie: an odd number of half units times the denominator.
+        const std::uint64_t small = 1 + draws.below(0xFFFFFFFFu);
+        const mpz_class tie = (2 * mpz_class(static_cast<unsigned long>(draws.bits() >> 10)) + 1) *
+                              static_cast<unsigned long>(small);
+        const bool atTie = draws.oneIn(5);
+        const int exponent = draws.oneIn(3) ? static_cast<int>(draws.below(2300)) - 1200
+                                            : static_cast<int>(draws.below(200)) - 100;
+        if (!check(atTie ? tie : numerator, draws.oneIn(2), atTie ? small : denominator, exponent))
+            break;
+    }
+}
+
 TEST(ExactArithmeticOracle, SumsMeansAndVariancesOfMixedBinadesAgreeWithGmpAndMpfr) {
     RandomDraws draws(5);
     ExactSums singles;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -14,8 +15,9 @@ namespace velmora {
 // when every value of Var 1 and Var 2 is a multiple of it and every value of
 // Var 1, Var 2 and D = Var 2 - Var 1 is below 2^31 units in magnitude (data
 // written to a few decimals, stored as singles, nearly always are). Then a
-// trial's exact sums are machine integers taken in pair order, four pairs at
-// a time where the processor can, and only the trimmed ends need the ranks.
+// trial's exact sums are machine integers taken in pair order, several pairs
+// at a time where the processor can, and only the ends of the kept stretches
+// need the ranks.
 class FixedPointColumns {
 public:
     // values[j][k] and order[j][r] (the pair at rank r) for j = Var 1, Var 2,
@@ -33,10 +35,11 @@ public:
     ColumnMoments leaveOneOut(int column, std::size_t k, Int128& keptSum) const;
     int base() const { return m_base; }
 
-    // Sums over the pairs of one column: all, and those whose rank lies
-    // strictly between lowRank and highRank; `vector` takes the AVX2 loop
-    // where the processor has it. Exposed so that tests hold the two loops
-    // to the same sums.
+    // The sums over the pairs of each column (Var 1, Var 2, D) in one pass:
+    // all, and those whose rank lies strictly between lowRank[j] and
+    // highRank[j]. The paths give the same sums; the vector ones need the
+    // processor's AVX2 or AVX-512 (F and VL). Exposed so that tests hold the
+    // paths to the same sums.
     struct Sums {
         std::int64_t sum = 0;
         std::uint64_t squaresLow = 0;  // of the low 32 bits of each square
@@ -45,19 +48,23 @@ public:
         std::uint64_t keptLow = 0;
         std::uint64_t keptHigh = 0;
     };
-    Sums columnSums(int column, const std::uint32_t* counts, std::uint32_t lowRank,
-                    std::uint32_t highRank, bool vector) const;
+    using PairSums = std::array<Sums, 3>;
+    enum class SumPath { Plain, Avx2, Avx512 };
+    static SumPath fastestSumPath();
+    PairSums pairSums(const std::uint32_t* counts, const std::uint32_t lowRank[3],
+                      const std::uint32_t highRank[3], SumPath path) const;
 
 private:
     std::int64_t sortedUnit(int column, std::size_t rank) const {
-        return m_units[column][m_order[column][rank]];
+        return m_sortedUnits[column][rank];
     }
 
     std::size_t m_n = 0;
     int m_base = 0;  // units of 2^(m_base - 150), as the exact sums count them
-    std::vector<std::int32_t> m_units[3];   // by pair
-    std::vector<std::uint32_t> m_rank[3];   // by pair
-    std::vector<std::uint32_t> m_order[3];  // pair at each rank
+    std::vector<std::int32_t> m_units[3];        // by pair
+    std::vector<std::uint32_t> m_rank[3];        // by pair
+    std::vector<std::uint32_t> m_order[3];       // pair at each rank
+    std::vector<std::int32_t> m_sortedUnits[3];  // by rank
     // For the jackknife: the sums over all n values, and over the ranks
     // lo..hi + 1 that hold the kept stretch of any n - 1 of them.
     struct Whole {

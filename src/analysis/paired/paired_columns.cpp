@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
-#include <numeric>
 
 #include "analysis/bootstrap/group_stats.h"
+#include "analysis/stable_order.h"
 
 namespace velmora {
 
@@ -15,18 +15,19 @@ namespace {
 constexpr int kHighestBinade = 2047 - ExactFormat<double>::kBinadeOffset;
 
 void rankColumn(const std::vector<double>& values, PairedColumns::Ranked& out) {
-    const std::size_t n = values.size();
-    out.order.resize(n);
-    std::iota(out.order.begin(), out.order.end(), 0u);
-    std::stable_sort(out.order.begin(), out.order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
-    out.sorted.resize(n);
+    out.order = StableAscendingOrder(values);
+    out.sorted.resize(values.size());
+    for (std::size_t r = 0; r < values.size(); ++r) out.sorted[r] = values[out.order[r]];
+}
+
+// What the rank walk needs of a ranked column.
+void splitColumn(PairedColumns::Ranked& out) {
+    const std::size_t n = out.sorted.size();
     out.mantissas.resize(n);
     std::vector<int> binades(n);
     int zeros = 64;  // the fewest trailing zero bits of a mantissa
     int highest = -kHighestBinade;
     for (std::size_t r = 0; r < n; ++r) {
-        out.sorted[r] = values[out.order[r]];
         const ValueParts<double> p = splitValue(out.sorted[r]);
         out.mantissas[r] = p.mantissa;
         binades[r] = p.binade;
@@ -67,6 +68,8 @@ PairedColumns::PairedColumns(const WrittenPairs& pairs, bool fixedPoint)
                                                       &m_columns[2].order};
         m_fixedPoint = FixedPointColumns::build(values, order);
     }
+    if (!m_fixedPoint)
+        for (Ranked& column : m_columns) splitColumn(column);
 }
 
 ColumnMoments ColumnMomentsFromSums(std::int32_t n, int base, const WideSignedExact& sum,
@@ -87,7 +90,9 @@ ColumnMoments ColumnMomentsFromSums(std::int32_t n, int base, const WideSignedEx
 }
 
 PairedTrialStatistics::PairedTrialStatistics(const PairedColumns& columns)
-    : m_columns(columns), m_counts(columns.size(), 0) {}
+    : m_columns(columns), m_counts(columns.size(), 0) {
+    if (!columns.fixedPoint()) m_walk = std::make_unique<WalkSums>();
+}
 
 PairedEstimates PairedTrialStatistics::compute(const std::uint32_t* drawn, std::int32_t lngSdVar) {
     const std::size_t n = m_columns.size();
@@ -114,13 +119,13 @@ PairedMoments PairedTrialStatistics::moments(std::span<const std::uint32_t> coun
         return m;
     }
     if (m_columns.fixedPoint()) return m_columns.fixedPoint()->moments(counts.data());
-    m_keptDifference.clear();
+    m_walk->keptDifference.clear();
     m.var1 = columnMoments(PairedColumn::Var1, counts.data());
     m.var2 = columnMoments(PairedColumn::Var2, counts.data());
     m.difference = columnMoments(PairedColumn::Difference, counts.data());
     const std::int32_t g = TrimCount(m.n);
-    const int base = m_keptDifference.lowestBinade();
-    m.trimmedMeanDifference = exactMeanDouble(m_keptDifference.sum(base), m.n - 2 * g, base);
+    const int base = m_walk->keptDifference.lowestBinade();
+    m.trimmedMeanDifference = exactMeanDouble(m_walk->keptDifference.sum(base), m.n - 2 * g, base);
     return m;
 }
 
@@ -181,18 +186,18 @@ ColumnMoments PairedTrialStatistics::walk(PairedColumn which, const std::uint32_
     double lowKept = 0.0;
     double highKept = 0.0;
 
-    m_all.clear();
-    m_kept.clear();
+    m_walk->all.clear();
+    m_walk->kept.clear();
     // Var 1's kept values go into the difference of the trimmed means
     // negated, Var 2's as they are.
     const Int128 sign = which == PairedColumn::Var1 ? -1 : which == PairedColumn::Var2 ? 1 : 0;
     const auto flush = [&](int binade, const Sums& sums) {
         const Int128 sum = sums.total();
         const DoubleSquareSum squares = sums.squareSum();
-        m_all.addBinade(binade, sum, squares);
+        m_walk->all.addBinade(binade, sum, squares);
         if (stretch != 1) return;
-        m_kept.addBinade(binade, sum, squares);
-        if (sign != 0) m_keptDifference.addBinade(binade, sign * sum, squares);
+        m_walk->kept.addBinade(binade, sum, squares);
+        if (sign != 0) m_walk->keptDifference.addBinade(binade, sign * sum, squares);
     };
     std::size_t r = 0;  // the next rank
     for (std::size_t run = 0; run + 1 < column.runs.size(); ++run) {
@@ -241,9 +246,9 @@ ColumnMoments PairedTrialStatistics::walk(PairedColumn which, const std::uint32_
     }
     // With nothing trimmed the kept stretch never ends, but then the end
     // values count 0 times.
-    const int base = m_all.lowestBinade();
-    return ColumnMomentsFromSums(static_cast<std::int32_t>(n), base, m_all.sum(base),
-                                 m_all.squares(base), m_kept.sum(base), m_kept.squares(base),
+    const int base = m_walk->all.lowestBinade();
+    return ColumnMomentsFromSums(static_cast<std::int32_t>(n), base, m_walk->all.sum(base),
+                                 m_walk->all.squares(base), m_walk->kept.sum(base), m_walk->kept.squares(base),
                                  lowKept, highKept);
 }
 

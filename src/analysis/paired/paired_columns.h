@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -22,7 +23,7 @@ enum class PairedColumn { Var1, Var2, Difference };
 // mantissas all end in enough zero bits (singles, and differences of singles
 // of like size) keeps them shifted down to 31 bits, which halves the work of
 // a trial. Built once per run and only read afterwards, so any number of
-// threads may share it. About 60 bytes per pair.
+// threads may share it. About 90 bytes per pair.
 class PairedColumns {
 public:
     // `pairs`: the complete pairs in case order, the values as written for a
@@ -41,7 +42,9 @@ public:
     struct Ranked {
         std::vector<std::uint32_t> order;  // pair number at each rank
         std::vector<double> sorted;        // value at each rank
-        // Value = mantissa * 2^(binade - 150), the binade that of the rank's run.
+        // For the rank walk, empty where the columns are whole numbers of one
+        // unit: value = mantissa * 2^(binade - 150), the binade that of the
+        // rank's run.
         std::vector<std::int64_t> mantissas;
         std::vector<Run> runs;  // followed by an end mark {size(), 0}
         bool narrow = false;    // every mantissa below 2^31
@@ -71,7 +74,8 @@ ColumnMoments ColumnMomentsFromSums(std::int32_t n, int base, const WideSignedEx
 // the counts place the kept positions. Exact, so a trial's figures are those
 // of the drawn sample itself, whatever the order of the draws and whichever
 // thread computes it. One instance is one thread's workspace (4 bytes per
-// pair and three sets of exact sums); it only reads `columns`.
+// pair, and three sets of exact sums for the rank walk); it only reads
+// `columns`.
 class PairedTrialStatistics {
 public:
     explicit PairedTrialStatistics(const PairedColumns& columns);
@@ -91,9 +95,13 @@ private:
 
     const PairedColumns& m_columns;
     std::vector<std::uint32_t> m_counts;
-    ExactDoubleSums m_all;
-    ExactDoubleSums m_kept;
-    ExactDoubleSums m_keptDifference;  // Var 2's kept values less Var 1's
+    // The rank walk's sums, for columns that are not whole numbers of one unit.
+    struct WalkSums {
+        ExactDoubleSums all;
+        ExactDoubleSums kept;
+        ExactDoubleSums keptDifference;  // Var 2's kept values less Var 1's
+    };
+    std::unique_ptr<WalkSums> m_walk;
 };
 
 // The family on the observed complete pairs (nPairs >= 2), with its g values.

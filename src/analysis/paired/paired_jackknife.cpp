@@ -108,12 +108,7 @@ void ForEachLeaveOneOut(const PairedColumns& columns, std::int32_t lngSdVar,
             m.var1 = fixed->leaveOneOut(0, k, kept1);
             m.var2 = fixed->leaveOneOut(1, k, kept2);
             m.difference = fixed->leaveOneOut(2, k, keptD);
-            const Int128 difference = kept2 - kept1;
-            SignedExact exact;
-            exact.negative = difference < 0;
-            exact.magnitude =
-                ExactInteger(static_cast<Uint128>(difference < 0 ? -difference : difference));
-            m.trimmedMeanDifference = exactMeanDouble(exact, kept, fixed->base());
+            m.trimmedMeanDifference = exactMeanDouble(kept2 - kept1, kept, fixed->base());
             visit(k, PairedEstimatesFromMoments(m, lngSdVar));
         }
         return;
