@@ -70,8 +70,8 @@ double roundedQuotient(const BasicExactInteger<Limbs>& numerator, std::uint64_t 
         top = numerator.bitsFrom(0, sticky) << (128 - length);
         exponent -= 128 - length;
     }
-    return roundedQuotientOfTop<kPrecision, kMinUlpExponent, kMaxExponent>(top, sticky,
-                                                                          denominator, exponent);
+    return roundedQuotientOfTop<kPrecision, kMinUlpExponent, kMaxExponent>(top, sticky, denominator,
+                                                                           exponent);
 }
 
 }  // namespace

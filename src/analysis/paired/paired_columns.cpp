@@ -248,8 +248,8 @@ ColumnMoments PairedTrialStatistics::walk(PairedColumn which, const std::uint32_
     // values count 0 times.
     const int base = m_walk->all.lowestBinade();
     return ColumnMomentsFromSums(static_cast<std::int32_t>(n), base, m_walk->all.sum(base),
-                                 m_walk->all.squares(base), m_walk->kept.sum(base), m_walk->kept.squares(base),
-                                 lowKept, highKept);
+                                 m_walk->all.squares(base), m_walk->kept.sum(base),
+                                 m_walk->kept.squares(base), lowKept, highKept);
 }
 
 PairedObserved ComputePairedObserved(const PairedColumns& columns, std::int32_t lngSdVar) {

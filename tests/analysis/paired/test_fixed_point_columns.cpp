@@ -76,8 +76,8 @@ void expectPathsAgree(const FixedPointColumns& columns, const std::vector<std::u
             for (Path path : paths) {
                 const auto sums = columns.pairSums(counts.data(), lows, highs, path);
                 for (int j = 0; j < 3; ++j) {
-                    SCOPED_TRACE(testing::Message() << "path " << static_cast<int>(path)
-                                                    << ", column " << j);
+                    SCOPED_TRACE(testing::Message()
+                                 << "path " << static_cast<int>(path) << ", column " << j);
                     EXPECT_EQ(sums[j].sum, plain[j].sum);
                     EXPECT_EQ(sums[j].squaresLow, plain[j].squaresLow);
                     EXPECT_EQ(sums[j].squaresHigh, plain[j].squaresHigh);
