@@ -4,30 +4,34 @@
 #include <bit>
 #include <cassert>
 #include <cmath>
+#include <type_traits>
 
 namespace velmora {
 
 namespace {
 
-struct Keyed {
-    std::uint64_t key;
-    std::uint32_t index;
-};
-
-// Unsigned keys in the order of the values: the sign bit flipped for a
-// positive value, every bit for a negative one (-0 taken as +0).
-std::uint64_t orderedKey(double x) {
-    const auto bits = std::bit_cast<std::uint64_t>(x == 0.0 ? 0.0 : x);
-    return bits >> 63 != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+// Unsigned keys in the order of the values, as wide as the values: the sign
+// bit flipped for a positive value, every bit for a negative one (-0 taken
+// as +0).
+template <typename Real>
+auto orderedKey(Real x) {
+    using Key = std::conditional_t<sizeof(Real) == 4, std::uint32_t, std::uint64_t>;
+    constexpr int kTop = 8 * sizeof(Key) - 1;
+    const auto bits = std::bit_cast<Key>(x == Real{0} ? Real{0} : x);
+    return bits >> kTop != 0 ? static_cast<Key>(~bits) : static_cast<Key>(bits | Key{1} << kTop);
 }
 
 constexpr int kDigitBits = 11;
-constexpr int kDigits = (64 + kDigitBits - 1) / kDigitBits;
 constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
 
-}  // namespace
-
-std::vector<std::uint32_t> StableAscendingOrder(std::span<const double> values) {
+template <typename Real>
+std::vector<std::uint32_t> stableAscendingOrder(std::span<const Real> values) {
+    using Key = decltype(orderedKey(Real{}));
+    struct Keyed {
+        Key key;
+        std::uint32_t index;
+    };
+    constexpr int kDigits = (8 * sizeof(Key) + kDigitBits - 1) / kDigitBits;
     const std::size_t n = values.size();
     std::vector<Keyed> from(n);
     std::vector<Keyed> to(n);
@@ -36,7 +40,7 @@ std::vector<std::uint32_t> StableAscendingOrder(std::span<const double> values) 
     for (auto& digit : counts) digit.fill(0);
     for (std::size_t k = 0; k < n; ++k) {
         assert(std::isfinite(values[k]));
-        const std::uint64_t key = orderedKey(values[k]);
+        const Key key = orderedKey(values[k]);
         from[k] = {key, static_cast<std::uint32_t>(k)};
         for (int d = 0; d < kDigits; ++d) ++counts[d][(key >> (d * kDigitBits)) & (kBuckets - 1)];
     }
@@ -58,6 +62,16 @@ std::vector<std::uint32_t> StableAscendingOrder(std::span<const double> values) 
     std::vector<std::uint32_t> order(n);
     for (std::size_t r = 0; r < n; ++r) order[r] = from[r].index;
     return order;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> StableAscendingOrder(std::span<const double> values) {
+    return stableAscendingOrder(values);
+}
+
+std::vector<std::uint32_t> StableAscendingOrder(std::span<const float> values) {
+    return stableAscendingOrder(values);
 }
 
 }  // namespace velmora

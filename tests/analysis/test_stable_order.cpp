@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "analysis/stable_order.h"
@@ -13,7 +14,8 @@ namespace velmora {
 namespace {
 
 // What a stable comparison sort gives, the permutation the ranks must be.
-std::vector<std::uint32_t> stableSorted(const std::vector<double>& values) {
+template <typename Real>
+std::vector<std::uint32_t> stableSorted(const std::vector<Real>& values) {
     std::vector<std::uint32_t> order(values.size());
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(),
@@ -47,6 +49,11 @@ TEST(StableAscendingOrder, IsTheStableSortsPermutation) {
     for (const auto& values : cases) {
         SCOPED_TRACE(values.size());
         EXPECT_EQ(StableAscendingOrder(values), stableSorted(values));
+        // The same values as singles, where they stay finite (ties appear).
+        const std::vector<float> singles(values.begin(), values.end());
+        if (std::ranges::all_of(singles, [](float x) { return std::isfinite(x); })) {
+            EXPECT_EQ(StableAscendingOrder(std::span<const float>(singles)), stableSorted(singles));
+        }
     }
 }
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <numeric>
 #include <utility>
 
 #include "analysis/bootstrap/accurate_group_stats.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/running_sum.h"
+#include "analysis/stable_order.h"
 
 namespace velmora {
 
@@ -290,13 +290,9 @@ void sumKeptPositions(const LaneDraws (&lanes)[K], const RankedPairs& r, std::si
 template <typename Real>
 void rankColumn(const std::vector<Real>& values, std::vector<std::uint32_t>& order,
                 std::vector<Real>& sorted) {
-    const std::size_t n = values.size();
-    order.resize(n);
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return values[a] < values[b]; });
-    sorted.resize(n);
-    for (std::size_t r = 0; r < n; ++r) sorted[r] = values[order[r]];
+    order = StableAscendingOrder(std::span<const Real>(values));
+    sorted.resize(values.size());
+    for (std::size_t r = 0; r < values.size(); ++r) sorted[r] = values[order[r]];
 }
 
 }  // namespace
