@@ -263,7 +263,9 @@ std::optional<FixedPointColumns> FixedPointColumns::build(
     FixedPointColumns f;
     f.m_n = n;
     f.m_base = unit + 150;
-    for (int j = 0; j < 3; ++j) f.m_units[j].resize(n);
+    for (int j = 0; j < 2; ++j) f.m_units[j].resize(n);
+    // D's units by pair: the trials take them as Var 2's less Var 1's.
+    std::vector<std::int32_t> unitsD(n);
     for (std::size_t k = 0; k < n; ++k) {
         double scaled[2];
         for (int j = 0; j < 2; ++j) {
@@ -277,10 +279,11 @@ std::optional<FixedPointColumns> FixedPointColumns::build(
         if (std::llabs(d) >= std::int64_t{1} << 31 ||
             std::ldexp((*values[2])[k], -unit) != static_cast<double>(d))
             return std::nullopt;
-        f.m_units[2][k] = static_cast<std::int32_t>(d);
+        unitsD[k] = static_cast<std::int32_t>(d);
     }
     f.m_lo = static_cast<std::size_t>(TrimCount(static_cast<std::int32_t>(n - 1)));
     f.m_hi = n - 2 - f.m_lo;
+    const std::vector<std::int32_t>* units[3] = {&f.m_units[0], &f.m_units[1], &unitsD};
     for (int j = 0; j < 3; ++j) {
         f.m_order[j] = *order[j];
         f.m_rank[j].resize(n);
@@ -288,7 +291,7 @@ std::optional<FixedPointColumns> FixedPointColumns::build(
         Whole& w = f.m_whole[j];
         for (std::size_t r = 0; r < n; ++r) {
             f.m_rank[j][f.m_order[j][r]] = static_cast<std::uint32_t>(r);
-            f.m_sortedUnits[j][r] = f.m_units[j][f.m_order[j][r]];
+            f.m_sortedUnits[j][r] = (*units[j])[f.m_order[j][r]];
             const std::int64_t u = f.sortedUnit(j, r);
             const auto square = static_cast<Uint128>(u * u);
             w.sum += u;

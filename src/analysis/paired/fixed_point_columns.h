@@ -61,7 +61,7 @@ private:
 
     std::size_t m_n = 0;
     int m_base = 0;  // units of 2^(m_base - 150), as the exact sums count them
-    std::vector<std::int32_t> m_units[3];        // by pair
+    std::vector<std::int32_t> m_units[2];        // Var 1's and Var 2's by pair
     std::vector<std::uint32_t> m_rank[3];        // by pair
     std::vector<std::uint32_t> m_order[3];       // pair at each rank
     std::vector<std::int32_t> m_sortedUnits[3];  // by rank

@@ -23,7 +23,7 @@ enum class PairedColumn { Var1, Var2, Difference };
 // mantissas all end in enough zero bits (singles, and differences of singles
 // of like size) keeps them shifted down to 31 bits, which halves the work of
 // a trial. Built once per run and only read afterwards, so any number of
-// threads may share it. About 90 bytes per pair.
+// threads may share it. About 86 bytes per pair.
 class PairedColumns {
 public:
     // `pairs`: the complete pairs in case order, the values as written for a
