@@ -13,6 +13,7 @@ packages=(
   librsvg2-bin libxml2-utils  # the plot tests parse and render the SVG
   clang libfuzzer-14-dev      # make fuzz
   time  # bench/scale.sh
+  libboost-math-dev  # Student's t and the noncentral t of the paired block (header-only)
 )
 missing=()
 for p in "${packages[@]}"; do
