@@ -124,6 +124,13 @@ TEST(PairedInference, NoncentralityLimitsHoldTheirTailsOrAreEmpty) {
     ASSERT_TRUE(at99.lower && at99.upper);
     EXPECT_NEAR(*at99.lower, -6.09997479677047, 1e-8);
     EXPECT_NEAR(*at99.upper, 1.06958640566375, 1e-8);
+    // R's pt leaves its series above a noncentrality of 37.62 and is off there
+    // (it gives 37.62 and 343.4); these are roots of the integral
+    // E[Phi(t sqrt(V / df) - ncp)], V ~ chi^2(df), in mpmath at 30 digits.
+    const PairedInterval far = NoncentralityInterval(200.0, 3.0, 0.95);
+    ASSERT_TRUE(far.lower && far.upper);
+    EXPECT_NEAR(*far.lower, 53.6235629449465, 1e-8);
+    EXPECT_NEAR(*far.upper, 353.061934694058, 1e-7);
     // Beyond what the distribution can be evaluated at: empty, not a throw.
     const PairedInterval extreme = NoncentralityInterval(1e300, 1.0, 0.95);
     EXPECT_EQ(extreme.lower.has_value(), extreme.upper.has_value());
