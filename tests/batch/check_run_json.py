@@ -156,6 +156,27 @@ if m:
     else:
         same(t["p"], m.group(4), where="p")
 
+# What the report cannot compute is null: Var 1 constant leaves the SD of the
+# nonpooled estimators and of d_b at 0, and r undefined.
+flat = os.path.join(scratch, "flat.txt")
+with open(flat, "w") as f:
+    f.write("".join(f"5 {v}\n" for v in (1, 4, 2, 8, 5, 7)))
+done = run("--var1", "1", "--var2", "2", "--seed", "3", "--paired", "--json", doc_path,
+           "-o", text_path, flat)
+check(done.returncode == 0, f"the constant run failed: {done.stderr!r}")
+with open(doc_path) as f:
+    doc = json.load(f)
+with open(text_path, "rb") as f:
+    lines = f.read().decode().split("\r\n")
+e = doc["effect_size"]["estimates"]["nonpooled_d"]
+check(line_after("Nonpooled Cohen's D = ") == "9999999" and e["d"] is None, "9999999 is null")
+check(e["lower"] is None and e["upper"] is None and e["valid"] == 0, "no valid trial: null limits")
+check(line_after("Complete pairs n = ") == "6; r = n/c" and doc["paired"]["r"] is None, "r n/c")
+d_b = [l for l in lines if l.startswith("d_b (SD Var 1)")]
+check(len(d_b) == 1 and d_b[0].split()[-3:-1] == ["n/c", "n/c"], "d_b's analytic limits n/c")
+check(doc["paired"]["estimates"]["d_b"]["analytic"] == {
+    "lower": None, "upper": None, "g_lower": None, "g_upper": None}, "d_b analytic nulls")
+
 # A run that fails writes no document, and leaves one already there alone.
 refused = os.path.join(scratch, "refused.json")
 kept = os.path.join(scratch, "kept.json")
