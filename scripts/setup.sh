@@ -13,6 +13,9 @@ packages=(
   librsvg2-bin libxml2-utils  # the plot tests parse and render the SVG
   clang libfuzzer-14-dev      # make fuzz
   time  # bench/scale.sh
+  nlohmann-json3-dev  # velmora-batch --json
+  python3  # reads the --json document back in its test
+  libboost-math-dev  # Student's t and the noncentral t of the paired block (header-only)
 )
 missing=()
 for p in "${packages[@]}"; do

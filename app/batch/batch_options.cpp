@@ -364,10 +364,10 @@ std::string CommandLine::help() const {
     }
     return text +
            "\n"
-           "Outputs (-o, --bootstrap-out, --plot) may not be DATAFILE or one another.\n"
-           "Each is written whole beside its file, and all are renamed into place only\n"
-           "once every one is complete; a link is followed, a device or FIFO written\n"
-           "in place.\n"
+           "Outputs (-o, --bootstrap-out, --plot, --json) may not be DATAFILE or one\n"
+           "another. Each is written whole beside its file, and all are renamed into\n"
+           "place only once every one is complete; a link is followed, a device or\n"
+           "FIFO written in place.\n"
            "\n"
            "Exit status: 0 success, 1 data or analysis error, 2 usage error.\n"
            "\n"
@@ -416,6 +416,11 @@ void CommandLine::declareOptions() {
           "SVG picture of the trials: each estimator's\n"
           "histogram, interval and observed estimate",
           fileName("--plot", &BatchOptions::plotFile));
+    value("--json", "FILE",
+          "every figure of the run (options, group statistics,\n"
+          "estimates, limits, valid trials, the paired block,\n"
+          "Descriptives) as one JSON document",
+          fileName("--json", &BatchOptions::jsonFile));
     value("-o,--output", "FILE", "write the text to FILE instead of standard output",
           fileName("--output", &BatchOptions::outputFile));
     value("--descriptives", "LIST",
@@ -452,8 +457,9 @@ void CommandLine::declareOptions() {
     flag("--paired", &CommandLine::m_paired,
          "also the paired d family (d_z, robust d_z, d_rm,\n"
          "d_av, d_b, robust d_av with Hedges' g, percentile\n"
-         "and BCa intervals) from the same trials, in a\n"
-         "block after the effect-size report; with\n"
+         "and BCa intervals, the analytic ones of d_z and\n"
+         "d_b, and the paired t test) from the same trials,\n"
+         "in a block after the effect-size report; with\n"
          "--bootstrap-out its columns too");
     flag("-h,--help", &CommandLine::m_help, "show this help");
     flag("-V,--version", &CommandLine::m_version, "show the version");
@@ -587,6 +593,10 @@ std::string batchUsageText() {
 
 std::string batchVersionText() {
     return "velmora-batch " VELMORA_VERSION "\n";
+}
+
+std::string batchVersion() {
+    return VELMORA_VERSION;
 }
 
 }  // namespace velmora::batch

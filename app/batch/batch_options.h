@@ -45,6 +45,7 @@ struct BatchOptions {
     int threads = 0;  // 0: the engine chooses
     Arithmetic arithmetic = Arithmetic::Auto;  // as the desktop program always computes
     bool paired = false;                       // the paired d family's block (and CSV columns) too
+    std::string jsonFile;                      // empty: no JSON document of the run
 
     // The effect-size analysis runs when either variable was named.
     bool wantsEffectSize() const {
@@ -88,5 +89,7 @@ std::optional<std::string> resolveVariableNames(BatchOptions& options, const Dat
 
 std::string batchUsageText();
 std::string batchVersionText();
+// The version alone ("1.4.0").
+std::string batchVersion();
 
 }  // namespace velmora::batch

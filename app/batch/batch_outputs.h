@@ -9,7 +9,7 @@
 namespace velmora::batch {
 
 // Whether a run would write over its own data file or write one file twice:
-// each output (--output, --bootstrap-out, --plot, and standard output when it
+// each output (--output, --bootstrap-out, --plot, --json, and standard output when it
 // carries the report into a regular file) against the data file and the
 // outputs before it, by fileIdentity(). A device, FIFO or terminal, written
 // in place, may take several outputs. The usage error of the first such

@@ -10,6 +10,7 @@
 #include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "analysis/paired/paired_effects_report.h"
+#include "batch_json.h"
 #include "batch_outputs.h"
 #include "bootstrap_csv.h"
 #include "data/delimited_import.h"
@@ -83,6 +84,7 @@ struct EffectSizeOutput {
     std::vector<PairedEstimates> pairedTrials;  // filled only for --paired --bootstrap-out
     std::string plot;                 // the SVG, only for --plot
     std::uint64_t seed = 0;
+    std::optional<AnalysisRun> run;  // the figures, only for --json
 };
 
 std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, const DataSet& data,
@@ -151,6 +153,7 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
                 plot.seed = seed;
                 out.plot = buildBootstrapPlotSvg(plot);
             }
+            if (!o.jsonFile.empty()) out.run = std::move(run);
             return out;
         case AnalysisStatus::Stopped:
             return Failure{kExitDataError, run.message};
@@ -191,6 +194,7 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
         if (auto failure = checkColumn(*o.var2, data)) return failure;
 
     std::string text = buildImportSummary(o.dataFile, data);
+    std::optional<std::vector<DescriptiveRow>> descriptiveRows;
 
     if (!o.descriptives.empty()) {
         // The columns as the dialog's ticks, so both front ends run one command.
@@ -201,6 +205,7 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
         switch (run.status) {
             case DescriptivesStatus::Completed:
                 text += run.report;
+                descriptiveRows = std::move(run.rows);
                 break;
             case DescriptivesStatus::NoItems:
                 return Failure{kExitDataError, run.message};
@@ -215,6 +220,8 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
     std::vector<PairedEstimates> pairedTrials;
     std::string plotSvg;
     std::optional<std::uint64_t> clockSeed;
+    std::uint64_t seed = 0;
+    std::optional<AnalysisRun> effectSize;
     if (o.wantsEffectSize()) {
         auto result = runEffectSize(o, data, env);
         if (auto* failure = std::get_if<Failure>(&result)) return std::move(*failure);
@@ -224,6 +231,8 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
         pairedTrials = std::move(output.pairedTrials);
         plotSvg = std::move(output.plot);
         if (!o.seed) clockSeed = output.seed;
+        seed = output.seed;
+        effectSize = std::move(output.run);
     }
 
     // Every output is complete before any existing file changes.
@@ -240,6 +249,15 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
             return failure;
     if (!o.plotFile.empty())
         if (auto failure = prepare(o.plotFile, std::move(plotSvg))) return failure;
+    if (!o.jsonFile.empty()) {
+        RunFigures figures;
+        figures.options = &o;
+        figures.data = &data;
+        figures.descriptives = descriptiveRows ? &*descriptiveRows : nullptr;
+        figures.effectSize = effectSize ? &*effectSize : nullptr;
+        figures.seed = seed;
+        if (auto failure = prepare(o.jsonFile, buildRunJson(figures))) return failure;
+    }
     if (!o.outputFile.empty()) {
         if (auto failure = prepare(o.outputFile, std::move(text))) return failure;
     } else if (auto error = env.writeOut(text)) {

@@ -62,11 +62,10 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
     run.summary = result.summary;
     run.accurate = result.accurate;
     run.paired = result.paired;
-    std::vector<std::int32_t> lostPrecision;
-    if (result.singleFailed1) lostPrecision.push_back(options.lngVar1);
-    if (result.singleFailed2) lostPrecision.push_back(options.lngVar2);
+    if (result.singleFailed1) run.lostPrecisionColumns.push_back(options.lngVar1);
+    if (result.singleFailed2) run.lostPrecisionColumns.push_back(options.lngVar2);
     run.report = BuildEffectSizeReport(options, run.stats1, run.stats2, run.observed, run.summary,
-                                       lostPrecision);
+                                       run.lostPrecisionColumns);
     return run;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/bootstrap/analysis_records.h"
 #include "analysis/bootstrap/bootstrap_engine.h"  // BootstrapHooks
@@ -31,6 +32,9 @@ struct AnalysisRun {
     // When completed: whether the statistics were the accurate ones (the
     // report then names the variables single precision failed for).
     bool accurate = false;
+    // When completed: the columns single precision failed for, as the
+    // report's note names them (Var 1's first).
+    std::vector<std::int32_t> lostPrecisionColumns;
     // When completed with hooks.paired: the paired d family of the same trials.
     std::optional<BootstrapResult::Paired> paired;
 };

@@ -81,16 +81,19 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     for (Estimator e : kEstimators)
         out.line(std::string("Number of valid ") + rulesOf(e).validName +
                  " bootstrap trials = " + integerText(summary.validOf(e)));
-    if (!lostPrecisionColumns.empty()) {
-        std::string names;
-        for (std::size_t i = 0; i < lostPrecisionColumns.size(); ++i) {
-            if (i > 0) names += i + 1 == lostPrecisionColumns.size() ? " and " : ", ";
-            names += "Var " + integerText(lostPrecisionColumns[i]);
-        }
-        out.line("Computed in double precision: single precision lost accuracy for " + names + ".");
-    }
+    if (!lostPrecisionColumns.empty()) out.line(precisionNoteText(lostPrecisionColumns));
     out.emptyLines(5);
     return out.take();
+}
+
+std::string precisionNoteText(const std::vector<std::int32_t>& lostPrecisionColumns) {
+    if (lostPrecisionColumns.empty()) return {};
+    std::string names;
+    for (std::size_t i = 0; i < lostPrecisionColumns.size(); ++i) {
+        if (i > 0) names += i + 1 == lostPrecisionColumns.size() ? " and " : ", ";
+        names += "Var " + integerText(lostPrecisionColumns[i]);
+    }
+    return "Computed in double precision: single precision lost accuracy for " + names + ".";
 }
 
 }  // namespace velmora

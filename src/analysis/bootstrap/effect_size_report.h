@@ -22,6 +22,9 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
                                   const BootstrapSummary& summary,
                                   const std::vector<std::int32_t>& lostPrecisionColumns = {});
 
+// The note line itself (without its CR LF), empty when no column is named.
+std::string precisionNoteText(const std::vector<std::int32_t>& lostPrecisionColumns);
+
 // The text the report prints for a real value: rounded to 3 decimals (halves
 // to even) and written as a single. Whatever else shows a reported value
 // (the bootstrap plot's labels) uses this, so both always agree.

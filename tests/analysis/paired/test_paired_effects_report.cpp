@@ -19,6 +19,9 @@ TEST(PairedEffectsReport, BlockLaysOutEveryEstimatorInFixedCells) {
 
     PairedObserved observed;
     observed.moments.n = 10;
+    // D of the pairs 3..1 and 5..2 of test_paired_inference.cpp.
+    observed.moments.difference.mean = 1.7;
+    observed.moments.difference.variance = 6.1 / 9.0;
     observed.r = 0.96193428;
     observed.m = 9;
     observed.correction = 0.91387489179255;
@@ -36,7 +39,13 @@ TEST(PairedEffectsReport, BlockLaysOutEveryEstimatorInFixedCells) {
         {2000, {-3.2, -0.4}, {-3.3, -0.5}},
     }};
 
-    const std::string rule(88, '-');
+    // The analytic and t test columns from R at the 90% level:
+    //   t.test(y, x, paired = TRUE, conf.level = 0.9) for the t test line;
+    //   uniroot(function(ncp) pt(2.0649296 * sqrt(10), 9, ncp) - p, ...) / sqrt(10)
+    //   with p = 0.95 and 0.05 for d_z (1.088309783, 2.977268263); for d_b
+    //   12345678.9 -+ qnorm(0.95) * sqrt(2 * (1 - 0.96193428) / 10 + 12345678.9^2 / 20)
+    //   (7804932.617, 16886425.183).
+    const std::string rule(108, '-');
     const std::vector<std::string> lines = {
         "PAIRED EFFECT SIZES",
         rule,
@@ -45,16 +54,28 @@ TEST(PairedEffectsReport, BlockLaysOutEveryEstimatorInFixedCells) {
         "g = J(m) x d with m = n - 1 = 9; J(m) = 0.913875",
         "90% CI from 2000 bootstrap trials; seed = 18446744073709551615",
         rule,
-        "Estimator                  d         g Pct lower Pct upper BCa lower BCa upper     Valid",
+        "Estimator                  d         g Pct lower Pct upper BCa lower BCa upper Anl lower "
+        "Anl upper     Valid",
         rule,
-        "d_z                    2.065     1.887     0.062     3.188    -0.562         2      2000",
-        "robust d_z                 0         0     -0.25       0.5       n/c       n/c      1999",
-        "d_rm                     n/c       n/c       n/c       n/c       n/c       n/c         0",
-        "d_av                   0.618     0.565       0.1      1.25       0.1       1.2      2000",
-        "d_b (SD Var 12)    1.235E+07 1.128E+07 -1.23E+05     1E+08        -1         1      1987",
-        "robust d_av           -1.817    -1.661      -3.2      -0.4      -3.3      -0.5      2000",
+        "d_z                    2.065     1.887     0.062     3.188    -0.562         2     1.088 "
+        "    2.977      2000",
+        "robust d_z                 0         0     -0.25       0.5       n/c       n/c       n/a "
+        "      n/a      1999",
+        "d_rm                     n/c       n/c       n/c       n/c       n/c       n/c       n/a "
+        "      n/a         0",
+        "d_av                   0.618     0.565       0.1      1.25       0.1       1.2       n/a "
+        "      n/a      2000",
+        "d_b (SD Var 12)    1.235E+07 1.128E+07 -1.23E+05     1E+08        -1         1 7.805E+06 "
+        "1.689E+07      1987",
+        "robust d_av           -1.817    -1.661      -3.2      -0.4      -3.3      -0.5       n/a "
+        "      n/a      2000",
         rule,
-        "The limits are those of d; g's are J(m) times them. n/c: not computable.",
+        "Paired t test on D: M_D = 1.7; SD = 0.823; 90% CI = (1.223, 2.177)",
+        "t = 6.53; df = 9; p < .001",
+        rule,
+        "The limits are those of d; g's are J(m) times them. Pct and BCa: bootstrap.",
+        "Anl: analytic, noncentral t for d_z and normal for d_b. n/a: none defined.",
+        "n/c: not computable.",
         "",
         "",
         "",
