@@ -13,6 +13,7 @@ packages=(
   librsvg2-bin libxml2-utils  # the plot tests parse and render the SVG
   clang libfuzzer-14-dev      # make fuzz
   time  # bench/scale.sh
+  libreadstat-dev  # SPSS, Stata and SAS data files
 )
 missing=()
 for p in "${packages[@]}"; do

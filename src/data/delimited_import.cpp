@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -13,7 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "data/file_kind.h"
 #include "data/single_storage.h"
+#include "data/statistics_file_import.h"
 #include "runtime/line_reader.h"
 #include "runtime/number_scan.h"
 #include "runtime/number_text.h"
@@ -750,7 +754,40 @@ ImportResult buildAndInstall(DataSet& target, Build&& build) {
 
 }  // namespace
 
+namespace {
+
+ImportResult notText(std::string reason) {
+    ImportResult r = failure(ImportStatus::NotText, 0, 0);
+    r.reason = std::move(reason);
+    return r;
+}
+
+// The first bytes of a file, to tell its kind; nullopt when it cannot be read.
+std::optional<std::string> fileHead(const std::string& path, std::string* error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        if (error != nullptr) *error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string head(kFileKindHeadBytes, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    const int readError = std::ferror(file) != 0 ? errno : 0;
+    std::fclose(file);
+    if (readError != 0) {
+        if (error != nullptr) *error = std::strerror(readError);
+        return std::nullopt;
+    }
+    return head;
+}
+
+}  // namespace
+
 ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet& target) {
+    const FileKind kind = fileKindOf(bytes.substr(0, kFileKindHeadBytes));
+    if (isStatisticsFile(kind))
+        return notText((kind == FileKind::StataData ? "a " : "an ") + fileKindName(kind) +
+                       ", which is read from its file by name, not from a stream");
+    if (kind != FileKind::Text) return notText(notTextReason(kind));
     return buildAndInstall(target,
                            [&](DataSet& fresh) { return importFromText(bytes, delimiter, fresh); });
 }
@@ -771,6 +808,15 @@ ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSe
         if (!bytes) return readFailure(error);
         return importDelimitedText(*bytes, delimiter, target);
     }
+    std::string error;
+    const std::optional<std::string> head = fileHead(path, &error);
+    if (!head) return readFailure(error);
+    const FileKind kind = fileKindOf(*head);
+    if (isStatisticsFile(kind)) {
+        return buildAndInstall(
+            target, [&](DataSet& fresh) { return importStatisticsFile(path, kind, fresh); });
+    }
+    if (kind != FileKind::Text) return notText(notTextReason(kind));
     return buildAndInstall(target,
                            [&](DataSet& fresh) { return importFromFile(path, delimiter, fresh); });
 }

@@ -46,5 +46,20 @@ TEST(BatchExports, EveryExportOfTheSameDataGivesTheSameReports) {
     }
 }
 
+TEST(BatchExports, SummaryNamesTheFormatAndFilesThatAreNoTextSayWhatTheyAre) {
+    ScratchDir scratch;
+    const ProcessResult sav = runOn("space", "pairs.sav", scratch);
+    EXPECT_EQ(sav.out.substr(0, sav.out.find("\r\n")),
+              "Opened the SPSS data file: " + kFixtures + "pairs.sav");
+    EXPECT_NE(sav.out.find("Text variables (not analysed): Var 3 = id\r\n"), std::string::npos);
+
+    const ProcessResult xlsx = runOn("comma", "pairs.xlsx", scratch);
+    EXPECT_EQ(xlsx.status, 1);
+    EXPECT_EQ(xlsx.out, "");
+    EXPECT_EQ(xlsx.err, "The data file '" + kFixtures +
+                            "pairs.xlsx' is a spreadsheet workbook, not a text file: save the "
+                            "sheet as CSV.\n");
+}
+
 }  // namespace
 }  // namespace velmora::batchtest
