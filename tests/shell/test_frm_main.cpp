@@ -189,6 +189,7 @@ private slots:
     void fileClickStoresPathAndShowsName();
     void newFileTypesListTheirFilesAndKeepTheDelimiter();
     void csvWithNamesImportsAndTheListsShowTheNames();
+    void spssFileImportsWithItsNamesAndTextVariable();
     void importReadsSelectedFileWithChosenDelimiter();
     void importRefusalIsReportedAndLeavesPane();
     void importOpensFileWhoseNameIsOutsideLatin1();
@@ -466,7 +467,8 @@ QStringList listed(const velmora::FileListBox* list) {
 void MainWindowTest::newFileTypesListTheirFilesAndKeepTheDelimiter() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const char* name : {"a.txt", "b.dat", "c.csv", "d.tsv", "E.CSV", "f.csv.bak", "g"})
+    for (const char* name : {"a.txt", "b.dat", "c.csv", "d.tsv", "E.CSV", "f.csv.bak", "g", "h.sav",
+                             "i.dta", "j.xpt", "k.sas7bdat", "l.por", "m.zsav"})
         writeFile(dir.filePath(QString::fromLatin1(name)), "1\r\n");
     Fixture f;
     f.window.Form_Load();
@@ -479,7 +481,13 @@ void MainWindowTest::newFileTypesListTheirFilesAndKeepTheDelimiter() {
     } types[] = {
         {2, "*.csv", {"c.csv"}},
         {3, "*.tsv", {"d.tsv"}},
-        {4, "*", {"E.CSV", "a.txt", "b.dat", "c.csv", "d.tsv", "f.csv.bak", "g"}},
+        {4,
+         "*",
+         {"E.CSV", "a.txt", "b.dat", "c.csv", "d.tsv", "f.csv.bak", "g", "h.sav", "i.dta", "j.xpt",
+          "k.sas7bdat", "l.por", "m.zsav"}},
+        {5,
+         "*.sav;*.zsav;*.por;*.dta;*.sas7bdat;*.xpt",
+         {"h.sav", "i.dta", "j.xpt", "k.sas7bdat", "l.por", "m.zsav"}},
         {0, "*.txt", {"a.txt"}},
     };
     for (const auto& type : types) {
@@ -490,6 +498,38 @@ void MainWindowTest::newFileTypesListTheirFilesAndKeepTheDelimiter() {
         // A .csv file may use any delimiter: the type leaves the option alone.
         QVERIFY(f.window.optTab()->isChecked());
     }
+}
+
+// An SPSS file imports by its content through the window as through the batch.
+void MainWindowTest::spssFileImportsWithItsNamesAndTextVariable() {
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(QStringLiteral(VELMORA_FIXTURES_DIR "/exports")));
+    f.window.cmbFileType()->setCurrentIndex(5);
+    emit f.window.cmbFileType()->activated(5);
+    selectFile(f.window.filFile(), QStringLiteral("pairs.sav"));
+    f.window.cmdImportData()->click();
+    QVERIFY(f.messageBox.shown.empty());
+    QCOMPARE(f.data.g_lngNumCases, 30);
+    QCOMPARE(f.window.lblCurrentFile()->text(), QStringLiteral("pairs.sav"));
+    const std::string pane = f.window.outputPane().text();
+    QCOMPARE(pane.substr(0, pane.find("\r\n")),
+             std::string("Opened the SPSS data file: " VELMORA_FIXTURES_DIR "/exports/pairs.sav"));
+    QVERIFY(pane.find("Text variables (not analysed): Var 3 = id\r\n") != std::string::npos);
+    QVERIFY(velmora::isMissing(f.data.cell(4, 1)));  // 999, user-defined missing
+    QCOMPARE(velmora::variableListItem(f.data, 3), std::string("Var 3 id (text)"));
+
+    // A workbook says what it is in the "Data Editor" box.
+    f.window.cmbFileType()->setCurrentIndex(4);
+    emit f.window.cmbFileType()->activated(4);
+    selectFile(f.window.filFile(), QStringLiteral("pairs.xlsx"));
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.messageBox.shown.size(), std::size_t{1});
+    QCOMPARE(f.messageBox.shown[0].title, std::string("Data Editor"));
+    QCOMPARE(f.messageBox.shown[0].text,
+             std::string("The data file '" VELMORA_FIXTURES_DIR
+                         "/exports/pairs.xlsx' is a spreadsheet workbook, not a text file: save "
+                         "the sheet as CSV."));
 }
 
 void MainWindowTest::csvWithNamesImportsAndTheListsShowTheNames() {
