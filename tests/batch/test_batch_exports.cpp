@@ -61,5 +61,16 @@ TEST(BatchExports, SummaryNamesTheFormatAndFilesThatAreNoTextSayWhatTheyAre) {
                             "sheet as CSV.\n");
 }
 
+// A name in Latin-1 reads as that text, so the UTF-8 argument names it.
+TEST(BatchExports, Latin1NameIsShownAndMatchedAsItsText) {
+    ScratchDir scratch;
+    writeFile(scratch.path("l1.csv"), "caf\xE9,b\n1,2\n3,5\n");
+    const ProcessResult r = runProcess(
+        VELMORA_BATCH_EXE, {"-d", "comma", "--descriptives", "caf\xC3\xA9", scratch.path("l1.csv")},
+        scratch);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Variable names: Var 1 = caf\xC3\xA9, Var 2 = b\r\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace velmora::batchtest
