@@ -33,10 +33,22 @@ TEST(BatchExports, EveryExportOfTheSameDataGivesTheSameReports) {
     const std::string expected = reportsAfterSummary(plain.out);
     ASSERT_NE(expected.find("DESCRIPTIVES"), std::string::npos);
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"comma", "r_write_csv.csv"},      {"space", "r_write_table.txt"},
-        {"tab", "r_write_table_tab.tsv"},  {"comma", "pandas_to_csv.csv"},
-        {"comma", "quoted_names.csv"},     {"comma", "id_column.csv"},
-        {"semicolon", "r_write_csv2.csv"}, {"whitespace", "pandas_to_string.txt"},
+        {"comma", "r_write_csv.csv"},
+        {"space", "r_write_table.txt"},
+        {"tab", "r_write_table_tab.tsv"},
+        {"comma", "pandas_to_csv.csv"},
+        {"comma", "quoted_names.csv"},
+        {"comma", "id_column.csv"},
+        {"semicolon", "r_write_csv2.csv"},
+        {"whitespace", "pandas_to_string.txt"},
+        // By content, whatever the delimiter. The SPSS files hold 999, a
+        // user-defined missing value, where the CSV has its missing pre of
+        // case 4: the same reports show that it is read as missing.
+        {"space", "pairs.sav"},
+        {"tab", "pairs.zsav"},
+        {"comma", "pairs.dta"},
+        {"space", "pairs.xpt"},
+        {"space", "pairs.sas7bdat"},
     };
     for (const auto& [delimiter, file] : files) {
         SCOPED_TRACE(file);
