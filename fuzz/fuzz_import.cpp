@@ -28,8 +28,8 @@
 
 #include "data/delimited_import.h"
 #include "data/file_kind.h"
-#include "runtime/text_encoding.h"
 #include "runtime/line_reader.h"
+#include "runtime/text_encoding.h"
 #include "runtime/text_file.h"
 #include "runtime/text_to_single.h"
 
@@ -286,8 +286,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 // Whether the plain rules alone decide the import of `text` (see the top).
 bool plainRulesDecide(std::string_view text, char delimiter, const Expected& e) {
     if (text.find('"') != std::string_view::npos ||
-        velmora::fileKindOf(text.substr(0, velmora::kFileKindHeadBytes)) !=
-            velmora::FileKind::Text)
+        velmora::fileKindOf(text.substr(0, velmora::kFileKindHeadBytes)) != velmora::FileKind::Text)
         return false;
     for (const std::string& name : e.names)
         if (!velmora::isValidUtf8(name)) return false;
