@@ -16,6 +16,7 @@ packages=(
   nlohmann-json3-dev  # velmora-batch --json
   python3  # reads the --json document back in its test
   libboost-math-dev  # Student's t and the noncentral t of the paired block (header-only)
+  libreadstat-dev  # SPSS, Stata and SAS data files
 )
 missing=()
 for p in "${packages[@]}"; do

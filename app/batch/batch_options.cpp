@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "data/data_set.h"
+#include "data/field_tokenizer.h"
 #include "runtime/split.h"
 #include "runtime/text_to_single.h"
 
@@ -346,6 +347,11 @@ std::string CommandLine::help() const {
         "DATAFILE - reads standard input. Fields '.', empty, NA and NaN are missing.\n"
         "A line 1 of names only (pre,post) names the variables, for --var1, --var2\n"
         "and --descriptives; a UTF-8 byte-order mark at the start is skipped.\n"
+        "A field in double quotes may hold the delimiter (\"\" is one quote); a\n"
+        "header one name short of the data, or with an empty first name, marks\n"
+        "column 1 as row names; under a header, a column of texts is a text\n"
+        "variable (never analysed). SPSS (.sav, .zsav, .por), Stata (.dta) and\n"
+        "SAS (.sas7bdat, .xpt) files are read by their content.\n"
         "\n"
         "Options:\n";
     for (const OptionSpec& spec : m_specs) {
@@ -377,11 +383,17 @@ std::string CommandLine::help() const {
 }
 
 void CommandLine::declareOptions() {
-    value("-d,--delimiter", "space|comma|tab", "field delimiter (default space)",
-          choice("--delimiter", "space, comma or tab",
+    value("-d,--delimiter", "space|comma|tab|semicolon|whitespace",
+          "field delimiter (default space): one blank,\n"
+          "comma or tab; semicolon (a comma in a number is\n"
+          "its decimal mark); whitespace (any run of blanks\n"
+          "and tabs, leading and trailing ones ignored)",
+          choice("--delimiter", "space, comma, tab, semicolon or whitespace",
                  {{"space", [](BatchOptions& o) { o.delimiter = ' '; }},
                   {"comma", [](BatchOptions& o) { o.delimiter = ','; }},
-                  {"tab", [](BatchOptions& o) { o.delimiter = '\t'; }}}));
+                  {"tab", [](BatchOptions& o) { o.delimiter = '\t'; }},
+                  {"semicolon", [](BatchOptions& o) { o.delimiter = kSemicolonDelimiter; }},
+                  {"whitespace", [](BatchOptions& o) { o.delimiter = kWhitespaceDelimiter; }}}));
     value("--var1", "N|NAME",
           "variable 1 of the effect-size bootstrap: column N\n"
           "(1 to 1000), or the variable a header line names",

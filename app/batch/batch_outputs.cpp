@@ -32,8 +32,10 @@ std::optional<std::string> outputClash(const BatchOptions& options,
           std::pair{"--plot", &options.plotFile}, std::pair{"--json", &options.jsonFile}}) {
         if (!path->empty()) outputs.push_back({label, fileIdentity(*path)});
     }
-    if (options.outputFile.empty() && standardOutput.regular)
-        outputs.push_back({"standard output", standardOutput});
+    // Also with -o: standard output is then not written, but a file written
+    // over the one it is redirected to would still be lost to the redirection.
+    // -o itself may name it: the report then goes where standard output goes.
+    if (standardOutput.regular) outputs.push_back({"standard output", standardOutput});
 
     // Standard input as the data is the file it reads, if it is one.
     const FileIdentity data = options.dataFile == kStandardInput ? descriptorIdentity(STDIN_FILENO)
@@ -45,7 +47,8 @@ std::optional<std::string> outputClash(const BatchOptions& options,
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         if (clash(outputs[i].identity, data)) return pair(outputs[i].label, "the data file");
         for (std::size_t j = 0; j < i; ++j)
-            if (clash(outputs[i].identity, outputs[j].identity))
+            if (!(outputs[j].label == "--output" && outputs[i].label == "standard output") &&
+                clash(outputs[i].identity, outputs[j].identity))
                 return pair(outputs[j].label, outputs[i].label);
     }
     return std::nullopt;

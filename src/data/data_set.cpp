@@ -1,5 +1,7 @@
 #include "data/data_set.h"
 
+#include <algorithm>
+
 #include "runtime/number_text.h"
 
 namespace velmora {
@@ -35,13 +37,19 @@ const std::string& DataSet::variableName(std::int32_t j) const {
                : kNone;
 }
 
+bool DataSet::isTextVariable(std::int32_t j) const {
+    return std::binary_search(textVariables.begin(), textVariables.end(), j);
+}
+
 std::string variableLabel(std::int32_t j) {
     return "Var " + integerText(j);
 }
 
 std::string variableListItem(const DataSet& data, std::int32_t j) {
     const std::string& name = data.variableName(j);
-    return name.empty() ? variableLabel(j) : variableLabel(j) + " " + name;
+    std::string item = name.empty() ? variableLabel(j) : variableLabel(j) + " " + name;
+    if (data.isTextVariable(j)) item += " (text)";
+    return item;
 }
 
 }  // namespace velmora

@@ -77,17 +77,26 @@ struct DataSet {
     // in order; empty when the file has no such line. A header shorter than
     // the widest line leaves the variables beyond it without a name.
     std::vector<std::string> variableNames;
+    // The variables whose cells held texts (an ID, a group label), ascending:
+    // every cell of one is missing, so no analysis takes its values.
+    std::vector<std::int32_t> textVariables;
+    // Whether the file's first column held row names, which are no variable.
+    bool rowNames = false;
+    // What the file was, as the summary's first line names it.
+    std::string fileKind = "text file";
 
     // Cell (i, j) for 1 <= i <= g_lngNumCases, 1 <= j <= g_lngNumVariables.
     float cell(std::int32_t i, std::int32_t j) const { return g_sngData.at(i, j); }
     // The name of variable j (from 1), empty when it has none.
     const std::string& variableName(std::int32_t j) const;
+    bool isTextVariable(std::int32_t j) const;
 };
 
 // "Var j" as every report writes it.
 std::string variableLabel(std::int32_t j);
 // What the variable lists show for variable j: "Var 1 pre" (the label, a
-// blank, the name), or the label alone for a variable without a name.
+// blank, the name), or the label alone for a variable without a name; a
+// text variable adds " (text)".
 std::string variableListItem(const DataSet& data, std::int32_t j);
 
 }  // namespace velmora

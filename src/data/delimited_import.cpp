@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <optional>
@@ -12,11 +15,14 @@
 #include <utility>
 #include <vector>
 
+#include "data/file_kind.h"
 #include "data/single_storage.h"
+#include "data/statistics_file_import.h"
 #include "runtime/line_reader.h"
 #include "runtime/number_scan.h"
 #include "runtime/number_text.h"
 #include "runtime/report_text.h"
+#include "runtime/text_encoding.h"
 #include "runtime/text_file.h"
 #include "runtime/text_to_single.h"
 
@@ -171,40 +177,68 @@ ImportResult FieldStore::storeLines(const char* p, const char* const end) {
 // The byte-order mark some spreadsheets write at the start of UTF-8 text.
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// Line 1 as a line of names: each field without its blanks, and without one
-// pair of double quotes around it (R's write.csv quotes every name). Nullopt
-// unless every field is a name: neither a number, nor a missing code, nor
-// empty once its quotes are gone. A line of more than MAX_VARIABLES fields
-// names nothing and is left to the import's own refusal.
-std::optional<std::vector<std::string>> namesOfLine(std::string_view line, char delimiter) {
-    std::vector<std::string> names;
-    if (line.empty()) return std::nullopt;
-    std::size_t begin = 0;
-    for (;;) {
-        const std::size_t cut = line.find(delimiter, begin);
-        const std::string_view field = line.substr(
-            begin, cut == std::string_view::npos ? std::string_view::npos : cut - begin);
+// A missing code once the field's blanks are removed: such a field is no name.
+bool isMissingCode(std::string_view trimmed) {
+    return trimmed.empty() || trimmed == "." || trimmed == "NA" || trimmed == "NaN";
+}
+
+// A field of line 1 as a name, or nullopt when it is none: a quoted field
+// names what its quotes held, unless that is empty; any other field, without
+// its blanks and without one pair of double quotes around it, names that
+// text unless it is a number or a missing code.
+std::optional<std::string> nameOfField(const TokenField& field) {
+    std::string_view name = trimFieldBlanks(field.text);
+    if (!field.quoted) {
         float ignored = 0.0f;
-        if (names.size() == static_cast<std::size_t>(MAX_VARIABLES) || isMissingField(field) ||
-            textToSingle(field, ignored) != NumberParse::NotNumber)
+        if (isMissingCode(name) || textToSingle(name, ignored) != NumberParse::NotNumber)
             return std::nullopt;
-        std::string_view name = trimFieldBlanks(field);
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
             name = name.substr(1, name.size() - 2);
-        if (name.empty()) return std::nullopt;
-        names.emplace_back(name);
-        if (cut == std::string_view::npos) return names;
-        begin = cut + 1;
     }
+    if (name.empty()) return std::nullopt;
+    return utf8OrLatin1(name);
+}
+
+// Line 1 read as names. `names` holds them when every field is one; when the
+// first field alone is empty and the others are names (the mark of a row-name
+// column that pandas and R's write.csv write), `rowNamesMarked` is set and
+// `names` holds the others. A line of more than MAX_VARIABLES fields names
+// nothing and is left to the import's own refusal.
+struct LineOne {
+    std::optional<std::vector<std::string>> names;
+    bool rowNamesMarked = false;
+
+    bool operator==(const LineOne&) const = default;
+};
+
+LineOne readLineOne(const std::vector<TokenField>& fields, std::size_t count) {
+    LineOne one;
+    if (count == 0 || count > static_cast<std::size_t>(MAX_VARIABLES)) return one;
+    const bool firstEmpty = trimFieldBlanks(fields[0].text).empty();
+    std::vector<std::string> names;
+    for (std::size_t k = firstEmpty && count >= 2 ? 1 : 0; k < count; ++k) {
+        std::optional<std::string> name = nameOfField(fields[k]);
+        if (!name) return one;
+        names.push_back(std::move(*name));
+    }
+    one.rowNamesMarked = firstEmpty && count >= 2;
+    one.names = std::move(names);
+    return one;
+}
+
+LineOne readLineOne(std::string_view line, char delimiter) {
+    FieldTokenizer tokenizer(line, delimiter);
+    if (!tokenizer.next()) return {};
+    return readLineOne(tokenizer.fields(), tokenizer.fieldCount());
 }
 
 // What comes before the data lines of a text: a UTF-8 byte-order mark at the
 // very start, and line 1 when it holds names. `text` is the whole text or its
 // first block, which holds line 1 whole.
 struct DataStart {
-    std::size_t markLength = 0;                     // the byte-order mark's, or 0
-    std::size_t line1End = 0;                       // where line 2 starts
-    std::optional<std::vector<std::string>> names;  // line 1 read as names, when it is
+    std::size_t markLength = 0;  // the byte-order mark's, or 0
+    std::size_t line1End = 0;    // where line 2 starts
+    LineOne lineOne;             // line 1 read as names
 
     bool operator==(const DataStart&) const = default;
 };
@@ -215,14 +249,14 @@ DataStart findDataStart(std::string_view text, char delimiter) {
     const std::string_view rest = text.substr(start.markLength);
     const LineSpan line1 = findLine(rest, 0);
     start.line1End = start.markLength + line1.next;
-    start.names = namesOfLine(rest.substr(0, line1.end), delimiter);
+    start.lineOne = readLineOne(rest.substr(0, line1.end), delimiter);
     return start;
 }
 
 // Line 1 is a header when it holds names and a line follows it: a line of
 // names alone stays a case, refused as an invalid entry as it always was.
 bool isHeader(const DataStart& start, std::size_t linesAfterMark) {
-    return start.names.has_value() && linesAfterMark >= 2;
+    return start.lineOne.names.has_value() && linesAfterMark >= 2;
 }
 
 // Where the data lines start in a text that begins as `start` found.
@@ -255,6 +289,23 @@ std::vector<Reread> variablesToReread(const DataSet& data) {
         if (const std::optional<SingleStorage> storage = storageToCheck(data, j))
             out.push_back({j, *storage});
     return out;
+}
+
+// Keeps, of the variables reread, every column whose values as written
+// (`columns`, one per variable in order) lie further from their singles than
+// those may stand for.
+void keepNeededWrittenValues(DataSet& data, const std::vector<Reread>& variables,
+                             std::vector<std::vector<double>>& columns) {
+    for (std::size_t c = 0; c < variables.size(); ++c) {
+        const float* singles = data.g_sngData.columnData(variables[c].variable);
+        std::vector<double>& column = columns[c];
+        double largest = 0.0;
+        for (std::size_t k = 0; k < column.size(); ++k)
+            if (!isMissing(singles[k + 1]))
+                largest = std::max(largest, std::fabs(column[k] - singles[k + 1]));
+        if (singlesLoseAccuracy(variables[c].storage, largest))
+            data.writtenValues.keep(variables[c].variable, std::move(column));
+    }
 }
 
 // The third pass, over the same lines as the second: the fields of the
@@ -316,18 +367,7 @@ public:
 
     // Keeps every column whose values as written lie further from their
     // singles than those may stand for.
-    void keepNeeded(DataSet& data) {
-        for (std::size_t c = 0; c < m_variables.size(); ++c) {
-            const float* singles = m_singles[static_cast<std::size_t>(m_variables[c].variable)];
-            std::vector<double>& column = m_columns[c];
-            double largest = 0.0;
-            for (std::size_t k = 0; k < column.size(); ++k)
-                if (!isMissing(singles[k + 1]))
-                    largest = std::max(largest, std::fabs(column[k] - singles[k + 1]));
-            if (singlesLoseAccuracy(m_variables[c].storage, largest))
-                data.writtenValues.keep(m_variables[c].variable, std::move(column));
-        }
-    }
+    void keepNeeded(DataSet& data) { keepNeededWrittenValues(data, m_variables, m_columns); }
 
 private:
     // The field starting at p again: its value as written goes to `written`.
@@ -400,6 +440,192 @@ ImportResult readFailure(const std::string& reason) {
     return r;
 }
 
+// A field's number by the general rules: with the semicolon delimiter a
+// comma in a field without "." is the decimal mark. `written` may be null.
+NumberParse generalNumber(std::string_view text, char delimiter, float& value, double* written,
+                          std::string& scratch) {
+    if (delimiter == kSemicolonDelimiter && text.find(',') != std::string_view::npos &&
+        text.find('.') == std::string_view::npos) {
+        scratch.assign(text);
+        std::replace(scratch.begin(), scratch.end(), ',', '.');
+        text = scratch;
+    }
+    if (written != nullptr) return textToSingleAndDouble(text, value, *written);
+    return textToSingle(text, value);
+}
+
+enum class CellKind { Number, Missing, Text, OutOfRange };
+
+// A data field: a number (quoted or not), a missing code (never quoted: a
+// quoted "NA" is a text, as R and pandas write one), or a text.
+CellKind classifyField(const TokenField& field, char delimiter, float& value, double* written,
+                       std::string& scratch) {
+    switch (generalNumber(field.text, delimiter, value, written, scratch)) {
+        case NumberParse::Number:
+            return CellKind::Number;
+        case NumberParse::OutOfRange:
+            return CellKind::OutOfRange;
+        case NumberParse::NotNumber:
+            break;
+    }
+    if (!field.quoted && isMissingField(field.text)) {
+        value = MISSING_VALUE;
+        return CellKind::Missing;
+    }
+    return CellKind::Text;
+}
+
+ImportResult failureAt(ImportStatus status, std::int32_t row, std::int32_t column,
+                       std::int64_t line) {
+    ImportResult r = failure(status, row, column);
+    r.line = static_cast<std::int32_t>(
+        std::min<std::int64_t>(line, std::numeric_limits<std::int32_t>::max()));
+    return r;
+}
+
+// The import by the general rules, for text held in memory: quoted fields,
+// the delimiters that the plain field scan does not serve, row names and
+// text variables. It reads the records twice (a third time when a variable
+// needs its values as written), as the plain import reads the lines.
+ImportResult importGeneral(std::string_view bytes, char delimiter, DataSet& fresh) {
+    if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
+
+    // First pass: the records, line 1, and the width of the others.
+    std::size_t records = 0;
+    LineOne lineOne;
+    std::size_t lineOneFields = 0;
+    std::size_t secondFields = 0;
+    std::size_t widestAfter = 0;
+    {
+        FieldTokenizer tokenizer(bytes, delimiter);
+        while (tokenizer.next()) {
+            ++records;
+            if (records == 1) {
+                lineOne = readLineOne(tokenizer.fields(), tokenizer.fieldCount());
+                lineOneFields = tokenizer.fieldCount();
+            } else {
+                if (records == 2) secondFields = tokenizer.fieldCount();
+                widestAfter = std::max(widestAfter, tokenizer.fieldCount());
+            }
+        }
+    }
+    const bool header = lineOne.names.has_value() && records >= 2;
+    // R writes one name fewer than data fields over a row-name column.
+    const bool rowNames = header && (lineOne.rowNamesMarked || (secondFields == lineOneFields + 1 &&
+                                                                widestAfter == lineOneFields + 1));
+    if (header) --records;
+    ImportResult result = allocateFor(records, fresh);
+    if (result.status != ImportStatus::Completed) return result;
+    const std::size_t skipped = rowNames ? 1 : 0;
+
+    // Second pass: store the fields.
+    std::vector<char> text(MAX_VARIABLES + 1, 0);
+    std::array<float*, MAX_VARIABLES + 1> columns{};
+    std::int32_t numVariables = 0;
+    std::string scratch;
+    {
+        FieldTokenizer tokenizer(bytes, delimiter);
+        if (header) tokenizer.next();
+        std::int32_t row = 0;
+        while (tokenizer.next()) {
+            ++row;
+            const std::vector<TokenField>& fields = tokenizer.fields();
+            const std::int64_t line = tokenizer.line();
+            for (std::size_t k = skipped; k < tokenizer.fieldCount(); ++k) {
+                const auto column = static_cast<std::int32_t>(k - skipped + 1);
+                if (column > MAX_VARIABLES)
+                    return failureAt(ImportStatus::TooManyFields, row, 0, line);
+                if (column > numVariables) {
+                    numVariables = column;
+                    columns[static_cast<std::size_t>(column)] =
+                        fresh.g_sngData.column(column, MISSING_VALUE);
+                }
+                float value = 0.0f;
+                switch (classifyField(fields[k], delimiter, value, nullptr, scratch)) {
+                    case CellKind::Number:
+                    case CellKind::Missing:
+                        break;
+                    case CellKind::OutOfRange:
+                        return failureAt(ImportStatus::NumberOutOfRange, row, column, line);
+                    case CellKind::Text:
+                        // Without a header line a text is a fault, as it always was.
+                        if (!header)
+                            return failureAt(ImportStatus::InvalidEntry, row, column, line);
+                        text[static_cast<std::size_t>(column)] = 1;
+                        value = MISSING_VALUE;
+                        break;
+                }
+                columns[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)] = value;
+            }
+        }
+    }
+    fresh.g_lngNumVariables = numVariables;
+    if (header) keepNames(fresh, std::move(*lineOne.names));
+    fresh.rowNames = rowNames;
+    for (std::int32_t j = 1; j <= numVariables; ++j) {
+        if (text[static_cast<std::size_t>(j)] == 0) continue;
+        fresh.textVariables.push_back(j);
+        std::fill_n(columns[static_cast<std::size_t>(j)] + 1, records, MISSING_VALUE);
+    }
+
+    // Third pass, only for variables whose singles may not hold their values.
+    const std::vector<Reread> variables = variablesToReread(fresh);
+    if (variables.empty()) return {};
+    std::vector<std::vector<double>> written;
+    written.reserve(variables.size());
+    for (const Reread& r : variables) {
+        const float* singles = fresh.g_sngData.columnData(r.variable);
+        written.emplace_back(singles + 1, singles + 1 + records);
+    }
+    FieldTokenizer tokenizer(bytes, delimiter);
+    if (header) tokenizer.next();
+    for (std::size_t row = 0; tokenizer.next(); ++row) {
+        for (std::size_t c = 0; c < variables.size(); ++c) {
+            const std::size_t k = static_cast<std::size_t>(variables[c].variable - 1) + skipped;
+            if (k >= tokenizer.fieldCount()) continue;
+            float single = 0.0f;
+            double value = 0.0;
+            if (classifyField(tokenizer.fields()[k], delimiter, single, &value, scratch) ==
+                CellKind::Number)
+                written[c][row] = value;
+        }
+    }
+    keepNeededWrittenValues(fresh, variables, written);
+    return {};
+}
+
+// Whether the plain import must leave a text with a header line to the
+// general rules: its text cells stop the plain scan, and one name fewer than
+// data fields marks a row-name column.
+bool leaveToGeneral(const ImportResult& result, const DataSet& fresh, const DataStart& start) {
+    return result.status == ImportStatus::InvalidEntry ||
+           (result.status == ImportStatus::Completed &&
+            static_cast<std::size_t>(fresh.g_lngNumVariables) == start.lineOne.names->size() + 1);
+}
+
+// The general rules serve every text that the plain field scan does not:
+// the two delimiters of their own, quoted fields, and a row-name mark.
+bool needsGeneral(char delimiter, const DataStart& start) {
+    return delimiter == kWhitespaceDelimiter || delimiter == kSemicolonDelimiter ||
+           start.lineOne.rowNamesMarked;
+}
+
+// A fault found by the plain scan of a text with a header: its line in the file.
+ImportResult withFileLine(ImportResult result, bool header) {
+    if (header && result.row > 0) result.line = result.row + 1;
+    return result;
+}
+
+ImportResult importFromText(std::string_view bytes, char delimiter, DataSet& fresh);
+
+ImportResult importGeneralFile(const std::string& path, char delimiter, DataSet& fresh) {
+    std::string error;
+    const std::optional<std::string> bytes = readFileBytes(path, &error);
+    if (!bytes) return readFailure(error);
+    fresh = DataSet{};
+    return importGeneral(*bytes, delimiter, fresh);
+}
+
 // The passes over the file, each reading it from the start in blocks of whole
 // lines, so that only the matrix, never the whole file, has to fit in memory.
 // Each pass finds in its first block what precedes the data lines; a start
@@ -413,15 +639,18 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
     if (!input.open(path, &error)) return readFailure(error);
     DataStart start;
     std::size_t lines = 0;
+    bool quoted = false;
     for (bool first = true; input.nextBlock(block); first = false) {
         if (first) {
             start = findDataStart(block, delimiter);
             block.remove_prefix(start.markLength);
         }
         lines += countLines(block);
+        quoted = quoted || std::memchr(block.data(), '"', block.size()) != nullptr;
     }
     if (input.failed()) return readFailure(input.error());
     input.close();
+    if (quoted || needsGeneral(delimiter, start)) return importGeneralFile(path, delimiter, fresh);
     const bool header = isHeader(start, lines);
     if (header) --lines;
 
@@ -449,15 +678,21 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
     FieldStore store(fresh, delimiter);
     while (nextDataBlock()) {
         result = store.storeLines(block.data(), block.data() + block.size());
-        if (result.status != ImportStatus::Completed) return result;
+        if (result.status != ImportStatus::Completed) break;
     }
+    if (header && result.status == ImportStatus::InvalidEntry)
+        return importGeneralFile(path, delimiter, fresh);
+    if (result.status != ImportStatus::Completed) return withFileLine(result, header);
     if (changed) return fileChanged();
     if (input.failed()) return readFailure(input.error());
     if (store.rowsStored() != fresh.g_lngNumCases) {
         return fileChanged();
     }
     fresh.g_lngNumVariables = store.numVariables();
-    if (header) keepNames(fresh, *start.names);  // a copy: the third pass compares the start again
+    if (header && leaveToGeneral(result, fresh, start))
+        return importGeneralFile(path, delimiter, fresh);
+    if (header)
+        keepNames(fresh, *start.lineOne.names);  // a copy: the third pass compares the start again
 
     // Third pass, only for variables whose singles may not hold their values.
     return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
@@ -477,6 +712,8 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
 // bytes handed over directly.
 ImportResult importFromText(std::string_view bytes, char delimiter, DataSet& fresh) {
     const DataStart start = findDataStart(bytes, delimiter);
+    if (needsGeneral(delimiter, start) || bytes.find('"') != std::string_view::npos)
+        return importGeneral(bytes, delimiter, fresh);
     std::size_t lines = countLines(bytes.substr(start.markLength));
     const bool header = isHeader(start, lines);
     if (header) --lines;
@@ -486,9 +723,13 @@ ImportResult importFromText(std::string_view bytes, char delimiter, DataSet& fre
     if (result.status != ImportStatus::Completed) return result;
     FieldStore store(fresh, delimiter);
     result = store.storeLines(data.data(), data.data() + data.size());
-    if (result.status != ImportStatus::Completed) return result;
-    fresh.g_lngNumVariables = store.numVariables();
-    if (header) keepNames(fresh, *start.names);
+    if (result.status == ImportStatus::Completed) fresh.g_lngNumVariables = store.numVariables();
+    if (header && leaveToGeneral(result, fresh, start)) {
+        fresh = DataSet{};
+        return importGeneral(bytes, delimiter, fresh);
+    }
+    if (result.status != ImportStatus::Completed) return withFileLine(result, header);
+    if (header) keepNames(fresh, *start.lineOne.names);
     return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
         return reader.readLines(data.data(), data.data() + data.size());
     });
@@ -513,7 +754,40 @@ ImportResult buildAndInstall(DataSet& target, Build&& build) {
 
 }  // namespace
 
+namespace {
+
+ImportResult notText(std::string reason) {
+    ImportResult r = failure(ImportStatus::NotText, 0, 0);
+    r.reason = std::move(reason);
+    return r;
+}
+
+// The first bytes of a file, to tell its kind; nullopt when it cannot be read.
+std::optional<std::string> fileHead(const std::string& path, std::string* error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        if (error != nullptr) *error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string head(kFileKindHeadBytes, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    const int readError = std::ferror(file) != 0 ? errno : 0;
+    std::fclose(file);
+    if (readError != 0) {
+        if (error != nullptr) *error = std::strerror(readError);
+        return std::nullopt;
+    }
+    return head;
+}
+
+}  // namespace
+
 ImportResult importDelimitedText(std::string_view bytes, char delimiter, DataSet& target) {
+    const FileKind kind = fileKindOf(bytes.substr(0, kFileKindHeadBytes));
+    if (isStatisticsFile(kind))
+        return notText((kind == FileKind::StataData ? "a " : "an ") + fileKindName(kind) +
+                       ", which is read from its file by name, not from a stream");
+    if (kind != FileKind::Text) return notText(notTextReason(kind));
     return buildAndInstall(target,
                            [&](DataSet& fresh) { return importFromText(bytes, delimiter, fresh); });
 }
@@ -534,13 +808,22 @@ ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSe
         if (!bytes) return readFailure(error);
         return importDelimitedText(*bytes, delimiter, target);
     }
+    std::string error;
+    const std::optional<std::string> head = fileHead(path, &error);
+    if (!head) return readFailure(error);
+    const FileKind kind = fileKindOf(*head);
+    if (isStatisticsFile(kind)) {
+        return buildAndInstall(
+            target, [&](DataSet& fresh) { return importStatisticsFile(path, kind, fresh); });
+    }
+    if (kind != FileKind::Text) return notText(notTextReason(kind));
     return buildAndInstall(target,
                            [&](DataSet& fresh) { return importFromFile(path, delimiter, fresh); });
 }
 
 std::string buildImportSummary(const std::string& fileName, const DataSet& data) {
     ReportText out;
-    out.line("Opened the text file: " + fileName);
+    out.line("Opened the " + data.fileKind + ": " + fileName);
     out.line("Number of Cases: " + integerText(data.g_lngNumCases));
     out.line("Number of Variables: " + integerText(data.g_lngNumVariables));
     if (!data.variableNames.empty()) {
@@ -552,12 +835,34 @@ std::string buildImportSummary(const std::string& fileName, const DataSet& data)
         }
         out.line(names);
     }
+    if (data.rowNames) out.line("Row names: column 1 (not a variable)");
+    if (!data.textVariables.empty()) {
+        std::string texts = "Text variables (not analysed): ";
+        for (std::size_t k = 0; k < data.textVariables.size(); ++k) {
+            const std::int32_t j = data.textVariables[k];
+            if (k > 0) texts += ", ";
+            texts += variableLabel(j);
+            if (!data.variableName(j).empty()) texts += " = " + data.variableName(j);
+        }
+        out.line(texts);
+    }
     out.emptyLines(2);
     return out.take();
 }
 
-std::string invalidEntryMessage(std::int32_t row, std::int32_t column) {
-    return "Row " + std::to_string(row) + " of Column " + std::to_string(column) +
+namespace {
+
+// "Row i" and, where the file's line is another, "(line l of the file)".
+std::string rowText(std::int32_t row, std::int32_t line) {
+    std::string text = "Row " + integerText(row);
+    if (line != 0 && line != row) text += " (line " + integerText(line) + " of the file)";
+    return text;
+}
+
+}  // namespace
+
+std::string invalidEntryMessage(std::int32_t row, std::int32_t column, std::int32_t line) {
+    return rowText(row, line) + " of Column " + integerText(column) +
            " has an invalid entry for analysis.";
 }
 
@@ -571,13 +876,15 @@ std::string importFailureMessage(const ImportResult& result, const std::string& 
             return "Cannot open the data file '" + path +
                    "': " + (result.reason.empty() ? "unknown error" : result.reason);
         case ImportStatus::InvalidEntry:
-            return invalidEntryMessage(result.row, result.column);
+            return invalidEntryMessage(result.row, result.column, result.line);
         case ImportStatus::NumberOutOfRange:
-            return "Row " + integerText(result.row) + " of Column " + integerText(result.column) +
+            return rowText(result.row, result.line) + " of Column " + integerText(result.column) +
                    " holds a number beyond the single-precision range.";
+        case ImportStatus::NotText:
+            return "The data file '" + path + "' is " + result.reason + ".";
         case ImportStatus::TooManyFields:
-            return "Line " + integerText(result.row) + " has more than " +
-                   integerText(MAX_VARIABLES) + " fields.";
+            return "Line " + integerText(result.line != 0 ? result.line : result.row) +
+                   " has more than " + integerText(MAX_VARIABLES) + " fields.";
         case ImportStatus::OutOfMemory:
             return "The data file '" + path + "' is too large to be held in memory.";
     }

@@ -60,6 +60,9 @@ std::optional<std::string> AtomicReplace::prepare(const std::string& target, std
         return std::nullopt;
     }
 
+    // A rename would replace a file the user may not write; the shell's
+    // redirection refuses it, and so does this.
+    if (const int error = m_files.mayWrite(output.where.path)) return reasonOf(error);
     int handle = -1;
     {
         const TemporaryFileGuard guard;

@@ -49,6 +49,11 @@ int takeOwnerAndMode(int fd, const struct stat& original) {
 
 }  // namespace
 
+int OutputFileSystem::mayWrite(const std::string& target) {
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0) return 0;
+    return errno == ENOENT ? 0 : errno;
+}
+
 int OutputFileSystem::createTemporary(const std::string& target, std::string& tempPath,
                                       int& handle) {
     const std::size_t slash = target.rfind('/');

@@ -13,6 +13,11 @@ class OutputFileSystem {
 public:
     virtual ~OutputFileSystem() = default;
 
+    // Whether the user may write the file `target` names, as a shell
+    // redirection would ask before it writes: 0 when the user may, or when
+    // no such file exists yet; EACCES for a read-only file (mode 0444 of a
+    // user other than root), EROFS on a read-only file system.
+    virtual int mayWrite(const std::string& target);
     // Creates and opens a new file in the directory of `target` (the part
     // before its last "/") under a short hidden name: ".velmora-" and six
     // random letters or digits. When `target` is a regular file, the new one

@@ -42,4 +42,23 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string latin1ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string utf8OrLatin1(std::string_view bytes) {
+    return isValidUtf8(bytes) ? std::string(bytes) : latin1ToUtf8(bytes);
+}
+
 }  // namespace velmora

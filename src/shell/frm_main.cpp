@@ -119,10 +119,10 @@ using Kind = MainControlKind;
 // clang-format off
 constexpr std::array<MainControl, MAIN_CONTROL_COUNT> kControls = {{
     {.id = Id::fraSelectData, .name = "fraSelectData", .kind = Kind::Frame,
-     .container = "clientArea", .caption = "Select Data", .rect = {120, 0, 10695, 2295}},
+     .container = "clientArea", .caption = "Select Data", .rect = {120, 0, 10695, 2775}},
     {.id = Id::fraTypeOfDelimiter, .name = "fraTypeOfDelimiter", .kind = Kind::Frame,
      .container = "fraSelectData", .caption = "Type of Delimiter",
-     .toolTip = "Specify the delimiter used", .rect = {240, 360, 1815, 1695}},
+     .toolTip = "Specify the delimiter used", .rect = {240, 360, 1815, 2175}},
     {.id = Id::optSpace, .name = "optSpace", .kind = Kind::OptionButton,
      .container = "fraTypeOfDelimiter", .caption = "Space Delimited",
      .rect = {120, 240, 1455, 255}, .tab = 6},
@@ -132,6 +132,14 @@ constexpr std::array<MainControl, MAIN_CONTROL_COUNT> kControls = {{
     {.id = Id::optTab, .name = "optTab", .kind = Kind::OptionButton,
      .container = "fraTypeOfDelimiter", .caption = "Tab Delimited",
      .rect = {120, 1200, 1335, 255}, .tab = 8},
+    {.id = Id::optSemicolon, .name = "optSemicolon", .kind = Kind::OptionButton,
+     .container = "fraTypeOfDelimiter", .caption = "Semicolon",
+     .toolTip = "Semicolons between fields, a comma as the decimal mark",
+     .rect = {120, 1500, 1575, 255}},
+    {.id = Id::optWhitespace, .name = "optWhitespace", .kind = Kind::OptionButton,
+     .container = "fraTypeOfDelimiter", .caption = "Whitespace",
+     .toolTip = "Any run of blanks and tabs between fields",
+     .rect = {120, 1800, 1575, 255}},
     {.id = Id::drvDrive, .name = "drvDrive", .kind = Kind::DriveList, .container = "fraSelectData",
      .toolTip = "Specify drive of file", .rect = {2280, 480, 2415, 315}, .tab = 3},
     {.id = Id::dirDirectory, .name = "dirDirectory", .kind = Kind::DirectoryList,
@@ -139,7 +147,7 @@ constexpr std::array<MainControl, MAIN_CONTROL_COUNT> kControls = {{
      .rect = {2280, 840, 2415, 1215}, .tab = 1},
     {.id = Id::cmbFileType, .name = "cmbFileType", .kind = Kind::FileTypeBox,
      .container = "fraSelectData", .caption = "File type",
-     .toolTip = "Specify file extension (*.txt, *.dat, *.csv, *.tsv or all files)",
+     .toolTip = "Specify file extension (*.txt, *.dat, *.csv, *.tsv, all files, or SPSS, Stata and SAS files)",
      .rect = {4920, 480, 2295, 315}, .tab = 9},
     {.id = Id::filFile, .name = "filFile", .kind = Kind::FileList, .container = "fraSelectData",
      .toolTip = "Specify file", .rect = {4920, 840, 2295, 1065}, .tab = 2},
@@ -217,6 +225,8 @@ QGroupBox* frmMain::fraTypeOfDelimiter() const {
 QRadioButton* frmMain::optSpace() const { return control<QRadioButton>(Id::optSpace); }
 QRadioButton* frmMain::optComma() const { return control<QRadioButton>(Id::optComma); }
 QRadioButton* frmMain::optTab() const { return control<QRadioButton>(Id::optTab); }
+QRadioButton* frmMain::optSemicolon() const { return control<QRadioButton>(Id::optSemicolon); }
+QRadioButton* frmMain::optWhitespace() const { return control<QRadioButton>(Id::optWhitespace); }
 DriveListBox* frmMain::drvDrive() const { return control<DriveListBox>(Id::drvDrive); }
 DirListBox* frmMain::dirDirectory() const { return control<DirListBox>(Id::dirDirectory); }
 FileListBox* frmMain::filFile() const { return control<FileListBox>(Id::filFile); }
@@ -336,14 +346,20 @@ namespace {
 
 // The file types in list order: the item's text and the pattern it sets. A
 // type chooses which files are listed only; the delimiter stays as chosen,
-// since a .csv file may use any of the three.
+// since a .csv file may use any of them (the statistics packages' files are
+// told by their content, whatever the delimiter).
 struct FileType {
     const char* item;
     const char* pattern;
 };
 constexpr FileType kFileTypes[] = {
-    {"Text (*.txt)", "*.txt"},          {"Data (*.dat)", "*.dat"}, {"CSV (*.csv)", "*.csv"},
-    {"Tab separated (*.tsv)", "*.tsv"}, {"All files (*)", "*"},
+    {"Text (*.txt)", "*.txt"},
+    {"Data (*.dat)", "*.dat"},
+    {"CSV (*.csv)", "*.csv"},
+    {"Tab separated (*.tsv)", "*.tsv"},
+    {"All files (*)", "*"},
+    {"SPSS, Stata, SAS (*.sav *.zsav *.por *.dta *.sas7bdat *.xpt)",
+     "*.sav;*.zsav;*.por;*.dta;*.sas7bdat;*.xpt"},
 };
 
 }  // namespace
@@ -381,6 +397,12 @@ char frmMain::selectedDelimiter() const {
     }
     if (optTab()->isChecked()) {
         return '\t';
+    }
+    if (optSemicolon()->isChecked()) {
+        return kSemicolonDelimiter;
+    }
+    if (optWhitespace()->isChecked()) {
+        return kWhitespaceDelimiter;
     }
     return ' ';
 }

@@ -48,6 +48,8 @@ enum class MainControlId {
     optSpace,
     optComma,
     optTab,
+    optSemicolon,
+    optWhitespace,
     drvDrive,
     dirDirectory,
     cmbFileType,
@@ -60,7 +62,7 @@ enum class MainControlId {
     fraOutput,
     txtOutput,
 };
-inline constexpr std::size_t MAIN_CONTROL_COUNT = 16;
+inline constexpr std::size_t MAIN_CONTROL_COUNT = 18;
 
 // What a row of the control table builds.
 enum class MainControlKind {
@@ -157,6 +159,8 @@ public:
     QRadioButton* optSpace() const;
     QRadioButton* optComma() const;
     QRadioButton* optTab() const;
+    QRadioButton* optSemicolon() const;
+    QRadioButton* optWhitespace() const;
     DriveListBox* drvDrive() const;
     DirListBox* dirDirectory() const;
     FileListBox* filFile() const;

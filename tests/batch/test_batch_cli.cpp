@@ -699,6 +699,10 @@ TEST(BatchProgram, OutputOverTheDataFileOrTwiceToOneFileIsAUsageError) {
         {{"--var1", "1", "--var2", "2", "--bootstrap-out", "#/out.txt", "@"},
          "out.txt",
          "--bootstrap-out and standard output are the same file"},
+        // With -o standard output is not written, but the file it goes to is no less taken.
+        {{"--var1", "1", "--var2", "2", "-o", "#/new.out", "--plot", "#/out.txt", "@"},
+         "out.txt",
+         "--plot and standard output are the same file"},
         {{"@"}, "in.txt", "standard output and the data file are the same file"},
     };
     for (const auto& c : cases) {

@@ -45,7 +45,10 @@ TEST(HeaderImport, LineOfNamesNamesTheVariablesAndIsNoCase) {
         {"blanks trimmed", " pre a ,\tpost \n1,2", ',', {"pre a", "post"}, {{1, 2}}},
         {"inner quotes kept", "\"a\"b\",'c'\n1,2", ',', {"a\"b", "'c'"}, {{1, 2}}},
         {"space-delimited", "x y\n5 6\n", ' ', {"x", "y"}, {{5, 6}}},
-        {"header shorter than data", "a\n1,2\n", ',', {"a"}, {{1, 2}}},
+        // One name fewer than data fields is R's mark of a row-name column.
+        {"header shorter than data", "a\n1,2\n", ',', {"a"}, {{2}}},
+        {"header two shorter than data", "a\n1,2,3\n", ',', {"a"}, {{1, 2, 3}}},
+        {"a quoted number in data", "pre,post\n\"1\",2\n", ',', {"pre", "post"}, {{1, 2}}},
         {"header wider than data", "a,b,c\n1,2\n", ',', {"a", "b", "c"}, {{1, 2, M}}},
         {"a blank line after it is a case", "a\r\n\r\n", ',', {"a"}, {{M}}},
         {"tsv with NA and a byte-order mark",
@@ -86,8 +89,8 @@ TEST(HeaderImport, LineThatIsNotAllNamesIsReadAsDataAndRefusedAsBefore) {
         {"a name and an empty field", "pre,\n1,2\n", 1, 1},
         {"a name and empty quotes", "pre,\"\"\n1,2\n", 1, 1},
         {"names with no line after them", "pre,post\n", 1, 1},
-        {"a quoted number in data", "pre,post\n\"1\",2\n", 1, 1},
-        {"rows counted from the first data line", "a,b\n1,2\n3,x\n", 2, 2},
+        {"a name and a missing code with blanks", " . ,b\r\n1,2\r\n3,4\r\n", 1, 1},
+        {"a name and NA with blanks", "a, NA \n1,2\n", 1, 1},
         {"a byte-order mark not at the start",
          "1,2\n\xEF\xBB\xBF"
          "3,4\n",

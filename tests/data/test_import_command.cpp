@@ -129,6 +129,13 @@ TEST_F(ImportCommandTest, FailureShowsWhyAndLeavesTheEarlierDataSetAndWindow) {
         {"absent.txt", "", ImportStatus::OpenFailed,
          "Cannot open the data file '" + m_dir + "/absent.txt': No such file or directory"},
         {"", "", ImportStatus::NoFileSelected, "No data file is selected."},
+        {"book.xlsx", std::string("PK\x03\x04\x14\0\0\0\0\0xl/workbook.xml", 29),
+         ImportStatus::NotText,
+         "The data file '" + m_dir +
+             "/book.xlsx' is a spreadsheet workbook, not a text file: save the sheet as CSV."},
+        {"odd.bin", std::string("1 2\r\n\0\x01", 7), ImportStatus::NotText,
+         "The data file '" + m_dir +
+             "/odd.bin' is binary data, not a text file: import a text file of numbers."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

@@ -176,6 +176,41 @@ TEST_F(ReplaceTest, FailureLeavesUntouchedEveryFileNotYetRenamedAndNoTemporary) 
     ::close(reader);
 }
 
+// The write permission a user other than root has: the owner's write bit.
+class NonRootFiles : public OutputFileSystem {
+public:
+    int mayWrite(const std::string& target) override {
+        struct stat info {};
+        if (::stat(target.c_str(), &info) != 0) return 0;
+        return (info.st_mode & S_IWUSR) != 0 ? 0 : EACCES;
+    }
+};
+
+// A rename could replace a read-only file; like a shell redirection, the
+// write is refused and the file stays as it was.
+TEST_F(ReplaceTest, ReadOnlyFileIsRefusedAndKept) {
+    const std::string kept = write("kept.txt", "earlier\r\n");
+    ASSERT_EQ(::chmod(kept.c_str(), 0444), 0);
+    std::filesystem::create_symlink("kept.txt", path("link.txt"));
+    NonRootFiles files;
+    for (const char* name : {"kept.txt", "link.txt"}) {
+        AtomicReplace outputs(files);
+        EXPECT_EQ(outputs.prepare(path(name), "new"),
+                  std::optional<std::string>("Permission denied"))
+            << name;
+        EXPECT_EQ(outputs.commit(), std::nullopt);
+    }
+    EXPECT_EQ(read("kept.txt"), "earlier\r\n");
+    EXPECT_EQ(entries(), (std::set<std::string>{"kept.txt", "link.txt"}));
+    AtomicReplace fresh(files);
+    EXPECT_EQ(fresh.prepare(path("new.txt"), "new"), std::nullopt);  // no file yet: nothing to ask
+    // The real check, where the test runs as a user the mode binds.
+    if (::geteuid() != 0) {
+        OutputFileSystem real;
+        EXPECT_EQ(real.mayWrite(kept), EACCES);
+    }
+}
+
 TEST_F(ReplaceTest, LinksAreFollowedAndOtherFilesWrittenInPlace) {
     std::filesystem::create_directory(path("sub"));
     write("sub/real.txt", "old");

@@ -189,6 +189,7 @@ private slots:
     void fileClickStoresPathAndShowsName();
     void newFileTypesListTheirFilesAndKeepTheDelimiter();
     void csvWithNamesImportsAndTheListsShowTheNames();
+    void spssFileImportsWithItsNamesAndTextVariable();
     void importReadsSelectedFileWithChosenDelimiter();
     void importRefusalIsReportedAndLeavesPane();
     void importOpensFileWhoseNameIsOutsideLatin1();
@@ -392,14 +393,17 @@ void MainWindowTest::startupFillsFileTypesAndSetsPattern() {
     f.window.Form_Load();
     QCOMPARE(f.clock.reads, 3);  // start 0, then 1 and 2
     QCOMPARE(f.window.filFile()->pattern(), QStringLiteral("*.txt"));
-    QCOMPARE(f.window.cmbFileType()->count(), 5);
+    QCOMPARE(f.window.cmbFileType()->count(), 6);
     QCOMPARE(f.window.cmbFileType()->itemText(0), QStringLiteral("Text (*.txt)"));
     QCOMPARE(f.window.cmbFileType()->itemText(1), QStringLiteral("Data (*.dat)"));
     QCOMPARE(f.window.cmbFileType()->itemText(2), QStringLiteral("CSV (*.csv)"));
     QCOMPARE(f.window.cmbFileType()->itemText(3), QStringLiteral("Tab separated (*.tsv)"));
     QCOMPARE(f.window.cmbFileType()->itemText(4), QStringLiteral("All files (*)"));
+    QCOMPARE(f.window.cmbFileType()->itemText(5),
+             QStringLiteral("SPSS, Stata, SAS (*.sav *.zsav *.por *.dta *.sas7bdat *.xpt)"));
     QCOMPARE(f.window.cmbFileType()->toolTip(),
-             QStringLiteral("Specify file extension (*.txt, *.dat, *.csv, *.tsv or all files)"));
+             QStringLiteral("Specify file extension (*.txt, *.dat, *.csv, *.tsv, all files, or "
+                            "SPSS, Stata and SAS files)"));
     QCOMPARE(f.window.cmbFileType()->currentIndex(), 0);
     QCOMPARE(f.window.cmbFileType()->currentText(), QStringLiteral("Text (*.txt)"));
 }
@@ -422,7 +426,7 @@ void MainWindowTest::fileTypeChoiceSetsPatternButTypingDoesNot() {
         QTest::keyClicks(combo->lineEdit(), typed);
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
         QCOMPARE(f.window.filFile()->pattern(), QStringLiteral("*.txt"));
-        QCOMPARE(combo->count(), 5);
+        QCOMPARE(combo->count(), 6);
         QCOMPARE(combo->currentIndex(), 0);
         QCOMPARE(combo->currentText(), typed);
     }
@@ -463,7 +467,8 @@ QStringList listed(const velmora::FileListBox* list) {
 void MainWindowTest::newFileTypesListTheirFilesAndKeepTheDelimiter() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const char* name : {"a.txt", "b.dat", "c.csv", "d.tsv", "E.CSV", "f.csv.bak", "g"})
+    for (const char* name : {"a.txt", "b.dat", "c.csv", "d.tsv", "E.CSV", "f.csv.bak", "g", "h.sav",
+                             "i.dta", "j.xpt", "k.sas7bdat", "l.por", "m.zsav"})
         writeFile(dir.filePath(QString::fromLatin1(name)), "1\r\n");
     Fixture f;
     f.window.Form_Load();
@@ -476,7 +481,13 @@ void MainWindowTest::newFileTypesListTheirFilesAndKeepTheDelimiter() {
     } types[] = {
         {2, "*.csv", {"c.csv"}},
         {3, "*.tsv", {"d.tsv"}},
-        {4, "*", {"E.CSV", "a.txt", "b.dat", "c.csv", "d.tsv", "f.csv.bak", "g"}},
+        {4,
+         "*",
+         {"E.CSV", "a.txt", "b.dat", "c.csv", "d.tsv", "f.csv.bak", "g", "h.sav", "i.dta", "j.xpt",
+          "k.sas7bdat", "l.por", "m.zsav"}},
+        {5,
+         "*.sav;*.zsav;*.por;*.dta;*.sas7bdat;*.xpt",
+         {"h.sav", "i.dta", "j.xpt", "k.sas7bdat", "l.por", "m.zsav"}},
         {0, "*.txt", {"a.txt"}},
     };
     for (const auto& type : types) {
@@ -487,6 +498,38 @@ void MainWindowTest::newFileTypesListTheirFilesAndKeepTheDelimiter() {
         // A .csv file may use any delimiter: the type leaves the option alone.
         QVERIFY(f.window.optTab()->isChecked());
     }
+}
+
+// An SPSS file imports by its content through the window as through the batch.
+void MainWindowTest::spssFileImportsWithItsNamesAndTextVariable() {
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(f.window.dirDirectory()->setPath(QStringLiteral(VELMORA_FIXTURES_DIR "/exports")));
+    f.window.cmbFileType()->setCurrentIndex(5);
+    emit f.window.cmbFileType()->activated(5);
+    selectFile(f.window.filFile(), QStringLiteral("pairs.sav"));
+    f.window.cmdImportData()->click();
+    QVERIFY(f.messageBox.shown.empty());
+    QCOMPARE(f.data.g_lngNumCases, 30);
+    QCOMPARE(f.window.lblCurrentFile()->text(), QStringLiteral("pairs.sav"));
+    const std::string pane = f.window.outputPane().text();
+    QCOMPARE(pane.substr(0, pane.find("\r\n")),
+             std::string("Opened the SPSS data file: " VELMORA_FIXTURES_DIR "/exports/pairs.sav"));
+    QVERIFY(pane.find("Text variables (not analysed): Var 3 = id\r\n") != std::string::npos);
+    QVERIFY(velmora::isMissing(f.data.cell(4, 1)));  // 999, user-defined missing
+    QCOMPARE(velmora::variableListItem(f.data, 3), std::string("Var 3 id (text)"));
+
+    // A workbook says what it is in the "Data Editor" box.
+    f.window.cmbFileType()->setCurrentIndex(4);
+    emit f.window.cmbFileType()->activated(4);
+    selectFile(f.window.filFile(), QStringLiteral("pairs.xlsx"));
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.messageBox.shown.size(), std::size_t{1});
+    QCOMPARE(f.messageBox.shown[0].title, std::string("Data Editor"));
+    QCOMPARE(f.messageBox.shown[0].text,
+             std::string("The data file '" VELMORA_FIXTURES_DIR
+                         "/exports/pairs.xlsx' is a spreadsheet workbook, not a text file: save "
+                         "the sheet as CSV."));
 }
 
 void MainWindowTest::csvWithNamesImportsAndTheListsShowTheNames() {
@@ -533,6 +576,8 @@ void MainWindowTest::importReadsSelectedFileWithChosenDelimiter() {
     QVERIFY(dir.isValid());
     writeFile(dir.filePath(QStringLiteral("pairs.txt")), "1,2\r\n3,4\r\n5,.\r\n");
     writeFile(dir.filePath(QStringLiteral("tabs.txt")), "1\t2\t3\r\n");
+    writeFile(dir.filePath(QStringLiteral("semi.txt")), "1,5;2\r\n");
+    writeFile(dir.filePath(QStringLiteral("runs.txt")), "  1 \t  2   3\r\n");
 
     Fixture f;
     f.window.Form_Load();
@@ -558,6 +603,27 @@ void MainWindowTest::importReadsSelectedFileWithChosenDelimiter() {
     QCOMPARE(f.window.outputPane().text(),
              first + "Opened the text file: " + bytes(dir.path()) +
                  "/tabs.txt\r\nNumber of Cases: 1\r\nNumber of Variables: 3\r\n\r\n\r\n");
+    QVERIFY(f.messageBox.shown.empty());
+
+    // The two delimiters of their own: semicolons with decimal commas, and runs of blanks.
+    const std::vector<std::pair<QRadioButton*, QString>> more = {
+        {f.window.optSemicolon(), QStringLiteral("semi.txt")},
+        {f.window.optWhitespace(), QStringLiteral("runs.txt")}};
+    for (const auto& [button, file] : more) {
+        QCOMPARE(button->parentWidget(), f.window.fraTypeOfDelimiter());
+        selectFile(f.window.filFile(), file);
+        button->setChecked(true);
+        QVERIFY(!f.window.optSpace()->isChecked());
+        f.window.cmdImportData()->click();
+        QCOMPARE(f.data.g_lngNumCases, 1);
+    }
+    QCOMPARE(f.data.g_lngNumVariables, 3);
+    QCOMPARE(f.data.cell(1, 3), 3.0f);
+    f.window.optSemicolon()->setChecked(true);
+    selectFile(f.window.filFile(), QStringLiteral("semi.txt"));
+    f.window.cmdImportData()->click();
+    QCOMPARE(f.data.g_lngNumVariables, 2);
+    QCOMPARE(f.data.cell(1, 1), 1.5f);
     QVERIFY(f.messageBox.shown.empty());
 }
 
@@ -856,20 +922,20 @@ void MainWindowTest::layoutFollowsWindowSize() {
     Fixture f;
     if (!at96Dpi(f.window)) QSKIP("pixel rectangles are written out for 96 dpi");
     QVERIFY(showExposed(f.window));
-    // 800 x 600 px = 12000 x 9000 twips: panels 11700 wide, output 5380 high,
-    // pane 11300 x 5080 at 200, 300.
+    // 800 x 600 px = 12000 x 9000 twips: panels 11700 wide, output 4900 high,
+    // pane 11300 x 4600 at 200, 300.
     resizeOuter(f.window, QSize(800, 600));
     QTRY_COMPARE(f.window.frameGeometry().size(), QSize(800, 600));
-    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 148));
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 359));
-    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 339));
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 180));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 780, 327));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 307));
 
     // 540 px = 8100 twips: both panels stay 9000 (600 px), the pane 8600.
     resizeOuter(f.window, QSize(540, 600));
     QTRY_COMPARE(f.window.frameGeometry().width(), 540);
-    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 600, 148));
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 600, 359));
-    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 573, 339));
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 600, 180));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 600, 327));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 573, 307));
 }
 
 void MainWindowTest::heightIsRaisedToTheMinimum() {
@@ -877,11 +943,11 @@ void MainWindowTest::heightIsRaisedToTheMinimum() {
     if (!at96Dpi(f.window)) QSKIP("pixel rectangles are written out for 96 dpi");
     QVERIFY(showExposed(f.window));
     // 400 px = 6000 twips. 7000 twips are 466.7 px, so the window becomes 467 px outside
-    // (7005 twips): output 7005-2420-1200 = 3385 twips = 226 px, pane 3085 = 206 px.
+    // (7005 twips): output 7005-2900-1200 = 2905 twips = 194 px, pane 2605 = 174 px.
     resizeOuter(f.window, QSize(800, 400));
     QTRY_COMPARE(f.window.frameGeometry().height(), 467);
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 226));
-    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 206));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 780, 194));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 174));
 }
 
 void MainWindowTest::firstClampCountsTheDecorationKnownLate() {
@@ -904,7 +970,7 @@ void MainWindowTest::firstClampCountsTheDecorationKnownLate() {
         window.resize(800, 300);
         // Outside, with the title bar and borders: 467 px, 7000 twips.
         QCOMPARE(window.height() + 25, 467);
-        QCOMPARE(window.fraOutput()->height(), 226);
+        QCOMPARE(window.fraOutput()->height(), 194);
     }
 }
 
@@ -917,14 +983,14 @@ void MainWindowTest::minimizedWindowKeepsItsLayout() {
     f.window.setWindowState(Qt::WindowMinimized);
     resizeOuter(f.window, QSize(1000, 700));
     QTRY_COMPARE(f.window.frameGeometry().width(), 1000);
-    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 148));
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 359));
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 180));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 780, 327));
 
-    // Restoring runs the rule for 15000 x 10500 twips: panels 14700, output 6880.
+    // Restoring runs the rule for 15000 x 10500 twips: panels 14700, output 6400.
     f.window.setWindowState(Qt::WindowNoState);
     QTRY_COMPARE(f.window.fraSelectData()->width(), 980);
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 980, 459));
-    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 953, 439));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 980, 427));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 953, 407));
 }
 
 void MainWindowTest::navigateOpensNavigatorAnewEachTime() {
