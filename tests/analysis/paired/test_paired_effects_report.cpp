@@ -51,7 +51,7 @@ TEST(PairedEffectsReport, BlockLaysOutEveryEstimatorInFixedCells) {
         "robust d_z                 0         0     -0.25       0.5       n/c       n/c      1999",
         "d_rm                     n/c       n/c       n/c       n/c       n/c       n/c         0",
         "d_av                   0.618     0.565       0.1      1.25       0.1       1.2      2000",
-        "d_b (SD Var 12)    1.235E+07 1.128E+07 -1.23E+05     1E+08        -1         1      1987",
+        "d_b (SD Var 12)     12345679  11282340 -123456.8 100000000        -1         1      1987",
         "robust d_av           -1.817    -1.661      -3.2      -0.4      -3.3      -0.5      2000",
         rule,
         "The limits are those of d; g's are J(m) times them. n/c: not computable.",
