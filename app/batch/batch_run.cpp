@@ -130,7 +130,7 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
                 out.pairedTrials[static_cast<std::size_t>(t) - 1] = e;
         };
     }
-    AnalysisRun run = RunEffectSizeAnalysis(data, options, random, hooks, o.arithmetic);
+    AnalysisRun run = RunEffectSizeAnalysis(data, options, random, hooks, o.arithmetic, seed);
     bar.finish();
 
     switch (run.status) {

@@ -986,9 +986,10 @@ void MainWindowTest::velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed() {
     const std::string imported = f.window.outputPane().text();
     const auto coreReport = [&](std::uint64_t clockNow) {
         const FakeWallClock at(clockNow);
-        velmora::DefaultRandomStream random(velmora::seedFromClock(at));
+        const std::uint64_t seed = velmora::seedFromClock(at);
+        velmora::DefaultRandomStream random(seed);
         return velmora::RunEffectSizeAnalysis(f.data, velmora::testing::optionsFor(1000, 0.9f, 2),
-                                              random)
+                                              random, {}, velmora::Arithmetic::Auto, seed)
             .report;
     };
 

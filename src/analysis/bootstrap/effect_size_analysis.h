@@ -38,9 +38,12 @@ struct AnalysisRun {
 // The OK command of the bootstrap dialog after the random stream has been
 // seeded: the validations in their order, the observed pass, the zero-variance
 // stop, the trials, the intervals and the report. The desktop program always
-// runs Arithmetic::Auto; the batch program lets the user choose.
+// runs Arithmetic::Auto; the batch program lets the user choose. `seed`, the
+// seed `random` was seeded with, is printed in the report ("Seed = S"); both
+// programs always give it.
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
                                   RandomStream& random, const BootstrapHooks& hooks = {},
-                                  Arithmetic arithmetic = Arithmetic::Auto);
+                                  Arithmetic arithmetic = Arithmetic::Auto,
+                                  std::optional<std::uint64_t> seed = std::nullopt);
 
 }  // namespace velmora

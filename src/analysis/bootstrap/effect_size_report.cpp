@@ -1,6 +1,7 @@
 #include "analysis/bootstrap/effect_size_report.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 #include "runtime/number_text.h"
@@ -38,7 +39,7 @@ std::string confidenceLevelText(float sngConfidenceLevel) {
 std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
                                   const GroupStats& stats2, const EffectSizes& estimates,
                                   const BootstrapSummary& summary,
-                                  const std::vector<std::int32_t>& lostPrecisionColumns) {
+                                  const EffectSizeReportNotes& notes) {
     constexpr int kTableRule = 3 * kCellWidth;
     constexpr int kEstimatesRule = 50;
     const std::string level = confidenceLevelText(options.sngConfidenceLevel);
@@ -81,6 +82,8 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     for (Estimator e : kEstimators)
         out.line(std::string("Number of valid ") + rulesOf(e).validName +
                  " bootstrap trials = " + integerText(summary.validOf(e)));
+    if (notes.seed) out.line("Seed = " + std::to_string(*notes.seed));
+    const std::vector<std::int32_t>& lostPrecisionColumns = notes.lostPrecisionColumns;
     if (!lostPrecisionColumns.empty()) {
         std::string names;
         for (std::size_t i = 0; i < lostPrecisionColumns.size(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,19 +9,25 @@
 
 namespace velmora {
 
-// The fixed-width report of one completed run: 41 lines (42 with the note
-// below), each ending in CR LF, beginning with "GROUP-LEVEL STATISTICS" and
+// The fixed-width report of one completed run: 41 lines and the notes
+// below, each ending in CR LF, beginning with "GROUP-LEVEL STATISTICS" and
 // ending in six CR LF in a row. Reals are rounded to 3 decimals (halves to even) and printed as
 // singles; counts and column numbers as integers; the group table uses
 // 15-character cells. A pure function of its arguments.
-// A run that single precision failed names the failing columns (one or two,
-// in the order Var 1, Var 2) in `lostPrecisionColumns`; one more line after
-// the trial counts then says so: "Computed in double precision: single
-// precision lost accuracy for Var 3." ("Var 3 and Var 1" for two).
+// `notes` may add lines after the trial counts, in this order:
+//   "Seed = S", the seed of the run's random stream, so that the run can be
+//   repeated (velmora-batch --seed S);
+//   "Computed in double precision: single precision lost accuracy for Var 3."
+//   ("Var 3 and Var 1" for two) when single precision failed for the columns
+//   named in `lostPrecisionColumns` (one or two, Var 1's first).
+struct EffectSizeReportNotes {
+    std::optional<std::uint64_t> seed;
+    std::vector<std::int32_t> lostPrecisionColumns;
+};
 std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
                                   const GroupStats& stats2, const EffectSizes& estimates,
                                   const BootstrapSummary& summary,
-                                  const std::vector<std::int32_t>& lostPrecisionColumns = {});
+                                  const EffectSizeReportNotes& notes = {});
 
 // The text the report prints for a real value: rounded to 3 decimals (halves
 // to even) and written as a single. Whatever else shows a reported value

@@ -48,11 +48,18 @@ TEST(AccurateEstimates, EveryDIsTheExactValueOfTheFileRoundedOnce) {
     };
     const Case cases[] = {
         // Rounding the means to single first made all four 0.
-        {"four pairs", kFourPairs, 1, {0.03886610269546509f, 0.024974307045340538f,
-                                       0.03827327862381935f, 0.024593371897935867f}},
-        {"forty pairs, SD of Var 1", fortyPairs(), 1,
+        {"four pairs",
+         kFourPairs,
+         1,
+         {0.03886610269546509f, 0.024974307045340538f, 0.03827327862381935f,
+          0.024593371897935867f}},
+        {"forty pairs, SD of Var 1",
+         fortyPairs(),
+         1,
          {1.941759467124939f, 1.4798446893692017f, 1.9648938179016113f, 1.619259238243103f}},
-        {"forty pairs, SD of Var 2", fortyPairs(), 2,
+        {"forty pairs, SD of Var 2",
+         fortyPairs(),
+         2,
          {1.941759467124939f, 1.4798446893692017f, 1.9194235801696777f, 1.3711776733398438f}},
     };
     for (const Case& c : cases) {
