@@ -64,6 +64,7 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
     run.paired = result.paired;
     EffectSizeReportNotes notes;
     notes.seed = seed;
+    notes.cases = EffectSizeReportNotes::CaseCounts{sample.n1, sample.n2, sample.nPairs};
     if (result.singleFailed1) notes.lostPrecisionColumns.push_back(options.lngVar1);
     if (result.singleFailed2) notes.lostPrecisionColumns.push_back(options.lngVar2);
     run.report =

@@ -19,10 +19,20 @@ namespace velmora {
 //   repeated (velmora-batch --seed S);
 //   "Computed in double precision: single precision lost accuracy for Var 3."
 //   ("Var 3 and Var 1" for two) when single precision failed for the columns
-//   named in `lostPrecisionColumns` (one or two, Var 1's first).
+//   named in `lostPrecisionColumns` (one or two, Var 1's first);
+//   "Estimates use all values (39 and 39); the bootstrap trials resample the
+//   38 complete pairs." when either variable's value count in `cases`
+//   differs from its complete pairs, which tells why the observed d's and
+//   the paired block (on the complete pairs) may disagree.
 struct EffectSizeReportNotes {
+    struct CaseCounts {
+        std::int32_t n1 = 0;
+        std::int32_t n2 = 0;
+        std::int32_t nPairs = 0;
+    };
     std::optional<std::uint64_t> seed;
     std::vector<std::int32_t> lostPrecisionColumns;
+    std::optional<CaseCounts> cases;
 };
 std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
                                   const GroupStats& stats2, const EffectSizes& estimates,
