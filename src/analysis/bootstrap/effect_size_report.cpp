@@ -92,8 +92,8 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
         }
         out.line("Computed in double precision: single precision lost accuracy for " + names + ".");
     }
-    if (notes.cases && (notes.cases->n1 != notes.cases->nPairs ||
-                        notes.cases->n2 != notes.cases->nPairs))
+    if (notes.cases &&
+        (notes.cases->n1 != notes.cases->nPairs || notes.cases->n2 != notes.cases->nPairs))
         out.line("Estimates use all values (" + integerText(notes.cases->n1) + " and " +
                  integerText(notes.cases->n2) + "); the bootstrap trials resample the " +
                  integerText(notes.cases->nPairs) + " complete pairs.");
