@@ -524,8 +524,8 @@ void MainWindowTest::csvWithNamesImportsAndTheListsShowTheNames() {
         tick(dialog, "lstItems", 0);
         press(dialog, "cmdOK");
     });
-    // The report keeps the label alone: pre's mean of 1, 4 and 5.
-    QVERIFY(f.window.outputPane().text().find("\r\nVar 1          3.333") != std::string::npos);
+    // The report names the variable by its name: pre's mean of 1, 4 and 5.
+    QVERIFY(f.window.outputPane().text().find("\r\npre            3.333") != std::string::npos);
 }
 
 void MainWindowTest::importReadsSelectedFileWithChosenDelimiter() {

@@ -65,6 +65,8 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
     EffectSizeReportNotes notes;
     notes.seed = seed;
     notes.cases = EffectSizeReportNotes::CaseCounts{sample.n1, sample.n2, sample.nPairs};
+    notes.name1 = data.variableName(options.lngVar1);
+    notes.name2 = data.variableName(options.lngVar2);
     if (result.singleFailed1) notes.lostPrecisionColumns.push_back(options.lngVar1);
     if (result.singleFailed2) notes.lostPrecisionColumns.push_back(options.lngVar2);
     run.report =

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "data/data_set.h"
 #include "runtime/number_text.h"
 #include "runtime/report_text.h"
 #include "runtime/rounding.h"
@@ -13,6 +14,12 @@ namespace velmora {
 namespace {
 
 constexpr int kCellWidth = 15;
+
+// A column head: the variable's name when it has one, one blank kept before
+// it so that the heads stay apart.
+std::string columnHead(const std::string& name, const char* label) {
+    return name.empty() ? std::string(label) : CutToColumn(name, kCellWidth - 1);
+}
 
 // A row of the group table: a label and the two groups' values.
 void groupRow(ReportText& out, std::string label, std::string value1, std::string value2) {
@@ -43,13 +50,20 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     constexpr int kTableRule = 3 * kCellWidth;
     constexpr int kEstimatesRule = 50;
     const std::string level = confidenceLevelText(options.sngConfidenceLevel);
-    const std::int32_t sdColumn =
-        options.lngNonpooledSdVar == 2 ? options.lngVar2 : options.lngVar1;
+    const bool sdFromVar2 = options.lngNonpooledSdVar == 2;
+    const std::int32_t sdColumn = sdFromVar2 ? options.lngVar2 : options.lngVar1;
+    const std::string& sdName = sdFromVar2 ? notes.name2 : notes.name1;
+    // A column is named by the name its number has, whichever role it plays.
+    const auto named = [&](std::int32_t column) {
+        if (column == options.lngVar1) return namedVariableLabel(column, notes.name1);
+        if (column == options.lngVar2) return namedVariableLabel(column, notes.name2);
+        return variableLabel(column);
+    };
 
     ReportText out;
     out.line("GROUP-LEVEL STATISTICS");
     out.rule(kTableRule);
-    groupRow(out, "Statistic", "Var 1", "Var 2");
+    groupRow(out, "Statistic", columnHead(notes.name1, "Var 1"), columnHead(notes.name2, "Var 2"));
     out.rule(kTableRule);
     groupRow(out, "Sample Size", integerText(stats1.lngN), integerText(stats2.lngN));
     out.line();
@@ -62,8 +76,7 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     groupRow(out, "Wins. Var.", reportValueText(stats1.sngWinsVariance),
              reportValueText(stats2.sngWinsVariance));
     out.rule(kTableRule);
-    out.line("Var1 = Var " + integerText(options.lngVar1) + "; Var2 = Var " +
-             integerText(options.lngVar2));
+    out.line("Var1 = " + named(options.lngVar1) + "; Var2 = " + named(options.lngVar2));
     out.emptyLines(2);
     out.line("EFFECT SIZE ESTIMATES AND " + level + "% CI");
     out.rule(kEstimatesRule);
@@ -77,7 +90,8 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
         out.line(level + "% CI for population " + rulesOf(e).ciName + " = " +
                  intervalText(summary.ciOf(e)));
     out.rule(kEstimatesRule);
-    out.line("Nonpooled variance obtained from Varaible " + integerText(sdColumn));
+    out.line("Nonpooled variance obtained from Varaible " + integerText(sdColumn) +
+             (sdName.empty() ? "" : " (" + sdName + ")"));
     out.line("Number of attempted bootstrap trials = " + integerText(summary.lngTrials));
     for (Estimator e : kEstimators)
         out.line(std::string("Number of valid ") + rulesOf(e).validName +
@@ -88,7 +102,7 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
         std::string names;
         for (std::size_t i = 0; i < lostPrecisionColumns.size(); ++i) {
             if (i > 0) names += i + 1 == lostPrecisionColumns.size() ? " and " : ", ";
-            names += "Var " + integerText(lostPrecisionColumns[i]);
+            names += named(lostPrecisionColumns[i]);
         }
         out.line("Computed in double precision: single precision lost accuracy for " + names + ".");
     }

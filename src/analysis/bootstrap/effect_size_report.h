@@ -33,6 +33,12 @@ struct EffectSizeReportNotes {
     std::optional<std::uint64_t> seed;
     std::vector<std::int32_t> lostPrecisionColumns;
     std::optional<CaseCounts> cases;
+    // The names a header line gave Var 1 and Var 2 (empty: none). A named
+    // variable heads its column of the group table by its name (cut to 14
+    // characters, "~" marking a cut) and is written "Var 3 (pre)" in the
+    // lines that name it; without names the report is as it always was.
+    std::string name1;
+    std::string name2;
 };
 std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
                                   const GroupStats& stats2, const EffectSizes& estimates,
