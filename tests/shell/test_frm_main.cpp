@@ -526,6 +526,19 @@ void MainWindowTest::csvWithNamesImportsAndTheListsShowTheNames() {
     });
     // The report names the variable by its name: pre's mean of 1, 4 and 5.
     QVERIFY(f.window.outputPane().text().find("\r\npre            3.333") != std::string::npos);
+    // So do the Velmora report and the paired block.
+    for (const char* menu : {"mnuVelmora", "mnuPairedEffects"})
+        openFromMenu(f.window, menu, [](QDialog* dialog) {
+            tick(dialog, "lstV1", 0);
+            tick(dialog, "lstV2", 1);
+            press(dialog, "cmdOK");
+        });
+    const std::string pane = f.window.outputPane().text();
+    QVERIFY(pane.find("\r\nStatistic                  pre           post\r\n") !=
+            std::string::npos);
+    QVERIFY(pane.find("\r\nVar1 = Var 1 (pre); Var2 = Var 2 (post)\r\n") != std::string::npos);
+    QVERIFY(pane.find("\r\nVar1 = Var 1 (pre); Var2 = Var 2 (post); D = Var2 - Var1\r\n") !=
+            std::string::npos);
 }
 
 void MainWindowTest::importReadsSelectedFileWithChosenDelimiter() {
