@@ -38,6 +38,9 @@ struct ExactColumn {
     Signed keptSum;
     Signed winsSum;
     Integer winsSquares;
+    // The variance and the Winsorized variance, each rounded once (n >= 2).
+    RoundedVariance variance;
+    RoundedVariance winsVariance;
 };
 
 // The exact figures of `values` (as ComputeAccurateGroupStats takes them).
