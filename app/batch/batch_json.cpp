@@ -121,7 +121,7 @@ json velmora(const BatchOptions& o, const AnalysisRun& run) {
                                         {"upper", estimate(ci.sngUpper)},
                                         {"valid", run.summary.validOf(e)}};
     }
-    const std::string note = precisionNoteText(run.lostPrecisionColumns);
+    const std::string note = run.precisionNote;
     return {{"var1", groupStats(run.stats1)},
             {"var2", groupStats(run.stats2)},
             {"pooled_variance", single(run.observed.sngPooledVar)},

@@ -132,15 +132,16 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
                 out.pairedTrials[static_cast<std::size_t>(t) - 1] = e;
         };
     }
-    AnalysisRun run = RunEffectSizeAnalysis(data, options, random, hooks, o.arithmetic);
+    AnalysisRun run = RunEffectSizeAnalysis(data, options, random, hooks, o.arithmetic, seed);
     bar.finish();
 
     switch (run.status) {
         case AnalysisStatus::Completed:
             out.report = std::move(run.report);
             if (run.paired)
-                out.report += BuildPairedEffectsReport(options, seed, run.paired->observed,
-                                                       run.paired->summary);
+                out.report += BuildPairedEffectsReport(
+                    options, seed, run.paired->observed, run.paired->summary,
+                    data.variableName(options.lngVar1), data.variableName(options.lngVar2));
             if (!o.plotFile.empty()) {
                 BootstrapPlotData plot;
                 plot.options = options;
@@ -151,6 +152,8 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
                 // directories printed into a paper.
                 plot.dataFileName = std::filesystem::path(o.dataFile).filename().string();
                 plot.seed = seed;
+                plot.name1 = data.variableName(options.lngVar1);
+                plot.name2 = data.variableName(options.lngVar2);
                 out.plot = buildBootstrapPlotSvg(plot);
             }
             if (!o.jsonFile.empty()) out.run = std::move(run);

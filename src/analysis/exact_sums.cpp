@@ -189,6 +189,16 @@ double exactVarianceDouble(const BasicSignedExact<Limbs>& sum,
                                    varianceDenominator(n), 2 * sumExponent(base));
 }
 
+template <int Limbs>
+RoundedVariance exactVarianceRounded(const BasicSignedExact<Limbs>& sum,
+                                     const BasicExactInteger<Limbs>& squares, std::int64_t n,
+                                     int base) {
+    const BasicExactInteger<Limbs> numerator = varianceNumerator(sum, squares, n);
+    return {
+        roundedQuotientToSingle(numerator, false, varianceDenominator(n), 2 * sumExponent(base)),
+        roundedQuotientToDouble(numerator, false, varianceDenominator(n), 2 * sumExponent(base))};
+}
+
 double exactMeanDouble(Int128 sum, std::int64_t n, int base) {
     assert(n >= 1);
     const bool negative = sum < 0;
@@ -227,6 +237,10 @@ template float exactVarianceSingle(const SignedExact&, const ExactInteger&, std:
 template float exactVarianceSingle(const WideSignedExact&, const WideExactInteger&, std::int64_t,
                                    int);
 template double exactVarianceDouble(const SignedExact&, const ExactInteger&, std::int64_t, int);
+template RoundedVariance exactVarianceRounded(const SignedExact&, const ExactInteger&, std::int64_t,
+                                              int);
+template RoundedVariance exactVarianceRounded(const WideSignedExact&, const WideExactInteger&,
+                                              std::int64_t, int);
 template double exactVarianceDouble(const WideSignedExact&, const WideExactInteger&, std::int64_t,
                                     int);
 

@@ -163,6 +163,16 @@ float exactVarianceSingle(const BasicSignedExact<Limbs>& sum,
 template <int Limbs>
 double exactVarianceDouble(const BasicSignedExact<Limbs>& sum,
                            const BasicExactInteger<Limbs>& squares, std::int64_t n, int base);
+// The sample variance rounded once to single and once to double, from one
+// exact numerator (the costly part), for callers that need both.
+struct RoundedVariance {
+    float single = 0.0f;
+    double dbl = 0.0;
+};
+template <int Limbs>
+RoundedVariance exactVarianceRounded(const BasicSignedExact<Limbs>& sum,
+                                     const BasicExactInteger<Limbs>& squares, std::int64_t n,
+                                     int base);
 // The same for sums that fit machine integers, as whole numbers of one unit
 // do: |sum| below 2^127, n * squares and sum^2 below 2^128.
 double exactMeanDouble(Int128 sum, std::int64_t n, int base);

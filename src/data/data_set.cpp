@@ -45,6 +45,10 @@ std::string variableLabel(std::int32_t j) {
     return "Var " + integerText(j);
 }
 
+std::string namedVariableLabel(std::int32_t j, const std::string& name) {
+    return name.empty() ? variableLabel(j) : variableLabel(j) + " (" + name + ")";
+}
+
 std::string variableListItem(const DataSet& data, std::int32_t j) {
     const std::string& name = data.variableName(j);
     std::string item = name.empty() ? variableLabel(j) : variableLabel(j) + " " + name;

@@ -94,6 +94,9 @@ struct DataSet {
 
 // "Var j" as every report writes it.
 std::string variableLabel(std::int32_t j);
+// The label with the variable's name where a report line has room for it:
+// "Var 1 (pre)", or "Var 1" alone for a variable without a name.
+std::string namedVariableLabel(std::int32_t j, const std::string& name);
 // What the variable lists show for variable j: "Var 1 pre" (the label, a
 // blank, the name), or the label alone for a variable without a name; a
 // text variable adds " (text)".

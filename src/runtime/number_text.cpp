@@ -70,6 +70,22 @@ std::string numberText(double value, int digits) {
     return text;
 }
 
+// `magnitude` (finite, >= 1) in fixed notation with at most `decimals`
+// decimals, correctly rounded from its binary value; trailing zeros and a
+// bare point dropped as rule 2 drops them.
+std::string roundedFixed(double magnitude, int decimals) {
+    char buffer[400];
+    const char* const end =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed, decimals)
+            .ptr;
+    std::string text(static_cast<const char*>(buffer), end);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string integerText(std::int64_t value) {
@@ -88,10 +104,22 @@ std::string doubleText(double value) {
 
 std::string fittedText(double value, std::string text, std::size_t width) {
     if (text.size() <= width || !std::isfinite(value) || value == 0.0) return text;
+    const std::string sign = value < 0 ? "-" : "";
+    if (std::fabs(value) >= 1.0) {
+        // Fixed notation keeps every digit of the whole part; the decimals
+        // that fit after it are rounded from the value itself. A rounding that
+        // carries into a new whole digit (999.96 to 1000.0) may leave the text
+        // one too long, so one decimal fewer is tried before giving up.
+        const std::size_t whole = sign.size() + roundedFixed(std::fabs(value), 0).size();
+        for (int decimals = static_cast<int>(width) - static_cast<int>(whole) - 1;
+             whole <= width && decimals >= -1; --decimals) {
+            std::string fixed = sign + roundedFixed(std::fabs(value), std::max(decimals, 0));
+            if (fixed.size() <= width) return fixed;
+        }
+    }
     // Scanning down from the most digits a width could show, the first count
     // that fits is the most that fit. Each count is rounded from the value
     // itself, not from the longer text, so no digit is rounded twice.
-    const std::string sign = value < 0 ? "-" : "";
     for (int digits = std::max(static_cast<int>(width), 1);; --digits) {
         std::string fitted = sign + exponentForm(roundedDecimal(std::fabs(value), digits));
         if (fitted.size() <= width || digits == 1) return fitted;

@@ -19,11 +19,14 @@ std::string singleText(float value);
 std::string doubleText(double value);
 
 // Rule 4, the fit to a cell of `width` characters: `text`, the rule 1, 2 or 3
-// text of `value`, when it has at most `width` characters; otherwise `value`
-// in the exponent form of rule 2 ("-1.23E+08", "1.701E+38") with as many
-// significant digits as fit in `width`, rounded from `value` (exact half to
-// even) with trailing zeros dropped, so a number is never cut short. One digit
-// is the fewest, so a width below "-1E+08" is exceeded rather than cut.
+// text of `value`, when it has at most `width` characters; otherwise, for a
+// magnitude of 1 or more whose whole part with its sign fits, `value` in
+// fixed notation with as many decimals as fit ("100000.5", "12345678");
+// otherwise `value` in the exponent form of rule 2 ("-1.23E+08", "1.701E+38")
+// with as many significant digits as fit in `width`. Either way the digits
+// are rounded once from `value` (exact half to even) with trailing zeros
+// dropped, so a number is never cut short. One digit is the fewest, so a
+// width below "-1E+08" is exceeded rather than cut.
 std::string fittedText(double value, std::string text, std::size_t width);
 
 }  // namespace velmora

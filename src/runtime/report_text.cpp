@@ -13,6 +13,15 @@ std::string PadCell(std::string_view text, int width, CellAlign align) {
     return cell;
 }
 
+std::string CutToColumn(std::string_view text, std::size_t width) {
+    if (text.size() <= width) return std::string(text);
+    // Never inside a character of several bytes (UTF-8), which the SVG would
+    // reject and the pane would show as a stray byte.
+    std::size_t keep = width - 1;
+    while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) --keep;
+    return std::string(text.substr(0, keep)) + "~";
+}
+
 std::string PadRow(std::span<const std::string> cells, int width) {
     std::string line;
     for (std::size_t i = 0; i < cells.size(); ++i)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,12 @@ enum class CellAlign { Left, Right };
 // blanks when left-aligned, preceded by blanks when right-aligned. The caller
 // guarantees text.size() <= width (texts are never cut here).
 std::string PadCell(std::string_view text, int width, CellAlign align);
+
+// A text (a variable's name) for a column that holds at most `width`
+// characters: as it is when it fits, else its first width - 1 characters and
+// "~" (fewer when that would split a character of several bytes), so that
+// a cut always shows. `width` >= 1.
+std::string CutToColumn(std::string_view text, std::size_t width);
 
 // One table line: the cells side by side with no separator, the first
 // left-aligned and every other right-aligned, each `width` characters wide.

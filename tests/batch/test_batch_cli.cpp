@@ -59,7 +59,8 @@ std::string coreText(const std::string& path, const std::vector<std::int32_t>& d
         text += BuildDescriptivesReport(rows);
     }
     DefaultRandomStream random(seed);
-    const AnalysisRun run = RunEffectSizeAnalysis(data, options, random);
+    const AnalysisRun run =
+        RunEffectSizeAnalysis(data, options, random, {}, Arithmetic::Auto, seed);
     EXPECT_EQ(run.status, AnalysisStatus::Completed) << run.message;
     return text + run.report;
 }
@@ -154,6 +155,12 @@ TEST(BatchProgram, WithoutSeedTheClockSeedIsShownAndRepeatsTheRun) {
     const std::string seed = first.err.substr(6, first.err.size() - 7);
     ASSERT_FALSE(seed.empty());
     EXPECT_EQ(seed.find_first_not_of("0123456789"), std::string::npos) << seed;
+    // The report carries the same seed, after the trial counts.
+    const std::string counted = "Number of valid nonpooled robust D bootstrap trials = ";
+    const std::size_t at = first.out.find(counted);
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t next = first.out.find("\r\n", at) + 2;
+    EXPECT_EQ(first.out.substr(next, 7 + seed.size() + 2), "Seed = " + seed + "\r\n");
 
     const ProcessResult again =
         runBatchExe({"--seed", seed, "--var1", "1", "--var2", "2", data}, dir);

@@ -2,7 +2,9 @@
 // and data that comes through standard input or a pipe.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch_test_support.h"
@@ -95,9 +97,60 @@ TEST(BatchNames, OneDataSetWrittenThreeWaysGivesOneReport) {
         EXPECT_EQ(lines[0], "Opened the text file: " + dir.path(run.file));
         EXPECT_EQ(lines[1], "Number of Cases: 10");
         EXPECT_EQ(lines[3], kNamesLine);
-        // The reports keep the labels: "Var 1", never the names.
-        EXPECT_EQ(reportBody(r.out, true), reportBody(plain.out, false)) << run.file;
+        // The reports are those of the file without names, but for the lines
+        // that name a variable: the Descriptives' Name cells and the group
+        // table's heads show the names, the other lines add them to the labels.
+        std::vector<std::string> expected = reportBody(plain.out, false);
+        const std::vector<std::pair<std::string, std::string>> named = {
+            {"Var 1     ", "pre       "},
+            {"Var 2     ", "post      "},
+            {"Var 3     ", "age       "},
+            {"Statistic                Var 1          Var 2",
+             "Statistic                  pre           post"},
+            {"Var1 = Var 1; Var2 = Var 2", "Var1 = Var 1 (pre); Var2 = Var 2 (post)"},
+            {"Nonpooled variance obtained from Varaible 2",
+             "Nonpooled variance obtained from Varaible 2 (post)"}};
+        int replaced = 0;
+        for (std::string& line : expected)
+            for (const auto& [from, to] : named)
+                if (line.rfind(from, 0) == 0) {
+                    line = to + line.substr(from.size());
+                    ++replaced;
+                }
+        EXPECT_EQ(replaced, 6);
+        EXPECT_EQ(reportBody(r.out, true), expected) << run.file;
     }
+    // Both files have missing cells, so both reports say which cases were used.
+    const std::string cases =
+        "Estimates use all values (9 and 9); the bootstrap trials resample the 8 complete pairs.";
+    EXPECT_NE(plain.out.find("\r\n" + cases + "\r\n"), std::string::npos);
+
+    // The paired block's variables line names them too.
+    const ProcessResult paired = runBatchExe(
+        withFile(analysis({"--var1", "pre", "--var2", "post", "--paired", "-d", "comma"}),
+                 dir.path("d.csv")),
+        dir);
+    ASSERT_EQ(paired.status, 0) << paired.err;
+    EXPECT_NE(paired.out.find("\r\nPAIRED EFFECT SIZES\r\n" + std::string(108, '-') +
+                              "\r\nVar1 = Var 1 (pre); Var2 = Var 2 (post); D = Var2 - Var1\r\n"),
+              std::string::npos);
+
+    // A name too long for its cell is cut with a "~"; the lines keep it whole.
+    writeFile(dir.path("long.csv"),
+              "pretreatment_score_total,post,age\n" + std::string(kCsvText).substr(13));
+    const ProcessResult r = runBatchExe(
+        withFile(analysis({"--var1", "1", "--var2", "2", "--descriptives", "1", "-d", "comma"}),
+                 dir.path("long.csv")),
+        dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> lines = crlfLines(r.out);
+    EXPECT_EQ(lines.at(10).substr(0, 10), "pretreat~ ");
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "Statistic       pretreatment_~           post"),
+        lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Var1 = Var 1 (pretreatment_score_total); Var2 = Var 2 (post)"),
+              lines.end());
 }
 
 TEST(BatchNames, NameThatIsMissingOrGivenTwiceIsAUsageError) {

@@ -141,7 +141,7 @@ TEST(DoubleText, ExponentFormFromTenToTheFifteenAndBelowOneTenThousandth) {
 
 // Width 9, the Descriptives cell: the texts are written out from the rule,
 // the value's digits rounded to what fits.
-TEST(FittedText, TextsThatFitStayAndLongerOnesTakeTheExponentFormThatFits) {
+TEST(FittedText, TextsThatFitStayAndLongerOnesTakeTheFixedOrExponentFormThatFits) {
     const struct {
         double value;
         const char* text;  // the rule 1, 2 or 3 text
@@ -154,15 +154,25 @@ TEST(FittedText, TextsThatFitStayAndLongerOnesTakeTheExponentFormThatFits) {
         {-1e38, "-1E+38", "-1E+38"},
         {0.0, "0", "0"},
         {std::numeric_limits<double>::quiet_NaN(), "NaN", "NaN"},
-        // Longer: as many digits as fit, the sign and exponent included.
+        // Longer, from 1 on with a whole part that fits: fixed, the decimals
+        // that fit rounded from the value, trailing zeros dropped.
+        {100000.4955, "100000.4955", "100000.5"},
+        {1122345.46, "1122345.46", "1122345.5"},
+        {3722358.375, "3722358.375", "3722358.4"},
+        {12345678.0, "1.234568E+07", "12345678"},
+        {-1234567.25, "-1234567.25", "-1234567"},
+        {1234567.25, "1234567.25", "1234567.2"},  // an exact half goes to the even digit
+        {123456.789, "123456.789", "123456.79"},
+        {99999.99995, "99999.99995", "100000"},   // rounds up into the next power
+        {99999999.7, "99999999.7", "100000000"},  // a carry that still fits
+        {999999999.6, "999999999.6", "1E+09"},    // one that no longer fits
+        // Otherwise as many digits as fit, the sign and exponent included.
         {-123456792.0, "-1.234568E+08", "-1.23E+08"},
         {-123456792.0, "-123456792", "-1.23E+08"},
         {1.7014117331926443e38, "1.701412E+38", "1.701E+38"},
         {1.6999999760721821e38, "1.69999997607218E+38", "1.7E+38"},  // zeros dropped
-        {123456.789, "123456.789", "1.235E+05"},
         {-0.1234567, "-0.1234567", "-1.23E-01"},
         {0.000123456789, "0.000123456789", "1.235E-04"},
-        {99999.99995, "99999.99995", "1E+05"},      // rounds up into the next power
         {1234500000.0, "1234500000", "1.234E+09"},  // an exact half goes to the even digit
         {1234500001.0, "1234500001", "1.235E+09"},
         {2147483647.0, "2147483647", "2.147E+09"},  // the largest count

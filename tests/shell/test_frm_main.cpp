@@ -567,8 +567,21 @@ void MainWindowTest::csvWithNamesImportsAndTheListsShowTheNames() {
         tick(dialog, "lstItems", 0);
         press(dialog, "cmdOK");
     });
-    // The report keeps the label alone: pre's mean of 1, 4 and 5.
-    QVERIFY(f.window.outputPane().text().find("\r\nVar 1          3.333") != std::string::npos);
+    // The report names the variable by its name: pre's mean of 1, 4 and 5.
+    QVERIFY(f.window.outputPane().text().find("\r\npre            3.333") != std::string::npos);
+    // So do the Velmora report and the paired block.
+    for (const char* menu : {"mnuVelmora", "mnuPairedEffects"})
+        openFromMenu(f.window, menu, [](QDialog* dialog) {
+            tick(dialog, "lstV1", 0);
+            tick(dialog, "lstV2", 1);
+            press(dialog, "cmdOK");
+        });
+    const std::string pane = f.window.outputPane().text();
+    QVERIFY(pane.find("\r\nStatistic                  pre           post\r\n") !=
+            std::string::npos);
+    QVERIFY(pane.find("\r\nVar1 = Var 1 (pre); Var2 = Var 2 (post)\r\n") != std::string::npos);
+    QVERIFY(pane.find("\r\nVar1 = Var 1 (pre); Var2 = Var 2 (post); D = Var2 - Var1\r\n") !=
+            std::string::npos);
 }
 
 void MainWindowTest::importReadsSelectedFileWithChosenDelimiter() {
@@ -1052,9 +1065,10 @@ void MainWindowTest::velmoraFromTheMenuAppendsTheCoreReportForTheClockSeed() {
     const std::string imported = f.window.outputPane().text();
     const auto coreReport = [&](std::uint64_t clockNow) {
         const FakeWallClock at(clockNow);
-        velmora::DefaultRandomStream random(velmora::seedFromClock(at));
+        const std::uint64_t seed = velmora::seedFromClock(at);
+        velmora::DefaultRandomStream random(seed);
         return velmora::RunEffectSizeAnalysis(f.data, velmora::testing::optionsFor(1000, 0.9f, 2),
-                                              random)
+                                              random, {}, velmora::Arithmetic::Auto, seed)
             .report;
     };
 

@@ -43,10 +43,43 @@ struct TrialValues {
 // Below this many drawn pairs a batch would cost more to hand over than to compute.
 constexpr std::int64_t kPairsPerBatch = 1 << 16;
 
-// Pass 0: the observed statistics, each variable with all of its own values,
-// in the arithmetic of the run, and whether single precision failed.
-void computeObservedStats(const PairedSample& sample, Arithmetic arithmetic,
-                          BootstrapResult& result) {
+// The accurate figures of both observed columns, each variable with all of
+// its own values. Values as written in either column put both in double, as
+// in the trials: a single is its own double, so the other column's figures
+// do not change.
+struct ObservedAccurate {
+    GroupStats stats1;
+    GroupStats stats2;
+    EffectSizes estimates;
+};
+
+template <typename Real>
+ObservedAccurate observedAccurate(std::span<const Real> values1, std::span<const Real> values2,
+                                  std::int32_t lngNonpooledSdVar) {
+    const ExactColumn<Real> column1 = ExactColumnOf(values1);
+    const ExactColumn<Real> column2 = ExactColumnOf(values2);
+    return {GroupStatsOf(column1), GroupStatsOf(column2),
+            ComputeAccurateEffectSizes(column1, column2, lngNonpooledSdVar)};
+}
+
+ObservedAccurate observedAccurate(const PairedSample& sample, const std::vector<float>& values1,
+                                  const std::vector<float>& values2,
+                                  std::int32_t lngNonpooledSdVar) {
+    if (!sample.hasWrittenValues())
+        return observedAccurate<float>(values1, values2, lngNonpooledSdVar);
+    const auto column = [&](int c, const std::vector<float>& singles) {
+        const bool written = !(c == 1 ? sample.dblVar1 : sample.dblVar2).empty();
+        return written ? PresentWrittenValues(sample, c)
+                       : std::vector<double>(singles.begin(), singles.end());
+    };
+    return observedAccurate<double>(column(1, values1), column(2, values2), lngNonpooledSdVar);
+}
+
+// Pass 0: the observed statistics and estimates, each variable with all of
+// its own values, in the arithmetic of the run, and whether single precision
+// failed.
+void computeObservedPass(const PairedSample& sample, Arithmetic arithmetic,
+                         std::int32_t lngNonpooledSdVar, BootstrapResult& result) {
     const std::vector<float> values1 = PresentValues(sample, 1);
     const std::vector<float> values2 = PresentValues(sample, 2);
     if (arithmetic != Arithmetic::Double) {
@@ -56,33 +89,30 @@ void computeObservedStats(const PairedSample& sample, Arithmetic arithmetic,
     // Single figures beyond the range stay the fault they always were, unless
     // only the accurate ones count.
     const bool singleFinite = AllFinite(result.stats1) && AllFinite(result.stats2);
-    if (arithmetic == Arithmetic::Single || (arithmetic == Arithmetic::Auto && !singleFinite))
-        return;
-    // A variable with values as written has its accurate statistics from them.
-    const auto accurate = [&](int column, const std::vector<float>& singles) {
-        const bool written = !(column == 1 ? sample.dblVar1 : sample.dblVar2).empty();
-        return written ? ComputeAccurateGroupStats(PresentWrittenValues(sample, column))
-                       : ComputeAccurateGroupStats(singles);
-    };
-    const GroupStats accurate1 = accurate(1, values1);
-    const GroupStats accurate2 = accurate(2, values2);
-    if (arithmetic == Arithmetic::Auto) {
-        result.singleFailed1 = SinglePrecisionFailed(result.stats1, accurate1);
-        result.singleFailed2 = SinglePrecisionFailed(result.stats2, accurate2);
-    } else {
-        const auto failed = [](std::span<const float> values, const GroupStats& accurate) {
-            const GroupStats single = ComputeGroupStats(values);
-            return !AllFinite(single) || SinglePrecisionFailed(single, accurate);
-        };
-        result.singleFailed1 = failed(values1, accurate1);
-        result.singleFailed2 = failed(values2, accurate2);
+    if (arithmetic != Arithmetic::Single && !(arithmetic == Arithmetic::Auto && !singleFinite)) {
+        const ObservedAccurate accurate =
+            observedAccurate(sample, values1, values2, lngNonpooledSdVar);
+        if (arithmetic == Arithmetic::Auto) {
+            result.singleFailed1 = SinglePrecisionFailed(result.stats1, accurate.stats1);
+            result.singleFailed2 = SinglePrecisionFailed(result.stats2, accurate.stats2);
+        } else {
+            const auto failed = [](std::span<const float> values, const GroupStats& accurate) {
+                const GroupStats single = ComputeGroupStats(values);
+                return !AllFinite(single) || SinglePrecisionFailed(single, accurate);
+            };
+            result.singleFailed1 = failed(values1, accurate.stats1);
+            result.singleFailed2 = failed(values2, accurate.stats2);
+        }
+        result.accurate =
+            arithmetic == Arithmetic::Double || result.singleFailed1 || result.singleFailed2;
+        if (result.accurate) {
+            result.stats1 = accurate.stats1;
+            result.stats2 = accurate.stats2;
+            result.observed = accurate.estimates;
+            return;
+        }
     }
-    result.accurate =
-        arithmetic == Arithmetic::Double || result.singleFailed1 || result.singleFailed2;
-    if (result.accurate) {
-        result.stats1 = accurate1;
-        result.stats2 = accurate2;
-    }
+    result.observed = ComputeEffectSizes(result.stats1, result.stats2, lngNonpooledSdVar);
 }
 
 // Small samples go in batches of several trials so that handing a batch to a
@@ -187,8 +217,7 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
         result.outcome = BootstrapOutcome::InsufficientData;
         return result;
     }
-    computeObservedStats(sample, arithmetic, result);
-    result.observed = ComputeEffectSizes(result.stats1, result.stats2, options.lngNonpooledSdVar);
+    computeObservedPass(sample, arithmetic, options.lngNonpooledSdVar, result);
     if (!AllFinite(result.stats1) || !AllFinite(result.stats2) || !AllFinite(result.observed)) {
         result.outcome = BootstrapOutcome::Overflow;
         result.lngFaultPass = 0;

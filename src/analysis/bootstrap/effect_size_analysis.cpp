@@ -20,8 +20,8 @@ AnalysisRun stopped(std::string message) {
 }  // namespace
 
 static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
-                           RandomStream& random, const BootstrapHooks& hooks,
-                           Arithmetic arithmetic) {
+                           RandomStream& random, const BootstrapHooks& hooks, Arithmetic arithmetic,
+                           std::optional<std::uint64_t> seed) {
     if (options.lngVar1 == UNCHOSEN_VARIABLE) return stopped("Variable 1 must be selected.");
     if (options.lngVar2 == UNCHOSEN_VARIABLE) return stopped("Variable 2 must be selected.");
     if (options.lngVar1 == options.lngVar2)
@@ -62,20 +62,27 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
     run.summary = result.summary;
     run.accurate = result.accurate;
     run.paired = result.paired;
-    if (result.singleFailed1) run.lostPrecisionColumns.push_back(options.lngVar1);
-    if (result.singleFailed2) run.lostPrecisionColumns.push_back(options.lngVar2);
-    run.report = BuildEffectSizeReport(options, run.stats1, run.stats2, run.observed, run.summary,
-                                       run.lostPrecisionColumns);
+    EffectSizeReportNotes notes;
+    notes.seed = seed;
+    notes.cases = EffectSizeReportNotes::CaseCounts{sample.n1, sample.n2, sample.nPairs};
+    notes.name1 = data.variableName(options.lngVar1);
+    notes.name2 = data.variableName(options.lngVar2);
+    if (result.singleFailed1) notes.lostPrecisionColumns.push_back(options.lngVar1);
+    if (result.singleFailed2) notes.lostPrecisionColumns.push_back(options.lngVar2);
+    run.lostPrecisionColumns = notes.lostPrecisionColumns;
+    run.precisionNote = precisionNoteText(options, notes);
+    run.report =
+        BuildEffectSizeReport(options, run.stats1, run.stats2, run.observed, run.summary, notes);
     return run;
 }
 
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
                                   RandomStream& random, const BootstrapHooks& hooks,
-                                  Arithmetic arithmetic) {
+                                  Arithmetic arithmetic, std::optional<std::uint64_t> seed) {
     // The run's working storage grows with the pairs and the trials; when it
     // cannot be had the run ends as a fault, with nothing to report.
     try {
-        return analyse(data, options, random, hooks, arithmetic);
+        return analyse(data, options, random, hooks, arithmetic, seed);
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }

@@ -35,6 +35,8 @@ struct AnalysisRun {
     // When completed: the columns single precision failed for, as the
     // report's note names them (Var 1's first).
     std::vector<std::int32_t> lostPrecisionColumns;
+    // When completed: that note's line as the report prints it (empty: none).
+    std::string precisionNote;
     // When completed with hooks.paired: the paired d family of the same trials.
     std::optional<BootstrapResult::Paired> paired;
 };
@@ -42,9 +44,12 @@ struct AnalysisRun {
 // The OK command of the bootstrap dialog after the random stream has been
 // seeded: the validations in their order, the observed pass, the zero-variance
 // stop, the trials, the intervals and the report. The desktop program always
-// runs Arithmetic::Auto; the batch program lets the user choose.
+// runs Arithmetic::Auto; the batch program lets the user choose. `seed`, the
+// seed `random` was seeded with, is printed in the report ("Seed = S"); both
+// programs always give it.
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
                                   RandomStream& random, const BootstrapHooks& hooks = {},
-                                  Arithmetic arithmetic = Arithmetic::Auto);
+                                  Arithmetic arithmetic = Arithmetic::Auto,
+                                  std::optional<std::uint64_t> seed = std::nullopt);
 
 }  // namespace velmora

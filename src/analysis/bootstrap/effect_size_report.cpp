@@ -1,8 +1,10 @@
 #include "analysis/bootstrap/effect_size_report.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
+#include "data/data_set.h"
 #include "runtime/number_text.h"
 #include "runtime/report_text.h"
 #include "runtime/rounding.h"
@@ -13,10 +15,24 @@ namespace {
 
 constexpr int kCellWidth = 15;
 
+// A column head: the variable's name when it has one, one blank kept before
+// it so that the heads stay apart.
+std::string columnHead(const std::string& name, const char* label) {
+    return name.empty() ? std::string(label) : CutToColumn(name, kCellWidth - 1);
+}
+
 // A row of the group table: a label and the two groups' values.
 void groupRow(ReportText& out, std::string label, std::string value1, std::string value2) {
     const std::string cells[] = {std::move(label), std::move(value1), std::move(value2)};
     out.row(cells, kCellWidth);
+}
+
+// A column is named by the name its number has, whichever role it plays.
+std::string namedColumn(const AnalysisOptions& options, const EffectSizeReportNotes& notes,
+                        std::int32_t column) {
+    if (column == options.lngVar1) return namedVariableLabel(column, notes.name1);
+    if (column == options.lngVar2) return namedVariableLabel(column, notes.name2);
+    return variableLabel(column);
 }
 
 std::string intervalText(const PercentileInterval& ci) {
@@ -38,17 +54,19 @@ std::string confidenceLevelText(float sngConfidenceLevel) {
 std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupStats& stats1,
                                   const GroupStats& stats2, const EffectSizes& estimates,
                                   const BootstrapSummary& summary,
-                                  const std::vector<std::int32_t>& lostPrecisionColumns) {
+                                  const EffectSizeReportNotes& notes) {
     constexpr int kTableRule = 3 * kCellWidth;
     constexpr int kEstimatesRule = 50;
     const std::string level = confidenceLevelText(options.sngConfidenceLevel);
-    const std::int32_t sdColumn =
-        options.lngNonpooledSdVar == 2 ? options.lngVar2 : options.lngVar1;
+    const bool sdFromVar2 = options.lngNonpooledSdVar == 2;
+    const std::int32_t sdColumn = sdFromVar2 ? options.lngVar2 : options.lngVar1;
+    const std::string& sdName = sdFromVar2 ? notes.name2 : notes.name1;
+    const auto named = [&](std::int32_t column) { return namedColumn(options, notes, column); };
 
     ReportText out;
     out.line("GROUP-LEVEL STATISTICS");
     out.rule(kTableRule);
-    groupRow(out, "Statistic", "Var 1", "Var 2");
+    groupRow(out, "Statistic", columnHead(notes.name1, "Var 1"), columnHead(notes.name2, "Var 2"));
     out.rule(kTableRule);
     groupRow(out, "Sample Size", integerText(stats1.lngN), integerText(stats2.lngN));
     out.line();
@@ -61,8 +79,7 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
     groupRow(out, "Wins. Var.", reportValueText(stats1.sngWinsVariance),
              reportValueText(stats2.sngWinsVariance));
     out.rule(kTableRule);
-    out.line("Var1 = Var " + integerText(options.lngVar1) + "; Var2 = Var " +
-             integerText(options.lngVar2));
+    out.line("Var1 = " + named(options.lngVar1) + "; Var2 = " + named(options.lngVar2));
     out.emptyLines(2);
     out.line("EFFECT SIZE ESTIMATES AND " + level + "% CI");
     out.rule(kEstimatesRule);
@@ -76,22 +93,30 @@ std::string BuildEffectSizeReport(const AnalysisOptions& options, const GroupSta
         out.line(level + "% CI for population " + rulesOf(e).ciName + " = " +
                  intervalText(summary.ciOf(e)));
     out.rule(kEstimatesRule);
-    out.line("Nonpooled variance obtained from Varaible " + integerText(sdColumn));
+    out.line("Nonpooled variance obtained from Varaible " + integerText(sdColumn) +
+             (sdName.empty() ? "" : " (" + sdName + ")"));
     out.line("Number of attempted bootstrap trials = " + integerText(summary.lngTrials));
     for (Estimator e : kEstimators)
         out.line(std::string("Number of valid ") + rulesOf(e).validName +
                  " bootstrap trials = " + integerText(summary.validOf(e)));
-    if (!lostPrecisionColumns.empty()) out.line(precisionNoteText(lostPrecisionColumns));
+    if (notes.seed) out.line("Seed = " + std::to_string(*notes.seed));
+    if (!notes.lostPrecisionColumns.empty()) out.line(precisionNoteText(options, notes));
+    if (notes.cases &&
+        (notes.cases->n1 != notes.cases->nPairs || notes.cases->n2 != notes.cases->nPairs))
+        out.line("Estimates use all values (" + integerText(notes.cases->n1) + " and " +
+                 integerText(notes.cases->n2) + "); the bootstrap trials resample the " +
+                 integerText(notes.cases->nPairs) + " complete pairs.");
     out.emptyLines(5);
     return out.take();
 }
 
-std::string precisionNoteText(const std::vector<std::int32_t>& lostPrecisionColumns) {
-    if (lostPrecisionColumns.empty()) return {};
+std::string precisionNoteText(const AnalysisOptions& options, const EffectSizeReportNotes& notes) {
+    const std::vector<std::int32_t>& columns = notes.lostPrecisionColumns;
+    if (columns.empty()) return {};
     std::string names;
-    for (std::size_t i = 0; i < lostPrecisionColumns.size(); ++i) {
-        if (i > 0) names += i + 1 == lostPrecisionColumns.size() ? " and " : ", ";
-        names += "Var " + integerText(lostPrecisionColumns[i]);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0) names += i + 1 == columns.size() ? " and " : ", ";
+        names += namedColumn(options, notes, columns[i]);
     }
     return "Computed in double precision: single precision lost accuracy for " + names + ".";
 }

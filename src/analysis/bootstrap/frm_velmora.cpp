@@ -207,7 +207,8 @@ bool frmVelmora::runAnalysis() {
         m_trialReported = t;
         if (pacer.due(t)) showTrial(t, true);
     };
-    const AnalysisRun run = RunEffectSizeAnalysis(m_data, options, random, hooks);
+    const AnalysisRun run =
+        RunEffectSizeAnalysis(m_data, options, random, hooks, Arithmetic::Auto, seed);
     // A run that ended between two repaints still leaves the trial it reached.
     if (m_trialReported != m_trialShown) showTrial(m_trialReported, false);
 

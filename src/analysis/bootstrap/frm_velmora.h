@@ -64,6 +64,7 @@ protected:
     // Whether the run also computes the paired d family (AnalysisRun::paired).
     virtual bool runsPaired() const { return false; }
     QGroupBox* fraPickNonpooled() const { return m_fraPickNonpooled; }
+    const DataSet& data() const { return m_data; }
 
 private:
     void buildControls();

@@ -220,7 +220,7 @@ private:
             workspace.statistics.compute(lanes, drawn, stats1, stats2);
             for (int k = 0; k < lanes; ++k) {
                 TrialOutcome& out = batch.outcomes[static_cast<std::size_t>(i + k)];
-                out.estimates = ComputeEffectSizes(stats1[k], stats2[k], m_sdVar);
+                out.estimates = workspace.statistics.estimates(k, stats1[k], stats2[k], m_sdVar);
                 out.overflow =
                     !AllFinite(stats1[k]) || !AllFinite(stats2[k]) || !AllFinite(out.estimates);
                 if (workspace.pairedStatistics)

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "analysis/bootstrap/accurate_group_stats.h"
+#include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/running_sum.h"
 #include "analysis/stable_order.h"
@@ -344,6 +345,11 @@ void TrialStatistics::computeLanes(const std::uint32_t* const* drawn, GroupStats
     }
 }
 
+EffectSizes TrialStatistics::estimates(int, const GroupStats& stats1, const GroupStats& stats2,
+                                       std::int32_t lngNonpooledSdVar) {
+    return ComputeEffectSizes(stats1, stats2, lngNonpooledSdVar);
+}
+
 template <typename Real>
 BasicRankedParts<Real>::BasicRankedParts(const Pairs& pairs) {
     if constexpr (std::is_same_v<Real, float>) {
@@ -478,7 +484,15 @@ GroupStats BasicAccurateTrialStatistics<Real>::columnStats(int column) {
     }
     // With nothing trimmed the kept stretch never ends, but then the end
     // values count 0 times.
-    return AccurateGroupStatsFromSums(n, m_all, m_kept, lowKept, highKept);
+    ExactColumn<Real>& exact = m_columns[column - 1];
+    exact = ExactColumnFromSums(n, m_all, m_kept, lowKept, highKept);
+    return GroupStatsOf(exact);
+}
+
+template <typename Real>
+EffectSizes BasicAccurateTrialStatistics<Real>::estimates(int, const GroupStats&, const GroupStats&,
+                                                          std::int32_t lngNonpooledSdVar) const {
+    return ComputeAccurateEffectSizes(m_columns[0], m_columns[1], lngNonpooledSdVar);
 }
 
 template class BasicRankedParts<float>;

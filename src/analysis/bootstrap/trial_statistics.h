@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/bootstrap/accurate_group_stats.h"
 #include "analysis/bootstrap/analysis_records.h"
 #include "analysis/bootstrap/paired_sample.h"
 #include "analysis/exact_sums.h"
@@ -60,6 +61,9 @@ public:
     // non-finite field.
     void compute(int count, const std::uint32_t* const* drawn, GroupStats* stats1,
                  GroupStats* stats2);
+    // The estimates of lane k's trial from its statistics.
+    static EffectSizes estimates(int k, const GroupStats& stats1, const GroupStats& stats2,
+                                 std::int32_t lngNonpooledSdVar);
 
 private:
     template <int K>
@@ -139,6 +143,10 @@ public:
     // As TrialStatistics::compute, one trial per call.
     void compute(int count, const std::uint32_t* const* drawn, GroupStats* stats1,
                  GroupStats* stats2);
+    // The estimates of the last trial computed, from its exact figures
+    // (ComputeAccurateEffectSizes), not from its statistics rounded to single.
+    EffectSizes estimates(int k, const GroupStats& stats1, const GroupStats& stats2,
+                          std::int32_t lngNonpooledSdVar) const;
 
 private:
     GroupStats columnStats(int column);
@@ -149,6 +157,7 @@ private:
     std::unordered_map<std::uint32_t, std::uint32_t> m_extra;
     BasicExactSums<Real> m_all;
     BasicExactSums<Real> m_kept;
+    ExactColumn<Real> m_columns[2];
 };
 using AccurateTrialStatistics = BasicAccurateTrialStatistics<float>;
 using WrittenTrialStatistics = BasicAccurateTrialStatistics<double>;

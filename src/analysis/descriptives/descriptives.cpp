@@ -40,6 +40,7 @@ std::optional<DescriptiveRow> ComputeDescriptiveRow(const DataSet& data, std::in
                                                     Arithmetic arithmetic) {
     DescriptiveRow row;
     row.lngColumn = column;
+    row.name = data.variableName(column);
     const std::int32_t cases = data.g_lngNumCases;
 
     // The extremes start at the first value present, so that the scan below

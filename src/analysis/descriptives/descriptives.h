@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "analysis/arithmetic.h"
 #include "data/data_set.h"
@@ -12,6 +13,7 @@ namespace velmora {
 // for the variable's count is empty and prints as ".".
 struct DescriptiveRow {
     std::int32_t lngColumn = 0;     // 1-based column; the Name cell is "Var " + lngColumn
+    std::string name;               // the header line's name of the column, empty: none
     std::int32_t lngN = 0;          // non-missing values of the column
     std::optional<double> dblMean;  // N >= 1: mean, rounded to 3 decimals (half to even)
     std::optional<double> dblSD;    // N >= 2: sample SD (N - 1), rounded to 3 decimals

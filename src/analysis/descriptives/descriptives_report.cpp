@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "data/data_set.h"
 #include "runtime/number_text.h"
 #include "runtime/report_text.h"
 
@@ -20,9 +21,10 @@ std::string fitted(double value, std::string text) {
 
 std::array<std::string, 6> DescriptiveCellTexts(const DescriptiveRow& row) {
     const std::string dot = ".";
-    // The longest name, "Var 1000", fits as it is.
+    // The longest label, "Var 1000", fits as it is; a name from the header
+    // line takes its place, cut with a "~" when it is longer than the cell.
     return {
-        "Var " + integerText(row.lngColumn),
+        row.name.empty() ? variableLabel(row.lngColumn) : CutToColumn(row.name, kTextWidth),
         row.dblMean ? fitted(*row.dblMean, doubleText(*row.dblMean)) : dot,
         row.dblSD ? fitted(*row.dblSD, doubleText(*row.dblSD)) : dot,
         row.sngMin ? fitted(*row.sngMin, singleText(*row.sngMin)) : dot,
@@ -43,7 +45,7 @@ std::string BuildDescriptivesReport(const std::vector<DescriptiveRow>& rows) {
         out.row(DescriptiveCellTexts(row), kDescriptivesCellWidth);
         if (row.lostSinglePrecision)
             lostPrecision +=
-                (lostPrecision.empty() ? "" : ", ") + ("Var " + integerText(row.lngColumn));
+                (lostPrecision.empty() ? "" : ", ") + namedVariableLabel(row.lngColumn, row.name);
     }
     out.rule(kTableWidth);
     if (!lostPrecision.empty()) out.line("Computed in double precision: " + lostPrecision + ".");

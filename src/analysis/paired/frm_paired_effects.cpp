@@ -20,7 +20,9 @@ std::string frmPairedEffects::blockOf(const AnalysisRun& run, const AnalysisOpti
                                       std::uint64_t seed) const {
     // A completed run asked for the paired part always has it.
     if (!run.paired) return {};
-    return BuildPairedEffectsReport(options, seed, run.paired->observed, run.paired->summary);
+    return BuildPairedEffectsReport(options, seed, run.paired->observed, run.paired->summary,
+                                    data().variableName(options.lngVar1),
+                                    data().variableName(options.lngVar2));
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include "analysis/bootstrap/effect_size_report.h"
 #include "analysis/paired/analytic_intervals.h"
 #include "analysis/paired/paired_t_test.h"
+#include "data/data_set.h"
 #include "runtime/number_text.h"
 #include "runtime/report_text.h"
 #include "runtime/rounding.h"
@@ -51,13 +52,14 @@ std::string estimatorLabel(PairedEffect effect, const AnalysisOptions& options) 
 }  // namespace
 
 std::string BuildPairedEffectsReport(const AnalysisOptions& options, std::uint64_t seed,
-                                     const PairedObserved& observed, const PairedSummary& summary) {
+                                     const PairedObserved& observed, const PairedSummary& summary,
+                                     const std::string& name1, const std::string& name2) {
     const std::string level = confidenceLevelText(options.sngConfidenceLevel);
     ReportText out;
     out.line("PAIRED EFFECT SIZES");
     out.rule(kRuleWidth);
-    out.line("Var1 = Var " + integerText(options.lngVar1) + "; Var2 = Var " +
-             integerText(options.lngVar2) + "; D = Var2 - Var1");
+    out.line("Var1 = " + namedVariableLabel(options.lngVar1, name1) +
+             "; Var2 = " + namedVariableLabel(options.lngVar2, name2) + "; D = Var2 - Var1");
     out.line("Complete pairs n = " + integerText(observed.moments.n) +
              "; r = " + valueText(observed.r));
     out.line("g = J(m) x d with m = n - 1 = " + integerText(observed.m) +

@@ -20,8 +20,11 @@ namespace velmora {
 // double-precision number text, fitted to 9 characters; "n/c" marks what is
 // not computable, "n/a" an analytic interval that is not defined. From
 // `options`: lngVar1, lngVar2, sngConfidenceLevel and lngNonpooledSdVar (the
-// SD of d_b); the trials come from the summary.
+// SD of d_b); the trials come from the summary. `name1` and `name2`, the
+// header line's names of Var 1 and Var 2 (empty: none), go beside the labels
+// of the variables line: "Var1 = Var 1 (pre)".
 std::string BuildPairedEffectsReport(const AnalysisOptions& options, std::uint64_t seed,
-                                     const PairedObserved& observed, const PairedSummary& summary);
+                                     const PairedObserved& observed, const PairedSummary& summary,
+                                     const std::string& name1 = {}, const std::string& name2 = {});
 
 }  // namespace velmora

@@ -6,9 +6,11 @@
 #include <optional>
 
 #include "analysis/bootstrap/effect_size_report.h"
+#include "data/data_set.h"
 #include "output/plot/histogram.h"
 #include "output/plot/svg_writer.h"
 #include "runtime/number_text.h"
+#include "runtime/report_text.h"
 #include "runtime/rounding.h"
 
 namespace velmora {
@@ -371,10 +373,15 @@ std::string elide(const std::string& name, std::size_t keep) {
 
 std::string footerText(const BootstrapPlotData& data, const std::string& level) {
     const AnalysisOptions& o = data.options;
-    const std::int32_t sdColumn = o.lngNonpooledSdVar == 2 ? o.lngVar2 : o.lngVar1;
-    const std::string rest = ": Var " + integerText(o.lngVar1) + " and Var " +
-                             integerText(o.lngVar2) + ", nonpooled SD from Var " +
-                             integerText(sdColumn) +
+    // A name longer than 20 characters is cut, "~" marking the cut, so that
+    // the labels and the run's figures keep their room on the line.
+    const auto label = [](std::int32_t column, const std::string& name) {
+        return namedVariableLabel(column, CutToColumn(name, 20));
+    };
+    const std::string var1 = label(o.lngVar1, data.name1);
+    const std::string var2 = label(o.lngVar2, data.name2);
+    const std::string rest = ": " + var1 + " and " + var2 + ", nonpooled SD from " +
+                             (o.lngNonpooledSdVar == 2 ? var2 : var1) +
                              ", T = " + integerText(data.summary.lngTrials) + ", " + level +
                              "% level, seed " + std::to_string(data.seed);
     // A name too long for the line loses its middle, but keeps at least 20

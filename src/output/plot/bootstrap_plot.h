@@ -20,6 +20,10 @@ struct BootstrapPlotData {
     std::array<std::vector<float>, kEstimatorCount> validValues;
     std::string dataFileName;  // the footer's name of the data file
     std::uint64_t seed = 0;
+    // The header line's names of Var 1 and Var 2 (empty: none), which the
+    // footer writes beside their labels: "Var 1 (pre)".
+    std::string name1;
+    std::string name2;
 };
 
 // Each estimator's computable values of `trials`, in trial order,

@@ -1,11 +1,15 @@
 #include "literal_bootstrap.h"
 
+#include <gmpxx.h>
+#include <mpfr.h>
+
 #include <algorithm>
 #include <cmath>
 
 #include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/exact_sums.h"
+#include "support/exact_oracle.h"
 
 namespace velmora::testing {
 
@@ -98,7 +102,87 @@ struct Column {
     double at(std::size_t r) const { return usesWritten ? written[r] : singles[r]; }
 };
 
+// The exact statistics of one column as rationals (GMP), by their definitions.
+struct RationalStats {
+    long n = 0;
+    mpq_class mean, trimmedMean, variance, winsVariance;
+};
+
+mpq_class meanOf(const std::vector<mpq_class>& xs) {
+    mpq_class sum = 0;
+    for (const mpq_class& x : xs) sum += x;
+    return sum / static_cast<long>(xs.size());
+}
+
+mpq_class varianceOf(const std::vector<mpq_class>& xs) {
+    const mpq_class mean = meanOf(xs);
+    mpq_class squares = 0;
+    for (const mpq_class& x : xs) squares += (x - mean) * (x - mean);
+    return squares / static_cast<long>(xs.size() - 1);
+}
+
+RationalStats rationalStats(const std::vector<double>& values) {
+    std::vector<mpq_class> xs;
+    for (double v : values) xs.emplace_back(v);  // exact: every double is a rational
+    std::sort(xs.begin(), xs.end());
+    RationalStats s;
+    s.n = static_cast<long>(xs.size());
+    s.mean = meanOf(xs);
+    s.variance = varianceOf(xs);
+    const auto g = static_cast<std::size_t>(TrimCount(static_cast<std::int32_t>(s.n)));
+    std::vector<mpq_class> kept(xs.begin() + static_cast<long>(g), xs.end() - static_cast<long>(g));
+    s.trimmedMean = meanOf(kept);
+    std::vector<mpq_class> winsorized(g, kept.front());
+    winsorized.insert(winsorized.end(), kept.begin(), kept.end());
+    winsorized.insert(winsorized.end(), g, kept.back());
+    s.winsVariance = varianceOf(winsorized);
+    return s;
+}
+
+// A rational rounded once to single, subnormals included.
+float toSingle(const mpq_class& q) {
+    return oracle::roundedQuotient<float>(q.get_num(), q.get_den(), 0);
+}
+
+// diff / sqrt(variance) to 256 bits, then rounded to single; NOT_COMPUTABLE
+// unless the variance rounded to single is > 0.
+float standardizedExactly(const mpq_class& diff, const mpq_class& variance) {
+    if (!(toSingle(variance) > 0.0f)) return 9999999.0f;
+    mpfr_t d, v;
+    mpfr_init2(d, 256);
+    mpfr_init2(v, 256);
+    mpfr_set_q(d, diff.get_mpq_t(), MPFR_RNDN);
+    mpfr_set_q(v, variance.get_mpq_t(), MPFR_RNDN);
+    mpfr_sqrt(v, v, MPFR_RNDN);
+    mpfr_div(d, d, v, MPFR_RNDN);
+    const float f = mpfr_get_flt(d, MPFR_RNDN);
+    mpfr_clear(d);
+    mpfr_clear(v);
+    return f;
+}
+
 }  // namespace
+
+EffectSizes LiteralAccurateEstimates(const std::vector<double>& values1,
+                                     const std::vector<double>& values2,
+                                     std::int32_t lngNonpooledSdVar) {
+    const RationalStats s1 = rationalStats(values1);
+    const RationalStats s2 = rationalStats(values2);
+    const mpq_class df = s1.n + s2.n - 2;
+    const mpq_class pooled = ((s2.n - 1) * s2.variance + (s1.n - 1) * s1.variance) / df;
+    const mpq_class pooledWins = ((s2.n - 1) * s2.winsVariance + (s1.n - 1) * s1.winsVariance) / df;
+    const mpq_class diff = s2.mean - s1.mean;
+    const mpq_class robustDiff = mpq_class(ROBUST_SCALE) * (s2.trimmedMean - s1.trimmedMean);
+    const RationalStats& source = lngNonpooledSdVar == 2 ? s2 : s1;
+    EffectSizes es;
+    es.sngPooledVar = toSingle(pooled);
+    es.sngPooledWinsVar = toSingle(pooledWins);
+    es.sngPooledD() = standardizedExactly(diff, pooled);
+    es.sngPooledRobustD() = standardizedExactly(robustDiff, pooledWins);
+    es.sngNonpooledD() = standardizedExactly(diff, source.variance);
+    es.sngNonpooledRobustD() = standardizedExactly(robustDiff, source.winsVariance);
+    return es;
+}
 
 GroupStats LiteralAccurateStats(std::vector<float> values) {
     return literalAccurateStats(std::move(values));
@@ -128,7 +212,9 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
     }
     r.stats1 = stats(var1, column1);
     r.stats2 = stats(var2, column2);
-    r.observed = ComputeEffectSizes(r.stats1, r.stats2, options.lngNonpooledSdVar);
+    const std::int32_t sdVar = options.lngNonpooledSdVar;
+    r.observed = accurate ? LiteralAccurateEstimates(column1, column2, sdVar)
+                          : ComputeEffectSizes(r.stats1, r.stats2, sdVar);
     if (!finite(r.stats1) || !finite(r.stats2) || !finite(r.observed)) {
         r.outcome = BootstrapOutcome::Overflow;
         r.lngFaultPass = 0;
@@ -161,7 +247,8 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
         }
         const GroupStats s1 = stats(var1, trial1);
         const GroupStats s2 = stats(var2, trial2);
-        const EffectSizes es = ComputeEffectSizes(s1, s2, options.lngNonpooledSdVar);
+        const EffectSizes es = accurate ? LiteralAccurateEstimates(trial1, trial2, sdVar)
+                                        : ComputeEffectSizes(s1, s2, sdVar);
         if (!finite(s1) || !finite(s2) || !finite(es)) {
             r.outcome = BootstrapOutcome::Overflow;
             r.lngFaultPass = t;

@@ -28,4 +28,12 @@ LiteralRun RunLiteralBootstrap(const PairedSample& sample, const AnalysisOptions
 GroupStats LiteralAccurateStats(std::vector<float> values);
 GroupStats LiteralAccurateStats(std::vector<double> values);
 
+// The accurate estimates by their definitions in rational arithmetic (GMP):
+// the means, trimmed means, variances and Winsorized variances of both
+// columns exactly, the pooled variances and the differences exactly, each d
+// taken to 256 bits through MPFR's root and rounded once to single.
+EffectSizes LiteralAccurateEstimates(const std::vector<double>& values1,
+                                     const std::vector<double>& values2,
+                                     std::int32_t lngNonpooledSdVar);
+
 }  // namespace velmora::testing

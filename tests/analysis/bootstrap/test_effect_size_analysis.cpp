@@ -219,6 +219,8 @@ TEST(EffectSizeAnalysis, TwoPairsGiveTheCompleteReport) {
         "Number of valid pooled robust D bootstrap trials = 600\r\n"
         "Number of valid nonpooled D bootstrap trials = 600\r\n"
         "Number of valid nonpooled robust D bootstrap trials = 600\r\n"
+        "Estimates use all values (3 and 2); the bootstrap trials resample the 2 complete "
+        "pairs.\r\n"
         "\r\n\r\n\r\n\r\n\r\n";
     EXPECT_EQ(run.report, expected);
 }

@@ -269,15 +269,24 @@ void VelmoraDialogTests::CompletedRunAppendsTheReportOfTheChosenOptionsAndHides(
     QVERIFY(f.dialog->isHidden());
     QCOMPARE(f.dialog->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(f.dialog->txtTrial()->text(), QString::number(trials));
-    // The same choices and the stream the clock seeds give the core's report.
+    // The seed the report prints, with the same choices, gives the core's
+    // report (which velmora-batch --seed prints) byte for byte.
+    const std::string seedLabel = "\r\nSeed = ";
+    const std::size_t seedAt = f.pane.find(seedLabel);
+    QVERIFY(seedAt != std::string::npos);
+    const std::size_t seedEnd = f.pane.find("\r\n", seedAt + 2);
+    const std::uint64_t seed =
+        std::stoull(f.pane.substr(seedAt + seedLabel.size(), seedEnd - seedAt - seedLabel.size()));
+    QCOMPARE(seed, velmora::seedFromClock(f.wall));
     AnalysisOptions options;
     options.lngVar1 = 2;
     options.lngVar2 = 1;
     options.lngTrials = trials;
     options.sngConfidenceLevel = levelText.toFloat() / 100.0f;
     options.lngNonpooledSdVar = sdVar;
-    velmora::DefaultRandomStream random(velmora::seedFromClock(f.wall));
-    const velmora::AnalysisRun run = velmora::RunEffectSizeAnalysis(f.data, options, random);
+    velmora::DefaultRandomStream random(seed);
+    const velmora::AnalysisRun run = velmora::RunEffectSizeAnalysis(
+        f.data, options, random, {}, velmora::Arithmetic::Auto, seed);
     QCOMPARE(run.status, velmora::AnalysisStatus::Completed);
     QCOMPARE(f.pane, "earlier\r\n" + run.report);
     // The options as the report prints them.

@@ -111,11 +111,12 @@ TEST(DescriptivesRow, MissingCodeIsSkippedButZerosCount) {
               "         3");
 }
 
-TEST(DescriptivesRow, LongNumbersTakeTheExponentFormThatFitsNineCharacters) {
-    // Mean 123456.789 (the double text "123456.789"), Min/Max "123456.8" fit.
+TEST(DescriptivesRow, LongNumbersTakeTheFixedOrExponentFormThatFitsNineCharacters) {
+    // Mean 123456.789 (the double text "123456.789") keeps its whole part and
+    // the two decimals that fit; Min/Max "123456.8" fit.
     EXPECT_EQ(rowLine(columnOf(1, {123456.789f}), 1),
               "Var 1     "
-              " 1.235E+05"
+              " 123456.79"
               "         ."
               "  123456.8"
               "  123456.8"
@@ -125,8 +126,8 @@ TEST(DescriptivesRow, LongNumbersTakeTheExponentFormThatFitsNineCharacters) {
               "Var 1     "
               "  12345678"
               "         ."
-              " 1.235E+07"
-              " 1.235E+07"
+              "  12345678"
+              "  12345678"
               "         1");
     // "-0.1234567" is one character too long.
     EXPECT_EQ(rowLine(columnOf(1, {-0.1234567f}), 1),
@@ -189,12 +190,13 @@ TEST(DescriptivesRow, EqualValuesWhoseVarianceTermRoundsNegativeGiveSdZero) {
 TEST(DescriptivesRow, RunningSumsAreSinglePrecision) {
     // 2^24 + 1 + 1 stays 2^24 in a single accumulator: the mean is 2^24 / 3,
     // not 16777218 / 3 = 5592406. The SD is sqrt(2^48 / 3) = 9686330.17385.
+    // Each keeps its whole part and the one decimal that fits.
     EXPECT_EQ(rowLine(columnOf(1, {16777216.0f, 1.0f, 1.0f}), 1),
               "Var 1     "
-              " 5.592E+06"
-              " 9.686E+06"
+              " 5592405.3"
+              " 9686330.2"
               "         1"
-              " 1.678E+07"
+              "  16777216"
               "         3");
 }
 

@@ -65,8 +65,8 @@ TEST(PairedEffectsReport, BlockLaysOutEveryEstimatorInFixedCells) {
         "      n/a         0",
         "d_av                   0.618     0.565       0.1      1.25       0.1       1.2       n/a "
         "      n/a      2000",
-        "d_b (SD Var 12)    1.235E+07 1.128E+07 -1.23E+05     1E+08        -1         1 7.805E+06 "
-        "1.689E+07      1987",
+        "d_b (SD Var 12)     12345679  11282340 -123456.8 100000000        -1         1 7804932.6 "
+        " 16886425      1987",
         "robust d_av           -1.817    -1.661      -3.2      -0.4      -3.3      -0.5       n/a "
         "      n/a      2000",
         rule,

@@ -156,6 +156,23 @@ TEST(BootstrapPlot, FooterTracesTheRunAndTextIsSansSerifOfNinePointOrMore) {
     EXPECT_EQ(textsOfClass(buildBootstrapPlotSvg(longName), "footer"),
               std::vector<std::string>{"xxxxxxxxxx...xxxxxx.txt: Var 3 and Var 1, nonpooled SD "
                                        "from Var 1, T = 10, 99% level, seed 18446744073709551615"});
+
+    // Names from a header line go beside the labels, one too long for the
+    // line cut to 20 characters with a "~" (never inside a character of
+    // several bytes: "\xC3\xA9" is one).
+    BootstrapPlotData named = sampleRun();
+    named.dataFileName = "d.csv";
+    named.name1 = "pre";
+    named.name2 = "score after \xC3\xA9 treatment";
+    EXPECT_EQ(textsOfClass(buildBootstrapPlotSvg(named), "footer"),
+              std::vector<std::string>{"d.csv: Var 3 (pre) and Var 1 (score after \xC3\xA9 trea~), "
+                                       "nonpooled SD from Var 1 (score after \xC3\xA9 trea~), "
+                                       "T = 10, 99% level, seed 18446744073709551615"});
+    named.name2 = "score after treatm\xC3\xA9s";  // the cut would fall inside the "\xC3\xA9"
+    EXPECT_NE(textsOfClass(buildBootstrapPlotSvg(named), "footer")
+                  .at(0)
+                  .find("Var 1 (score after treatm~)"),
+              std::string::npos);
 }
 
 }  // namespace
