@@ -66,11 +66,11 @@ TEST(BatchExports, QuotedNameHoldingTheDelimiterIsOneName) {
     for (char& c : data)
         if (c == ',') c = '\t';
     writeFile(scratch.path("tabbed.txt"), "pre, baseline\tpost" + data);
-    const ProcessResult plain = runProcess(
-        VELMORA_BATCH_EXE,
-        {"-d", "tab", "--var1", "1", "--var2", "2", "--descriptives", "1,2", "--seed", "7",
-         "--trials", "600", scratch.path("tabbed.txt")},
-        scratch);
+    const ProcessResult plain =
+        runProcess(VELMORA_BATCH_EXE,
+                   {"-d", "tab", "--var1", "1", "--var2", "2", "--descriptives", "1,2", "--seed",
+                    "7", "--trials", "600", scratch.path("tabbed.txt")},
+                   scratch);
     ASSERT_EQ(plain.status, 0) << plain.err;
     ASSERT_NE(plain.out.find("Var1 = Var 1 (pre, baseline); Var2 = Var 2 (post)"),
               std::string::npos);
