@@ -22,7 +22,7 @@ struct MainLayout {
 inline constexpr int MAIN_MIN_WINDOW_HEIGHT = 7000;
 inline constexpr int MAIN_PANEL_MARGIN = 100;
 inline constexpr int MAIN_RIGHT_ALLOWANCE = 200;
-inline constexpr int MAIN_SELECT_PANEL_HEIGHT = 2700;
+inline constexpr int MAIN_SELECT_PANEL_HEIGHT = 2220;
 inline constexpr int MAIN_MIN_PANEL_WIDTH = 9000;
 inline constexpr int MAIN_BOTTOM_ALLOWANCE = 1200;
 inline constexpr int MAIN_PANE_TOP_INSET = 300;

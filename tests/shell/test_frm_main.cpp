@@ -935,20 +935,20 @@ void MainWindowTest::layoutFollowsWindowSize() {
     Fixture f;
     if (!at96Dpi(f.window)) QSKIP("pixel rectangles are written out for 96 dpi");
     QVERIFY(showExposed(f.window));
-    // 800 x 600 px = 12000 x 9000 twips: panels 11700 wide, output 4900 high,
-    // pane 11300 x 4600 at 200, 300.
+    // 800 x 600 px = 12000 x 9000 twips: panels 11700 wide, output 5380 high,
+    // pane 11300 x 5080 at 200, 300.
     resizeOuter(f.window, QSize(800, 600));
     QTRY_COMPARE(f.window.frameGeometry().size(), QSize(800, 600));
-    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 180));
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 780, 327));
-    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 307));
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 148));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 359));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 339));
 
     // 540 px = 8100 twips: both panels stay 9000 (600 px), the pane 8600.
     resizeOuter(f.window, QSize(540, 600));
     QTRY_COMPARE(f.window.frameGeometry().width(), 540);
-    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 600, 180));
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 600, 327));
-    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 573, 307));
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 600, 148));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 600, 359));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 573, 339));
 }
 
 void MainWindowTest::heightIsRaisedToTheMinimum() {
@@ -956,11 +956,11 @@ void MainWindowTest::heightIsRaisedToTheMinimum() {
     if (!at96Dpi(f.window)) QSKIP("pixel rectangles are written out for 96 dpi");
     QVERIFY(showExposed(f.window));
     // 400 px = 6000 twips. 7000 twips are 466.7 px, so the window becomes 467 px outside
-    // (7005 twips): output 7005-2900-1200 = 2905 twips = 194 px, pane 2605 = 174 px.
+    // (7005 twips): output 7005-2420-1200 = 3385 twips = 226 px, pane 3085 = 206 px.
     resizeOuter(f.window, QSize(800, 400));
     QTRY_COMPARE(f.window.frameGeometry().height(), 467);
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 780, 194));
-    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 174));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 226));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 753, 206));
 }
 
 void MainWindowTest::firstClampCountsTheDecorationKnownLate() {
@@ -983,7 +983,7 @@ void MainWindowTest::firstClampCountsTheDecorationKnownLate() {
         window.resize(800, 300);
         // Outside, with the title bar and borders: 467 px, 7000 twips.
         QCOMPARE(window.height() + 25, 467);
-        QCOMPARE(window.fraOutput()->height(), 194);
+        QCOMPARE(window.fraOutput()->height(), 226);
     }
 }
 
@@ -996,14 +996,14 @@ void MainWindowTest::minimizedWindowKeepsItsLayout() {
     f.window.setWindowState(Qt::WindowMinimized);
     resizeOuter(f.window, QSize(1000, 700));
     QTRY_COMPARE(f.window.frameGeometry().width(), 1000);
-    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 180));
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 780, 327));
+    QCOMPARE(f.window.fraSelectData()->geometry(), QRect(7, 7, 780, 148));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 780, 359));
 
-    // Restoring runs the rule for 15000 x 10500 twips: panels 14700, output 6400.
+    // Restoring runs the rule for 15000 x 10500 twips: panels 14700, output 6880.
     f.window.setWindowState(Qt::WindowNoState);
     QTRY_COMPARE(f.window.fraSelectData()->width(), 980);
-    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 193, 980, 427));
-    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 953, 407));
+    QCOMPARE(f.window.fraOutput()->geometry(), QRect(7, 161, 980, 459));
+    QCOMPARE(f.window.txtOutput()->geometry(), QRect(13, 20, 953, 439));
 }
 
 void MainWindowTest::navigateOpensNavigatorAnewEachTime() {
