@@ -407,7 +407,15 @@ void frmMain::cmdImportData_Click() {
     }
 }
 
-void frmMain::mnuOpenOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_OPEN_OUTPUT)); }
+void frmMain::mnuOpenOutput_Click() {
+    try {
+        // Opening a file replaces the pane's text, and nothing brings it back.
+        if (m_pane.hasUnsavedText() && !offerToSaveOutput()) return;
+    } catch (...) {
+        return;  // a failure ends the command silently, the pane as it was
+    }
+    m_dialogs.open(QString::fromLatin1(DLG_OPEN_OUTPUT));
+}
 
 void frmMain::mnuSaveOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)); }
 
@@ -425,25 +433,26 @@ void frmMain::exitDialogue() {
                               MessageButtons::YesNoCancel) != MessageResult::Yes) {
             return;
         }
-        switch (m_messageBox.show("Do you want to save the contents of the output?", "Save Output",
-                                  MessageIcon::Warning, MessageButtons::YesNoCancel)) {
-            case MessageResult::Yes:
-                // The user asked for the output to be kept: leaving without a
-                // written file (Cancel, close box, no name, a refused name, No
-                // to replacing a file, a failed write) would lose it, so the
-                // exit waits for another try.
-                if (m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)) != QDialog::Accepted) {
-                    return;
-                }
-                break;
-            case MessageResult::No:
-                break;
-            default:
-                return;  // Cancel, or the box closed: the exit is abandoned
-        }
+        if (!offerToSaveOutput()) return;
         m_lngUnloadProgram = 1;
     } catch (...) {
         // A failure ends the dialogue silently; the program keeps running.
+    }
+}
+
+bool frmMain::offerToSaveOutput() {
+    switch (m_messageBox.show("Do you want to save the contents of the output?", "Save Output",
+                              MessageIcon::Warning, MessageButtons::YesNoCancel)) {
+        case MessageResult::Yes:
+            // The user asked for the output to be kept: going on without a
+            // written file (Cancel, close box, no name, a refused name, No to
+            // replacing a file, a failed write) would lose it, so the command
+            // waits for another try.
+            return m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)) == QDialog::Accepted;
+        case MessageResult::No:
+            return true;
+        default:
+            return false;  // Cancel, or the box closed
     }
 }
 

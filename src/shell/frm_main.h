@@ -196,6 +196,10 @@ private:
     // and then writing no file (Cancel, a refused name, No to replacing a
     // file, a failed write) abandons the exit, so no output is lost.
     void exitDialogue();
+    // The save question before the pane's text is given up: Yes opens Save
+    // Output, No goes on, Cancel stops. True when the caller may go on, that
+    // is after No or after Yes and a written file.
+    bool offerToSaveOutput();
     // A log-off or shutdown asks to end the session.
     void commitData(QSessionManager& manager);
 

@@ -210,6 +210,8 @@ private slots:
     void exitDialogue_data();
     void exitDialogue();
     void hiddenSaveDialogDoesNotKeepTheProgramAlive();
+    void openOutputAsksFirstWhenThePaneHoldsUnsavedText_data();
+    void openOutputAsksFirstWhenThePaneHoldsUnsavedText();
 };
 
 void MainWindowTest::controlsFollowTheControlTable() {
@@ -1214,6 +1216,88 @@ void MainWindowTest::hiddenSaveDialogDoesNotKeepTheProgramAlive() {
     QVERIFY(!f.window.isVisible());
     for (QWidget* top : QApplication::topLevelWidgets()) {
         QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+    }
+}
+
+void MainWindowTest::openOutputAsksFirstWhenThePaneHoldsUnsavedText_data() {
+    using velmora::MessageResult;
+    QTest::addColumn<QString>("pane");  // how the pane came to hold its text
+    QTest::addColumn<int>("answer");    // to the save question, when asked
+    QTest::addColumn<bool>("write");    // Save Output writes a file rather than being cancelled
+    QTest::addColumn<QStringList>("opened");  // the dialogs that open, in order
+    const int yes = int(MessageResult::Yes), no = int(MessageResult::No);
+    const int cancel = int(MessageResult::Cancel);
+    const QString save = QStringLiteral("velmora::frmSaveOutput");
+    const QString open = QStringLiteral("velmora::frmOpenOutput");
+    QTest::newRow("appended, cancel") << "appended" << cancel << false << QStringList();
+    QTest::newRow("appended, no") << "appended" << no << false << QStringList{open};
+    QTest::newRow("appended, yes, written") << "appended" << yes << true << QStringList{save, open};
+    QTest::newRow("appended, yes, not written") << "appended" << yes << false << QStringList{save};
+    QTest::newRow("opened, then typed: cancel") << "typed" << cancel << false << QStringList();
+    QTest::newRow("empty: no question") << "empty" << -1 << false << QStringList{open};
+    QTest::newRow("as opened: no question") << "opened" << -1 << false << QStringList{open};
+}
+
+void MainWindowTest::openOutputAsksFirstWhenThePaneHoldsUnsavedText() {
+    QFETCH(QString, pane);
+    QFETCH(int, answer);
+    QFETCH(bool, write);
+    QFETCH(QStringList, opened);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(showExposed(f.window));
+    if (pane == QStringLiteral("appended")) f.window.appendToPane("results\r\n");
+    if (pane == QStringLiteral("opened") || pane == QStringLiteral("typed")) {
+        f.window.outputPane().replaceFromFile("results\r\n", velmora::TextEncoding::Latin1);
+    }
+    if (pane == QStringLiteral("typed")) {
+        f.window.txtOutput()->setFocus();
+        QTest::keyClick(f.window.txtOutput(), Qt::Key_X);
+    }
+    const std::string before = f.window.outputPane().text();
+    if (answer >= 0) f.messageBox.script(velmora::MessageResult(answer));
+
+    // Every dialog that opens is noted; Save Output writes out.txt or is
+    // cancelled, Open Output is cancelled.
+    QStringList seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) return;
+        seen << QString::fromLatin1(dialog->metaObject()->className());
+        auto* saveDialog = qobject_cast<velmora::frmSaveOutput*>(dialog);
+        if (saveDialog != nullptr && write) {
+            QVERIFY(saveDialog->dirDirectory()->setPath(dir.path()));
+            saveDialog->txtSavedFileName()->setText(QStringLiteral("out"));
+            saveDialog->cmdSave()->click();
+        }
+        if (dialog->isVisible()) press(dialog, "cmdCancel");
+    });
+    watch.start(0);
+    f.window.findChild<QAction*>(QStringLiteral("mnuOpenOutput"))->trigger();
+    watch.stop();
+
+    QCOMPARE(seen, opened);
+    QCOMPARE(f.window.outputPane().text(), before);  // nothing opened: the pane as it was
+    const auto& boxes = f.messageBox.shown;
+    QCOMPARE(boxes.size(), std::size_t(answer >= 0 ? 1 : 0));
+    if (answer >= 0) {
+        QCOMPARE(boxes[0].text, std::string("Do you want to save the contents of the output?"));
+        QCOMPARE(boxes[0].title, std::string("Save Output"));
+        QVERIFY(boxes[0].buttons == velmora::MessageButtons::YesNoCancel);
+        QVERIFY(boxes[0].icon == velmora::MessageIcon::Warning);
+    }
+    QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("out.txt"))), write);
+    if (write) {
+        // Saved: the next opening goes ahead without asking.
+        seen.clear();
+        watch.start(0);
+        f.window.findChild<QAction*>(QStringLiteral("mnuOpenOutput"))->trigger();
+        watch.stop();
+        QCOMPARE(seen, QStringList{QStringLiteral("velmora::frmOpenOutput")});
+        QCOMPARE(boxes.size(), std::size_t(1));
     }
 }
 
