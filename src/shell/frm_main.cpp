@@ -32,6 +32,7 @@
 #include "runtime/clipboard.h"
 #include "runtime/clock.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_busy_run.h"
 #include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
@@ -402,6 +403,7 @@ void frmMain::cmdImportData_Click() {
         m_dialogs.discard(QString::fromLatin1(DLG_VELMORA));
         m_dialogs.discard(QString::fromLatin1(DLG_PAIRED_EFFECTS));
     };
+    context.runLongStep = [](const std::function<void()>& step) { runBusy(step); };
     if (runImportCommand(context).status == ImportStatus::Completed) {
         m_loadedFileName = m_strFileName;
     }

@@ -1,3 +1,5 @@
+#include <QtTest/qtestspontaneevent.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -16,14 +18,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/bootstrap/test_data.h"
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
+#include "runtime/qt_busy_run.h"
 #include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_twips.h"
 #include "runtime/random_stream.h"
@@ -212,6 +220,7 @@ private slots:
     void hiddenSaveDialogDoesNotKeepTheProgramAlive();
     void openOutputAsksFirstWhenThePaneHoldsUnsavedText_data();
     void openOutputAsksFirstWhenThePaneHoldsUnsavedText();
+    void longRunKeepsTheWindowsAliveButTakesNoInput();
 };
 
 void MainWindowTest::controlsFollowTheControlTable() {
@@ -1299,6 +1308,120 @@ void MainWindowTest::openOutputAsksFirstWhenThePaneHoldsUnsavedText() {
         QCOMPARE(seen, QStringList{QStringLiteral("velmora::frmOpenOutput")});
         QCOMPARE(boxes.size(), std::size_t(1));
     }
+}
+
+void MainWindowTest::longRunKeepsTheWindowsAliveButTakesNoInput() {
+    using Clock = std::chrono::steady_clock;
+    Fixture f;
+    FakeWallClock wall(1'765'000'000'000'000'000ULL);
+    f.window.setWallClock(wall);
+    f.window.Form_Load();
+    QVERIFY(showExposed(f.window));
+    importExample(f.window);
+    const std::string imported = f.window.outputPane().text();
+
+    // What reaches the watched widgets while the engine holds the run.
+    std::atomic<bool> running{false};
+    struct Watch : QObject {
+        const std::atomic<bool>* running = nullptr;
+        int paints = 0;
+        int inputs = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (*running && event->type() == QEvent::Paint) ++paints;
+            if (*running && (event->isInputEvent() || event->type() == QEvent::Close)) ++inputs;
+            return false;
+        }
+    } watch;
+    watch.running = &running;
+    f.window.txtOutput()->viewport()->installEventFilter(&watch);
+    f.window.installEventFilter(&watch);
+
+    // A slow engine: it asks this thread for an answer, as the window
+    // manager's ping does, and holds the run until the checks are done;
+    // then the real trials run. Each wait gives up after 5 s, so a frozen
+    // window fails the test instead of hanging it.
+    std::atomic<bool> answered{false};
+    std::atomic<bool> released{false};
+    const auto slowEngine =
+        [&](const velmora::DataSet& data, const velmora::AnalysisOptions& options,
+            velmora::RandomStream& random, const velmora::BootstrapHooks& hooks) {
+            running = true;
+            velmora::postToUiThread(&f.window, [&] { answered = true; });
+            const auto deadline = Clock::now() + std::chrono::seconds(5);
+            while (!(answered && released) && Clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            running = false;
+            return velmora::RunEffectSizeAnalysis(data, options, random, hooks);
+        };
+
+    // A question that slipped through is answered No, so that it fails the
+    // checks below rather than waiting for a user.
+    f.messageBox.onShow = [&] {
+        if (running) f.messageBox.script(velmora::MessageResult::No);
+    };
+    int cancelClicks = 0;
+    bool probed = false;
+    std::size_t boxesDuringRun = 0;
+    const auto start = Clock::now();
+    QTimer probe;
+    QDialog* velmora = nullptr;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!running) return;
+        if (!probed && answered) {
+            probed = true;
+            // Paint requested; a click on Cancel, keys to the list and the
+            // pane, and the window manager's close request.
+            f.window.txtOutput()->viewport()->update();
+            auto* cancel = velmora->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+            cancel->installEventFilter(&watch);
+            QTest::mouseClick(velmora->windowHandle(), Qt::LeftButton, {},
+                              cancel->mapTo(velmora, cancel->rect().center()));
+            QTest::keyClick(velmora->windowHandle(), Qt::Key_Space);
+            QTest::keyClick(f.window.windowHandle(), Qt::Key_X);
+            QCloseEvent close;
+            QSpontaneKeyEvent::setSpontaneous(&close);
+            QCoreApplication::sendEvent(f.window.windowHandle(), &close);
+            boxesDuringRun = f.messageBox.shown.size();
+            return;
+        }
+        if (probed && (watch.paints > 0 || Clock::now() - start > std::chrono::seconds(4)))
+            released = true;
+    });
+
+    openFromMenu(f.window, "mnuVelmora", [&](QDialog* dialog) {
+        velmora = dialog;
+        qobject_cast<velmora::frmVelmora*>(dialog)->setEngine(slowEngine);
+        QObject::connect(dialog->findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                         &QPushButton::clicked, [&] { ++cancelClicks; });
+        tick(dialog, "lstV1", 0);
+        tick(dialog, "lstV2", 1);
+        probe.start(1);
+        press(dialog, "cmdOK");
+        probe.stop();
+    });
+
+    QVERIFY(answered);
+    QVERIFY(probed);
+    QVERIFY(watch.paints > 0);
+    QCOMPARE(watch.inputs, 0);
+    QCOMPARE(cancelClicks, 0);
+    QCOMPARE(boxesDuringRun, std::size_t(0));  // no exit question
+    QVERIFY(f.window.isVisible());
+    QVERIFY(!velmora::busyRunActive());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // The report is the core's for the clock's seed, after the imported lines.
+    velmora::DefaultRandomStream random(velmora::seedFromClock(wall));
+    QCOMPARE(
+        f.window.outputPane().text(),
+        imported + velmora::RunEffectSizeAnalysis(f.data, velmora::testing::optionsFor(600), random)
+                       .report);
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(0));
+
+    // Afterwards the close box asks as usual.
+    f.messageBox.script(velmora::MessageResult::Yes);
+    f.messageBox.script(velmora::MessageResult::No);
+    QVERIFY(f.window.close());
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(2));
 }
 
 int runMainWindowTests(int argc, char** argv) {

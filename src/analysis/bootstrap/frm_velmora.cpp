@@ -12,6 +12,7 @@
 #include "runtime/frame_pacer.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_busy_pointer.h"
+#include "runtime/qt_busy_run.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
@@ -43,7 +44,9 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
       m_messageBox(messageBox),
       m_appendToPane(std::move(appendToPane)),
       m_wallClock(wallClock),
-      m_clock(clock) {
+      m_clock(clock),
+      m_engine([](const DataSet& d, const AnalysisOptions& o, RandomStream& r,
+                  const BootstrapHooks& h) { return RunEffectSizeAnalysis(d, o, r, h); }) {
     setObjectName(QStringLiteral("frmVelmora"));
     setWindowTitle(QStringLiteral("Velmora"));
     setCloseBoxOnly(this);
@@ -203,11 +206,14 @@ bool frmVelmora::runAnalysis() {
     // here, on this thread, in increasing order.
     hooks.threads = 0;
     hooks.paired = runsPaired();
+    // The trials run off this thread, which keeps the windows painted (and
+    // the trial box with them) while no input reaches any of them.
     hooks.progress = [this, &pacer](std::int32_t t) {
         m_trialReported = t;
-        if (pacer.due(t)) showTrial(t, true);
+        if (pacer.due(t)) postToUiThread(this, [this, t] { showTrial(t, true); });
     };
-    const AnalysisRun run = RunEffectSizeAnalysis(m_data, options, random, hooks);
+    AnalysisRun run;
+    runBusy([&] { run = m_engine(m_data, options, random, hooks); });
     // A run that ended between two repaints still leaves the trial it reached.
     if (m_trialReported != m_trialShown) showTrial(m_trialReported, false);
 
@@ -233,8 +239,7 @@ std::string frmVelmora::blockOf(const AnalysisRun& run, const AnalysisOptions&,
 void frmVelmora::showTrial(std::int32_t t, bool repaintNow) {
     m_txtTrial->setText(QString::number(t));
     m_trialShown = t;
-    // Painted at once, without handing control back to the event loop, so
-    // no other input is taken while the run goes on.
+    // Painted at once, not at the next update of the whole dialog.
     if (repaintNow) m_txtTrial->repaint();
 }
 

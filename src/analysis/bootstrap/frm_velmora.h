@@ -18,7 +18,9 @@ class QRadioButton;
 namespace velmora {
 
 struct AnalysisRun;
+struct BootstrapHooks;
 class MessageBoxService;
+class RandomStream;
 class MonotonicClock;
 class WallClock;
 
@@ -34,6 +36,11 @@ class frmVelmora : public QDialog {
 public:
     // The output pane's append contract.
     using AppendToPane = std::function<void(const std::string& block)>;
+
+    // What OK runs once the stream is seeded: RunEffectSizeAnalysis unless
+    // set. It runs off the user-interface thread, reporting progress there.
+    using Engine = std::function<AnalysisRun(const DataSet&, const AnalysisOptions&, RandomStream&,
+                                             const BootstrapHooks&)>;
 
     // `wallClock` seeds each run; `clock` paces the trial counter's repaints.
     frmVelmora(const DataSet& data, MessageBoxService& messageBox, AppendToPane appendToPane,
@@ -55,6 +62,8 @@ public:
     QListWidget* lstV1() const { return m_lstV1; }
     QListWidget* lstV2() const { return m_lstV2; }
     QLineEdit* txtTrial() const { return m_txtTrial; }
+
+    void setEngine(Engine engine) { m_engine = std::move(engine); }
 
 protected:
     // What a completed run appends to the pane: the Velmora report here.
@@ -82,6 +91,7 @@ private:
     AppendToPane m_appendToPane;
     const WallClock& m_wallClock;
     const MonotonicClock& m_clock;
+    Engine m_engine;
 
     std::int32_t m_lngVar1 = UNCHOSEN_VARIABLE;
     std::int32_t m_lngVar2 = UNCHOSEN_VARIABLE;
