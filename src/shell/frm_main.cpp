@@ -17,10 +17,12 @@
 #include <QSessionManager>
 #include <QThread>
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <memory>
 #include <vector>
 
+#include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/descriptives/frm_descriptives.h"
 #include "analysis/paired/frm_paired_effects.h"
@@ -29,6 +31,8 @@
 #include "data/import_command.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
+#include "output/plot/bootstrap_plot.h"
+#include "output/plot/frm_plot.h"
 #include "runtime/clipboard.h"
 #include "runtime/clock.h"
 #include "runtime/message_box.h"
@@ -90,7 +94,9 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
         return new frmDescriptives(m_data, m_messageBox, append);
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_VELMORA), [this, append] {
-        return new frmVelmora(m_data, m_messageBox, append, *m_wallClock, m_clock);
+        auto* dialog = new frmVelmora(m_data, m_messageBox, append, *m_wallClock, m_clock);
+        dialog->setRunCompleted([this](const frmVelmora::CompletedRun& run) { keepPlot(run); });
+        return dialog;
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_PAIRED_EFFECTS), [this, append] {
         return new frmPairedEffects(m_data, m_messageBox, append, *m_wallClock, m_clock);
@@ -301,6 +307,9 @@ void frmMain::buildMenus() {
     item(analyses, "mnuDescriptives", "Descriptives", &frmMain::mnuDescriptives_Click);
     item(analyses, "mnuVelmora", "Velmora", &frmMain::mnuVelmora_Click);
     item(analyses, "mnuPairedEffects", "Paired Effect Sizes", &frmMain::mnuPairedEffects_Click);
+    m_mnuBootstrapPlot =
+        item(analyses, "mnuBootstrapPlot", "Bootstrap Plot", &frmMain::mnuBootstrapPlot_Click);
+    m_mnuBootstrapPlot->setEnabled(false);  // until a run has completed
 }
 
 void frmMain::setTabOrderChain() {
@@ -502,6 +511,39 @@ void frmMain::mnuVelmora_Click() { m_dialogs.open(QString::fromLatin1(DLG_VELMOR
 
 void frmMain::mnuPairedEffects_Click() {
     m_dialogs.open(QString::fromLatin1(DLG_PAIRED_EFFECTS));
+}
+
+void frmMain::keepPlot(const frmVelmora::CompletedRun& completed) {
+    BootstrapPlotData plot;
+    plot.options = completed.options;
+    plot.observed = completed.run.observed;
+    plot.summary = completed.run.summary;
+    plot.validValues = validTrialValues(completed.trials);
+    // The leaf name, as the batch program's picture has it.
+    plot.dataFileName = std::filesystem::path(m_loadedFileName).filename().string();
+    plot.seed = completed.seed;
+    m_plotSvg = buildBootstrapPlotSvg(plot);
+    m_mnuBootstrapPlot->setEnabled(true);
+    if (m_plot) m_plot->setPicture(m_plotSvg);
+}
+
+frmPlot* frmMain::plotWindow() const {
+    return m_plot.data();
+}
+
+void frmMain::mnuBootstrapPlot_Click() {
+    if (m_plotSvg.empty()) return;
+    if (!m_plot) {
+        // Non-modal and on its own, so it stays beside the pane; closing it discards it.
+        m_plot = new frmPlot(m_messageBox, m_outputFiles, [this] {
+            return DataFilePaths{m_loadedFileName, m_strFileName};
+        });
+        m_plot->setAttribute(Qt::WA_DeleteOnClose);
+        m_plot->setPicture(m_plotSvg);
+    }
+    m_plot->show();
+    m_plot->raise();
+    m_plot->activateWindow();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

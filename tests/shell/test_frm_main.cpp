@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,12 +15,14 @@
 #include <QMenuBar>
 #include <QMoveEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <QXmlStreamReader>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -31,6 +35,8 @@
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
+#include "output/plot/bootstrap_plot.h"
+#include "output/plot/frm_plot.h"
 #include "runtime/qt_busy_run.h"
 #include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_twips.h"
@@ -42,6 +48,7 @@
 #include "support/fake_clipboard.h"
 #include "support/fake_clock.h"
 #include "support/fake_message_box.h"
+#include "support/plot_svg.h"
 
 using velmora::frmMain;
 using velmora::testing::FakeClipboard;
@@ -221,6 +228,7 @@ private slots:
     void openOutputAsksFirstWhenThePaneHoldsUnsavedText_data();
     void openOutputAsksFirstWhenThePaneHoldsUnsavedText();
     void longRunKeepsTheWindowsAliveButTakesNoInput();
+    void bootstrapPlotShowsTheBatchPictureOfTheLastRunAndSavesIt();
 };
 
 void MainWindowTest::controlsFollowTheControlTable() {
@@ -318,7 +326,7 @@ void MainWindowTest::menuTreeHasEveryItemWithoutShortcuts() {
         {"mnuAnalyses",
          "Analyses",
          {"mnuDescriptives=Descriptives", "mnuVelmora=Velmora",
-          "mnuPairedEffects=Paired Effect Sizes"}},
+          "mnuPairedEffects=Paired Effect Sizes", "mnuBootstrapPlot=Bootstrap Plot"}},
     };
     const QList<QAction*> top = f.window.menuBar()->actions();
     QCOMPARE(top.size(), 4);
@@ -333,7 +341,9 @@ void MainWindowTest::menuTreeHasEveryItemWithoutShortcuts() {
             QVERIFY(!action->isSeparator());
             QVERIFY(action->shortcut().isEmpty());
             QVERIFY(!action->isCheckable());
-            QVERIFY(action->isEnabled());
+            // Bootstrap Plot is greyed until a run has completed.
+            QCOMPARE(action->isEnabled(),
+                     action->objectName() != QLatin1String("mnuBootstrapPlot"));
             QVERIFY(action->isVisible());
             QVERIFY(action->menu() == nullptr);
             items << action->objectName() + QLatin1Char('=') + action->text();
@@ -1422,6 +1432,87 @@ void MainWindowTest::longRunKeepsTheWindowsAliveButTakesNoInput() {
     f.messageBox.script(velmora::MessageResult::No);
     QVERIFY(f.window.close());
     QCOMPARE(f.messageBox.shown.size(), std::size_t(2));
+}
+
+void MainWindowTest::bootstrapPlotShowsTheBatchPictureOfTheLastRunAndSavesIt() {
+    using velmora::testing::barCounts;
+    using velmora::testing::textsOfClass;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    Fixture f;
+    FakeWallClock wall(1'765'000'000'000'000'000ULL);
+    f.window.setWallClock(wall);
+    f.window.Form_Load();
+    QVERIFY(showExposed(f.window));
+    importExample(f.window);
+    auto* item = f.window.findChild<QAction*>(QStringLiteral("mnuBootstrapPlot"));
+    QVERIFY(!item->isEnabled());  // no run has completed yet
+
+    openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) {
+        tick(dialog, "lstV1", 0);
+        tick(dialog, "lstV2", 1);
+        for (const char* name : {"opt1000", "opt90CI", "optVar2", "cmdOK"}) press(dialog, name);
+    });
+    QVERIFY(item->isEnabled());
+    item->trigger();
+    velmora::frmPlot* plot = f.window.plotWindow();
+    QVERIFY(plot != nullptr);
+    QVERIFY(plot->isVisible());
+    QCOMPARE(plot->windowTitle(), QStringLiteral("Bootstrap Plot"));
+    QVERIFY(!plot->isModal());
+
+    // The batch program's picture of the same data, choices and seed.
+    const QString batchSvg = dir.filePath(QStringLiteral("batch.svg"));
+    QProcess batch;
+    batch.start(QStringLiteral(VELMORA_BATCH),
+                {"--var1", "1", "--var2", "2", "--trials", "1000", "--level", "90", "--sd-from",
+                 "2", "--seed", QString::number(velmora::seedFromClock(wall)), "--plot", batchSvg,
+                 "-o", dir.filePath(QStringLiteral("out.txt")),
+                 QStringLiteral(VELMORA_EXAMPLES_DIR "/pre_post_scores.txt")});
+    QVERIFY(batch.waitForFinished(60000));
+    QCOMPARE(batch.exitCode(), 0);
+    QFile file(batchSvg);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::string expected = file.readAll().toStdString();
+    const std::string shown = plot->picture();
+    QVERIFY(!barCounts(expected).empty());
+    QCOMPARE(barCounts(shown), barCounts(expected));
+    for (const char* cls : {"x-tick", "lower-limit", "upper-limit", "estimate"})
+        QCOMPARE(textsOfClass(shown, cls), textsOfClass(expected, cls));
+
+    // Save As: the SVG parses, the PNG decodes; an existing file is replaced
+    // only after Yes to the question.
+    const std::string svgPath = dir.filePath(QStringLiteral("plot.svg")).toStdString();
+    const std::string pngPath = dir.filePath(QStringLiteral("plot.PNG")).toStdString();
+    QVERIFY(plot->saveTo(svgPath));
+    QVERIFY(plot->saveTo(pngPath));
+    QFile saved(QString::fromStdString(svgPath));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&saved);
+    while (!xml.atEnd()) xml.readNext();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QImage png;
+    QVERIFY(png.load(QString::fromStdString(pngPath), "PNG"));
+    QVERIFY(png.width() >= velmora::PLOT_WIDTH && png.height() >= velmora::PLOT_HEIGHT);
+    QCOMPARE(png.width() * velmora::PLOT_HEIGHT, png.height() * velmora::PLOT_WIDTH);
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(0));
+    QVERIFY(!plot->saveTo(pngPath));  // the question, answered with its default, No
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(1));
+    QCOMPARE(f.messageBox.shown[0].text,
+             std::string("plot.PNG already exists. Do you want to replace it?"));
+    f.messageBox.script(velmora::MessageResult::Yes);
+    QVERIFY(plot->saveTo(svgPath));
+
+    // Copy puts the picture on the clipboard, drawn (not all white).
+    plot->cmdCopy()->click();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QVERIFY(copied.width() >= velmora::PLOT_WIDTH);
+    bool drawn = false;
+    for (int y = 0; y < copied.height() && !drawn; y += 7)
+        for (int x = 0; x < copied.width() && !drawn; x += 7)
+            drawn = copied.pixelColor(x, y) != QColor(Qt::white);
+    QVERIFY(drawn);
+    plot->close();
 }
 
 int runMainWindowTests(int argc, char** argv) {

@@ -212,6 +212,14 @@ bool frmVelmora::runAnalysis() {
         m_trialReported = t;
         if (pacer.due(t)) postToUiThread(this, [this, t] { showTrial(t, true); });
     };
+    std::vector<EffectSizes> trials;
+    if (m_runCompleted) {
+        trials.assign(static_cast<std::size_t>(options.lngTrials), EffectSizes{});
+        hooks.trial = [&trials](std::int32_t t, const EffectSizes& e) {
+            if (t >= 1 && static_cast<std::size_t>(t) <= trials.size())
+                trials[static_cast<std::size_t>(t) - 1] = e;
+        };
+    }
     AnalysisRun run;
     runBusy([&] { run = m_engine(m_data, options, random, hooks); });
     // A run that ended between two repaints still leaves the trial it reached.
@@ -228,6 +236,7 @@ bool frmVelmora::runAnalysis() {
             break;
     }
     m_appendToPane(blockOf(run, options, seed));
+    if (m_runCompleted) m_runCompleted(CompletedRun{run, options, seed, trials});
     return true;
 }
 

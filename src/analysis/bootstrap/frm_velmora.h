@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "analysis/bootstrap/analysis_records.h"
 #include "data/data_set.h"
@@ -42,6 +43,16 @@ public:
     using Engine = std::function<AnalysisRun(const DataSet&, const AnalysisOptions&, RandomStream&,
                                              const BootstrapHooks&)>;
 
+    // What a completed run leaves for its picture.
+    struct CompletedRun {
+        const AnalysisRun& run;
+        const AnalysisOptions& options;
+        std::uint64_t seed;
+        // Every trial's estimates, in trial order.
+        const std::vector<EffectSizes>& trials;
+    };
+    using RunCompleted = std::function<void(const CompletedRun&)>;
+
     // `wallClock` seeds each run; `clock` paces the trial counter's repaints.
     frmVelmora(const DataSet& data, MessageBoxService& messageBox, AppendToPane appendToPane,
                const WallClock& wallClock, const MonotonicClock& clock, QWidget* parent = nullptr);
@@ -64,6 +75,8 @@ public:
     QLineEdit* txtTrial() const { return m_txtTrial; }
 
     void setEngine(Engine engine) { m_engine = std::move(engine); }
+    // Called after each completed run's block was appended.
+    void setRunCompleted(RunCompleted completed) { m_runCompleted = std::move(completed); }
 
 protected:
     // What a completed run appends to the pane: the Velmora report here.
@@ -92,6 +105,7 @@ private:
     const WallClock& m_wallClock;
     const MonotonicClock& m_clock;
     Engine m_engine;
+    RunCompleted m_runCompleted;
 
     std::int32_t m_lngVar1 = UNCHOSEN_VARIABLE;
     std::int32_t m_lngVar2 = UNCHOSEN_VARIABLE;
