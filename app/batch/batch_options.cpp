@@ -364,7 +364,8 @@ std::string CommandLine::help() const {
     }
     return text +
            "\n"
-           "Outputs (-o, --bootstrap-out, --plot) may not be DATAFILE or one another.\n"
+           "Outputs (-o, --bootstrap-out, --plot, --paired-plot) may not be DATAFILE or\n"
+           "one another.\n"
            "Each is written whole beside its file, and all are renamed into place only\n"
            "once every one is complete; a link is followed, a device or FIFO written\n"
            "in place.\n"
@@ -416,6 +417,11 @@ void CommandLine::declareOptions() {
           "SVG picture of the trials: each estimator's\n"
           "histogram, interval and observed estimate",
           fileName("--plot", &BatchOptions::plotFile));
+    value("--paired-plot", "FILE",
+          "SVG estimation plot of the paired run (with\n"
+          "--paired): the pairs, and d_z's trials with its\n"
+          "observed value, percentile and BCa limits",
+          fileName("--paired-plot", &BatchOptions::pairedPlotFile));
     value("-o,--output", "FILE", "write the text to FILE instead of standard output",
           fileName("--output", &BatchOptions::outputFile));
     value("--descriptives", "LIST",
@@ -470,6 +476,7 @@ std::optional<std::string> CommandLine::combinationFault() const {
         return "--bootstrap-out needs the effect-size analysis (--var1 and --var2)";
     if (!o.plotFile.empty() && !o.wantsEffectSize())
         return "--plot needs the effect-size analysis (--var1 and --var2)";
+    if (!o.pairedPlotFile.empty() && !m_paired) return "--paired-plot needs --paired";
     if (m_paired && !o.wantsEffectSize())
         return "--paired needs the effect-size analysis (--var1 and --var2)";
     // Outputs that are one file are found by the run (outputClash), which

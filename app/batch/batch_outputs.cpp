@@ -28,7 +28,8 @@ std::optional<std::string> outputClash(const BatchOptions& options,
     std::vector<Named> outputs;
     for (const auto& [label, path] : {std::pair{"--output", &options.outputFile},
                                       std::pair{"--bootstrap-out", &options.bootstrapOut},
-                                      std::pair{"--plot", &options.plotFile}}) {
+                                      std::pair{"--plot", &options.plotFile},
+                                      std::pair{"--paired-plot", &options.pairedPlotFile}}) {
         if (!path->empty()) outputs.push_back({label, fileIdentity(*path)});
     }
     if (options.outputFile.empty() && standardOutput.regular)

@@ -14,6 +14,7 @@
 #include "bootstrap_csv.h"
 #include "data/delimited_import.h"
 #include "output/plot/bootstrap_plot.h"
+#include "output/plot/estimation_plot.h"
 #include "progress_bar.h"
 #include "runtime/atomic_replace.h"
 #include "runtime/number_text.h"
@@ -82,6 +83,7 @@ struct EffectSizeOutput {
     std::vector<EffectSizes> trials;  // filled only for --bootstrap-out and --plot
     std::vector<PairedEstimates> pairedTrials;  // filled only for --paired --bootstrap-out
     std::string plot;                 // the SVG, only for --plot
+    std::string pairedPlot;           // the SVG, only for --paired-plot
     std::uint64_t seed = 0;
 };
 
@@ -107,7 +109,8 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
 
     const bool keepTrials = !o.bootstrapOut.empty() || !o.plotFile.empty();
     if (keepTrials) out.trials.assign(static_cast<std::size_t>(o.trials), EffectSizes{});
-    const bool keepPairedTrials = o.paired && !o.bootstrapOut.empty();
+    const bool keepPairedTrials =
+        o.paired && (!o.bootstrapOut.empty() || !o.pairedPlotFile.empty());
     if (keepPairedTrials) out.pairedTrials.resize(static_cast<std::size_t>(o.trials));
 
     const SystemMonotonicClock systemMonotonic;
@@ -150,6 +153,11 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
                 plot.dataFileName = std::filesystem::path(o.dataFile).filename().string();
                 plot.seed = seed;
                 out.plot = buildBootstrapPlotSvg(plot);
+            }
+            if (!o.pairedPlotFile.empty() && run.paired) {
+                out.pairedPlot = buildEstimationPlotSvg(
+                    estimationPlotOf(data, options, *run.paired, out.pairedTrials,
+                                     std::filesystem::path(o.dataFile).filename().string(), seed));
             }
             return out;
         case AnalysisStatus::Stopped:
@@ -214,6 +222,7 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
     std::vector<EffectSizes> trials;
     std::vector<PairedEstimates> pairedTrials;
     std::string plotSvg;
+    std::string pairedPlotSvg;
     std::optional<std::uint64_t> clockSeed;
     if (o.wantsEffectSize()) {
         auto result = runEffectSize(o, data, env);
@@ -223,6 +232,7 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
         trials = std::move(output.trials);
         pairedTrials = std::move(output.pairedTrials);
         plotSvg = std::move(output.plot);
+        pairedPlotSvg = std::move(output.pairedPlot);
         if (!o.seed) clockSeed = output.seed;
     }
 
@@ -240,6 +250,8 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
             return failure;
     if (!o.plotFile.empty())
         if (auto failure = prepare(o.plotFile, std::move(plotSvg))) return failure;
+    if (!o.pairedPlotFile.empty())
+        if (auto failure = prepare(o.pairedPlotFile, std::move(pairedPlotSvg))) return failure;
     if (!o.outputFile.empty()) {
         if (auto failure = prepare(o.outputFile, std::move(text))) return failure;
     } else if (auto error = env.writeOut(text)) {

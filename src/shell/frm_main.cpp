@@ -32,6 +32,7 @@
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
 #include "output/plot/bootstrap_plot.h"
+#include "output/plot/estimation_plot.h"
 #include "output/plot/frm_plot.h"
 #include "runtime/clipboard.h"
 #include "runtime/clock.h"
@@ -99,7 +100,9 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
         return dialog;
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_PAIRED_EFFECTS), [this, append] {
-        return new frmPairedEffects(m_data, m_messageBox, append, *m_wallClock, m_clock);
+        auto* dialog = new frmPairedEffects(m_data, m_messageBox, append, *m_wallClock, m_clock);
+        dialog->setRunCompleted([this](const frmVelmora::CompletedRun& run) { keepPlot(run); });
+        return dialog;
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_SAVE_OUTPUT), [this] {
         return new frmSaveOutput(m_pane, m_messageBox, m_outputFiles, [this] {
@@ -514,16 +517,24 @@ void frmMain::mnuPairedEffects_Click() {
 }
 
 void frmMain::keepPlot(const frmVelmora::CompletedRun& completed) {
+    // The leaf name, as the batch program's pictures have it.
+    std::string dataFileName = std::filesystem::path(m_loadedFileName).filename().string();
+    m_mnuBootstrapPlot->setEnabled(true);
+    if (completed.run.paired) {
+        m_plotSvg = buildEstimationPlotSvg(
+            estimationPlotOf(m_data, completed.options, *completed.run.paired,
+                             completed.pairedTrials, std::move(dataFileName), completed.seed));
+        if (m_plot) m_plot->setPicture(m_plotSvg);
+        return;
+    }
     BootstrapPlotData plot;
     plot.options = completed.options;
     plot.observed = completed.run.observed;
     plot.summary = completed.run.summary;
     plot.validValues = validTrialValues(completed.trials);
-    // The leaf name, as the batch program's picture has it.
-    plot.dataFileName = std::filesystem::path(m_loadedFileName).filename().string();
+    plot.dataFileName = std::move(dataFileName);
     plot.seed = completed.seed;
     m_plotSvg = buildBootstrapPlotSvg(plot);
-    m_mnuBootstrapPlot->setEnabled(true);
     if (m_plot) m_plot->setPicture(m_plotSvg);
 }
 

@@ -1512,6 +1512,32 @@ void MainWindowTest::bootstrapPlotShowsTheBatchPictureOfTheLastRunAndSavesIt() {
         for (int x = 0; x < copied.width() && !drawn; x += 7)
             drawn = copied.pixelColor(x, y) != QColor(Qt::white);
     QVERIFY(drawn);
+
+    // A Paired Effect Sizes run: the open window shows its estimation plot,
+    // as the batch program draws it for the same run.
+    wall.now = 42;
+    openFromMenu(f.window, "mnuPairedEffects", [](QDialog* dialog) {
+        tick(dialog, "lstV1", 0);
+        tick(dialog, "lstV2", 1);
+        for (const char* name : {"opt800", "cmdOK"}) press(dialog, name);
+    });
+    const QString pairedSvg = dir.filePath(QStringLiteral("paired.svg"));
+    batch.start(QStringLiteral(VELMORA_BATCH),
+                {"--var1", "1", "--var2", "2", "--trials", "800", "--paired", "--seed",
+                 QString::number(velmora::seedFromClock(wall)), "--paired-plot", pairedSvg, "-o",
+                 dir.filePath(QStringLiteral("out.txt")),
+                 QStringLiteral(VELMORA_EXAMPLES_DIR "/pre_post_scores.txt")});
+    QVERIFY(batch.waitForFinished(60000));
+    QCOMPARE(batch.exitCode(), 0);
+    QFile pairedFile(pairedSvg);
+    QVERIFY(pairedFile.open(QIODevice::ReadOnly));
+    const std::string pairedExpected = pairedFile.readAll().toStdString();
+    QCOMPARE(f.window.plotWindow(), plot);
+    QVERIFY(!barCounts(pairedExpected).empty());
+    QCOMPARE(barCounts(plot->picture()), barCounts(pairedExpected));
+    for (const char* cls : {"pairs", "dz-tick", "estimate", "percentile-lower", "percentile-upper",
+                            "bca-lower", "bca-upper"})
+        QCOMPARE(textsOfClass(plot->picture(), cls), textsOfClass(pairedExpected, cls));
     plot->close();
 }
 

@@ -213,12 +213,20 @@ bool frmVelmora::runAnalysis() {
         if (pacer.due(t)) postToUiThread(this, [this, t] { showTrial(t, true); });
     };
     std::vector<EffectSizes> trials;
+    std::vector<PairedEstimates> pairedTrials;
     if (m_runCompleted) {
         trials.assign(static_cast<std::size_t>(options.lngTrials), EffectSizes{});
         hooks.trial = [&trials](std::int32_t t, const EffectSizes& e) {
             if (t >= 1 && static_cast<std::size_t>(t) <= trials.size())
                 trials[static_cast<std::size_t>(t) - 1] = e;
         };
+        if (hooks.paired) {
+            pairedTrials.resize(static_cast<std::size_t>(options.lngTrials));
+            hooks.pairedTrial = [&pairedTrials](std::int32_t t, const PairedEstimates& e) {
+                if (t >= 1 && static_cast<std::size_t>(t) <= pairedTrials.size())
+                    pairedTrials[static_cast<std::size_t>(t) - 1] = e;
+            };
+        }
     }
     AnalysisRun run;
     runBusy([&] { run = m_engine(m_data, options, random, hooks); });
@@ -236,7 +244,7 @@ bool frmVelmora::runAnalysis() {
             break;
     }
     m_appendToPane(blockOf(run, options, seed));
-    if (m_runCompleted) m_runCompleted(CompletedRun{run, options, seed, trials});
+    if (m_runCompleted) m_runCompleted(CompletedRun{run, options, seed, trials, pairedTrials});
     return true;
 }
 

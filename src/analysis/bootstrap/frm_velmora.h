@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/bootstrap/analysis_records.h"
+#include "analysis/paired/paired_estimates.h"
 #include "data/data_set.h"
 
 class QGroupBox;
@@ -50,6 +51,8 @@ public:
         std::uint64_t seed;
         // Every trial's estimates, in trial order.
         const std::vector<EffectSizes>& trials;
+        // With the paired d family: every trial's family, in trial order.
+        const std::vector<PairedEstimates>& pairedTrials;
     };
     using RunCompleted = std::function<void(const CompletedRun&)>;
 
