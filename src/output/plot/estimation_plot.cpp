@@ -175,20 +175,23 @@ std::string buildEstimationPlotSvg(const EstimationPlotData& data) {
                      integerText(h.counts[i]) + " trials");
         }
         const auto mark = [&](const std::optional<double>& v, std::string_view dash,
-                              std::string_view cls, std::string_view prefix, double textX) {
+                              std::string_view cls, std::string_view prefix, double dy) {
+            const double textX = 735.0;
             if (v && std::isfinite(*v)) {
                 svg.line(axisX, s.y(*v), axisX + widest, s.y(*v),
                          shape("none", "#333333", 1.5, dash));
             }
-            const double y = v && std::isfinite(*v) ? s.y(*v) + 4.0 : bottom + 20.0;
+            const double y = v && std::isfinite(*v) ? s.y(*v) + dy : bottom + 20.0 + dy;
             svg.text(textX, y, std::string(prefix), textStyle("key", TextAnchor::End));
             svg.text(textX + 4.0, y, valueLabel(v), textStyle(cls));
         };
-        mark(data.observedDz, "", "estimate", "d_z", 735.0);
-        mark(data.percentile.lower, "6 4", "percentile-lower", "pct", 735.0);
-        mark(data.percentile.upper, "6 4", "percentile-upper", "pct", 735.0);
-        mark(data.bca.lower, "2 3", "bca-lower", "BCa", 735.0);
-        mark(data.bca.upper, "2 3", "bca-upper", "BCa", 735.0);
+        // Percentile limits are labelled above their line and BCa limits below
+        // it, so limits that coincide still read apart.
+        mark(data.observedDz, "", "estimate", "d_z", 4.0);
+        mark(data.percentile.lower, "6 4", "percentile-lower", "pct", -4.0);
+        mark(data.percentile.upper, "6 4", "percentile-upper", "pct", -4.0);
+        mark(data.bca.lower, "2 3", "bca-lower", "BCa", 14.0);
+        mark(data.bca.upper, "2 3", "bca-upper", "BCa", 14.0);
     }
     svg.closeGroup();
 
