@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-svg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgmp-dev libmpfr-dev  # the reference the exact arithmetic is tested against
   clang-format git  # make format-check

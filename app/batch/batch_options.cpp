@@ -370,10 +370,10 @@ std::string CommandLine::help() const {
     }
     return text +
            "\n"
-           "Outputs (-o, --bootstrap-out, --plot, --json) may not be DATAFILE or one\n"
-           "another. Each is written whole beside its file, and all are renamed into\n"
-           "place only once every one is complete; a link is followed, a device or\n"
-           "FIFO written in place.\n"
+           "Outputs (-o, --bootstrap-out, --plot, --paired-plot, --json) may not be\n"
+           "DATAFILE or one another. Each is written whole beside its file, and all\n"
+           "are renamed into place only once every one is complete; a link is\n"
+           "followed, a device or FIFO written in place.\n"
            "\n"
            "Exit status: 0 success, 1 data or analysis error, 2 usage error.\n"
            "\n"
@@ -428,6 +428,11 @@ void CommandLine::declareOptions() {
           "SVG picture of the trials: each estimator's\n"
           "histogram, interval and observed estimate",
           fileName("--plot", &BatchOptions::plotFile));
+    value("--paired-plot", "FILE",
+          "SVG estimation plot of the paired run (with\n"
+          "--paired): the pairs, and d_z's trials with its\n"
+          "observed value, percentile and BCa limits",
+          fileName("--paired-plot", &BatchOptions::pairedPlotFile));
     value("--json", "FILE",
           "every figure of the run (options, group statistics,\n"
           "estimates, limits, valid trials, the paired block,\n"
@@ -488,6 +493,7 @@ std::optional<std::string> CommandLine::combinationFault() const {
         return "--bootstrap-out needs the effect-size analysis (--var1 and --var2)";
     if (!o.plotFile.empty() && !o.wantsEffectSize())
         return "--plot needs the effect-size analysis (--var1 and --var2)";
+    if (!o.pairedPlotFile.empty() && !m_paired) return "--paired-plot needs --paired";
     if (m_paired && !o.wantsEffectSize())
         return "--paired needs the effect-size analysis (--var1 and --var2)";
     // Outputs that are one file are found by the run (outputClash), which

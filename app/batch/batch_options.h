@@ -35,6 +35,7 @@ struct BatchOptions {
     std::string bootstrapOut;  // empty: no CSV
     std::string outputFile;    // empty: standard output
     std::string plotFile;      // empty: no SVG picture of the trials
+    std::string pairedPlotFile;  // empty: no SVG estimation plot of the paired run
     // As written; the column list is formed only after the data's width is known,
     // so that "1-2000000000" costs nothing before it is refused.
     std::vector<ColumnRange> descriptives;

@@ -26,10 +26,11 @@ bool clash(const FileIdentity& a, const FileIdentity& b) {
 std::optional<std::string> outputClash(const BatchOptions& options,
                                        const FileIdentity& standardOutput) {
     std::vector<Named> outputs;
-    for (const auto& [label, path] :
-         {std::pair{"--output", &options.outputFile},
-          std::pair{"--bootstrap-out", &options.bootstrapOut},
-          std::pair{"--plot", &options.plotFile}, std::pair{"--json", &options.jsonFile}}) {
+    for (const auto& [label, path] : {std::pair{"--output", &options.outputFile},
+                                      std::pair{"--bootstrap-out", &options.bootstrapOut},
+                                      std::pair{"--plot", &options.plotFile},
+                                      std::pair{"--paired-plot", &options.pairedPlotFile},
+                                      std::pair{"--json", &options.jsonFile}}) {
         if (!path->empty()) outputs.push_back({label, fileIdentity(*path)});
     }
     // Also with -o: standard output is then not written, but a file written

@@ -15,6 +15,7 @@
 #include "bootstrap_csv.h"
 #include "data/delimited_import.h"
 #include "output/plot/bootstrap_plot.h"
+#include "output/plot/estimation_plot.h"
 #include "progress_bar.h"
 #include "runtime/atomic_replace.h"
 #include "runtime/number_text.h"
@@ -83,6 +84,7 @@ struct EffectSizeOutput {
     std::vector<EffectSizes> trials;  // filled only for --bootstrap-out and --plot
     std::vector<PairedEstimates> pairedTrials;  // filled only for --paired --bootstrap-out
     std::string plot;                 // the SVG, only for --plot
+    std::string pairedPlot;           // the SVG, only for --paired-plot
     std::uint64_t seed = 0;
     std::optional<AnalysisRun> run;  // the figures, only for --json
 };
@@ -109,7 +111,8 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
 
     const bool keepTrials = !o.bootstrapOut.empty() || !o.plotFile.empty();
     if (keepTrials) out.trials.assign(static_cast<std::size_t>(o.trials), EffectSizes{});
-    const bool keepPairedTrials = o.paired && !o.bootstrapOut.empty();
+    const bool keepPairedTrials =
+        o.paired && (!o.bootstrapOut.empty() || !o.pairedPlotFile.empty());
     if (keepPairedTrials) out.pairedTrials.resize(static_cast<std::size_t>(o.trials));
 
     const SystemMonotonicClock systemMonotonic;
@@ -155,6 +158,11 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
                 plot.name1 = data.variableName(options.lngVar1);
                 plot.name2 = data.variableName(options.lngVar2);
                 out.plot = buildBootstrapPlotSvg(plot);
+            }
+            if (!o.pairedPlotFile.empty() && run.paired) {
+                out.pairedPlot = buildEstimationPlotSvg(
+                    estimationPlotOf(data, options, *run.paired, out.pairedTrials,
+                                     std::filesystem::path(o.dataFile).filename().string(), seed));
             }
             if (!o.jsonFile.empty()) out.run = std::move(run);
             return out;
@@ -222,6 +230,7 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
     std::vector<EffectSizes> trials;
     std::vector<PairedEstimates> pairedTrials;
     std::string plotSvg;
+    std::string pairedPlotSvg;
     std::optional<std::uint64_t> clockSeed;
     std::uint64_t seed = 0;
     std::optional<AnalysisRun> effectSize;
@@ -233,6 +242,7 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
         trials = std::move(output.trials);
         pairedTrials = std::move(output.pairedTrials);
         plotSvg = std::move(output.plot);
+        pairedPlotSvg = std::move(output.pairedPlot);
         if (!o.seed) clockSeed = output.seed;
         seed = output.seed;
         effectSize = std::move(output.run);
@@ -252,6 +262,8 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
             return failure;
     if (!o.plotFile.empty())
         if (auto failure = prepare(o.plotFile, std::move(plotSvg))) return failure;
+    if (!o.pairedPlotFile.empty())
+        if (auto failure = prepare(o.pairedPlotFile, std::move(pairedPlotSvg))) return failure;
     if (!o.jsonFile.empty()) {
         RunFigures figures;
         figures.options = &o;

@@ -4,8 +4,15 @@ namespace velmora {
 
 ImportResult runImportCommand(const ImportCommandContext& context) {
     if (context.data == nullptr) return ImportResult{ImportStatus::NoFileSelected, 0, 0, {}};
-    const ImportResult result =
-        importDelimitedFile(context.fileName, context.delimiter, *context.data);
+    ImportResult result;
+    const auto read = [&] {
+        result = importDelimitedFile(context.fileName, context.delimiter, *context.data);
+    };
+    if (context.runLongStep) {
+        context.runLongStep(read);
+    } else {
+        read();
+    }
     if (result.status != ImportStatus::Completed) {
         // The earlier data set stays loaded, so the user must learn why the
         // new one is not there rather than take the old one for it.

@@ -20,6 +20,9 @@ struct ImportCommandContext {
     std::function<void(const std::string& block)> appendToPane;       // the pane's append contract
     std::function<void(const std::string& caption)> setCurrentFile;   // lblCurrentFile
     std::function<void()> discardAnalysisDialogs;                     // frmDescriptives, frmVelmora
+    // Runs the reading of the file (which touches nothing but the data set);
+    // the window runs it off its thread. Empty: at once.
+    std::function<void(const std::function<void()>& step)> runLongStep;
 };
 
 // cmdImportData_Click: imports, then on completion sets the caption, appends the

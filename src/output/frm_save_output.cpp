@@ -73,6 +73,7 @@ void frmSaveOutput::cmdSave_Click() {
                           MessageIcon::Warning, MessageButtons::Ok);
         return;  // open still, for another name or directory
     }
+    m_pane.markSaved();
     finish(true);
 }
 

@@ -97,6 +97,16 @@ QString widgetTextToClipboard(QString selectedText) {
 void OutputPaneFile::replaceFromFile(std::string_view fileText, TextEncoding encoding) {
     m_edit->setPlainText(fileTextToWidget(fileText, encoding));
     m_encoding = encoding;
+    markSaved();  // the file holds this text
+}
+
+bool OutputPaneFile::hasUnsavedText() const {
+    const QTextDocument* document = m_edit->document();
+    return document->isModified() && !document->isEmpty();
+}
+
+void OutputPaneFile::markSaved() {
+    m_edit->document()->setModified(false);
 }
 
 std::string OutputPaneFile::fileText() const {

@@ -50,6 +50,12 @@ public:
     // character fits in it, otherwise in UTF-8.
     std::string fileText() const;
     TextEncoding encoding() const { return m_encoding; }
+    // Whether the pane holds text that changed (appended, typed, pasted) since
+    // it was last opened from a file or saved to one: replacing it would lose
+    // results nobody has kept.
+    bool hasUnsavedText() const;
+    // The text as it stands is now kept in a file.
+    void markSaved();
 
     QPlainTextEdit* widget() const { return m_edit; }
 

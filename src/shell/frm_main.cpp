@@ -17,10 +17,12 @@
 #include <QSessionManager>
 #include <QThread>
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <memory>
 #include <vector>
 
+#include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/descriptives/frm_descriptives.h"
 #include "analysis/paired/frm_paired_effects.h"
@@ -29,9 +31,13 @@
 #include "data/import_command.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
+#include "output/plot/bootstrap_plot.h"
+#include "output/plot/estimation_plot.h"
+#include "output/plot/frm_plot.h"
 #include "runtime/clipboard.h"
 #include "runtime/clock.h"
 #include "runtime/message_box.h"
+#include "runtime/qt_busy_run.h"
 #include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
@@ -89,10 +95,14 @@ frmMain::frmMain(DataSet& data, MessageBoxService& messageBox, ClipboardService&
         return new frmDescriptives(m_data, m_messageBox, append);
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_VELMORA), [this, append] {
-        return new frmVelmora(m_data, m_messageBox, append, *m_wallClock, m_clock);
+        auto* dialog = new frmVelmora(m_data, m_messageBox, append, *m_wallClock, m_clock);
+        dialog->setRunCompleted([this](const frmVelmora::CompletedRun& run) { keepPlot(run); });
+        return dialog;
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_PAIRED_EFFECTS), [this, append] {
-        return new frmPairedEffects(m_data, m_messageBox, append, *m_wallClock, m_clock);
+        auto* dialog = new frmPairedEffects(m_data, m_messageBox, append, *m_wallClock, m_clock);
+        dialog->setRunCompleted([this](const frmVelmora::CompletedRun& run) { keepPlot(run); });
+        return dialog;
     });
     m_dialogs.registerDialog(QString::fromLatin1(DLG_SAVE_OUTPUT), [this] {
         return new frmSaveOutput(m_pane, m_messageBox, m_outputFiles, [this] {
@@ -310,6 +320,9 @@ void frmMain::buildMenus() {
     item(analyses, "mnuDescriptives", "Descriptives", &frmMain::mnuDescriptives_Click);
     item(analyses, "mnuVelmora", "Velmora", &frmMain::mnuVelmora_Click);
     item(analyses, "mnuPairedEffects", "Paired Effect Sizes", &frmMain::mnuPairedEffects_Click);
+    m_mnuBootstrapPlot =
+        item(analyses, "mnuBootstrapPlot", "Bootstrap Plot", &frmMain::mnuBootstrapPlot_Click);
+    m_mnuBootstrapPlot->setEnabled(false);  // until a run has completed
 }
 
 void frmMain::setTabOrderChain() {
@@ -424,12 +437,21 @@ void frmMain::cmdImportData_Click() {
         m_dialogs.discard(QString::fromLatin1(DLG_VELMORA));
         m_dialogs.discard(QString::fromLatin1(DLG_PAIRED_EFFECTS));
     };
+    context.runLongStep = [](const std::function<void()>& step) { runBusy(step); };
     if (runImportCommand(context).status == ImportStatus::Completed) {
         m_loadedFileName = m_strFileName;
     }
 }
 
-void frmMain::mnuOpenOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_OPEN_OUTPUT)); }
+void frmMain::mnuOpenOutput_Click() {
+    try {
+        // Opening a file replaces the pane's text, and nothing brings it back.
+        if (m_pane.hasUnsavedText() && !offerToSaveOutput()) return;
+    } catch (...) {
+        return;  // a failure ends the command silently, the pane as it was
+    }
+    m_dialogs.open(QString::fromLatin1(DLG_OPEN_OUTPUT));
+}
 
 void frmMain::mnuSaveOutput_Click() { m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)); }
 
@@ -447,25 +469,26 @@ void frmMain::exitDialogue() {
                               MessageButtons::YesNoCancel) != MessageResult::Yes) {
             return;
         }
-        switch (m_messageBox.show("Do you want to save the contents of the output?", "Save Output",
-                                  MessageIcon::Warning, MessageButtons::YesNoCancel)) {
-            case MessageResult::Yes:
-                // The user asked for the output to be kept: leaving without a
-                // written file (Cancel, close box, no name, a refused name, No
-                // to replacing a file, a failed write) would lose it, so the
-                // exit waits for another try.
-                if (m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)) != QDialog::Accepted) {
-                    return;
-                }
-                break;
-            case MessageResult::No:
-                break;
-            default:
-                return;  // Cancel, or the box closed: the exit is abandoned
-        }
+        if (!offerToSaveOutput()) return;
         m_lngUnloadProgram = 1;
     } catch (...) {
         // A failure ends the dialogue silently; the program keeps running.
+    }
+}
+
+bool frmMain::offerToSaveOutput() {
+    switch (m_messageBox.show("Do you want to save the contents of the output?", "Save Output",
+                              MessageIcon::Warning, MessageButtons::YesNoCancel)) {
+        case MessageResult::Yes:
+            // The user asked for the output to be kept: going on without a
+            // written file (Cancel, close box, no name, a refused name, No to
+            // replacing a file, a failed write) would lose it, so the command
+            // waits for another try.
+            return m_dialogs.open(QString::fromLatin1(DLG_SAVE_OUTPUT)) == QDialog::Accepted;
+        case MessageResult::No:
+            return true;
+        default:
+            return false;  // Cancel, or the box closed
     }
 }
 
@@ -513,6 +536,47 @@ void frmMain::mnuVelmora_Click() { m_dialogs.open(QString::fromLatin1(DLG_VELMOR
 
 void frmMain::mnuPairedEffects_Click() {
     m_dialogs.open(QString::fromLatin1(DLG_PAIRED_EFFECTS));
+}
+
+void frmMain::keepPlot(const frmVelmora::CompletedRun& completed) {
+    // The leaf name, as the batch program's pictures have it.
+    std::string dataFileName = std::filesystem::path(m_loadedFileName).filename().string();
+    m_mnuBootstrapPlot->setEnabled(true);
+    if (completed.run.paired) {
+        m_plotSvg = buildEstimationPlotSvg(
+            estimationPlotOf(m_data, completed.options, *completed.run.paired,
+                             completed.pairedTrials, std::move(dataFileName), completed.seed));
+        if (m_plot) m_plot->setPicture(m_plotSvg);
+        return;
+    }
+    BootstrapPlotData plot;
+    plot.options = completed.options;
+    plot.observed = completed.run.observed;
+    plot.summary = completed.run.summary;
+    plot.validValues = validTrialValues(completed.trials);
+    plot.dataFileName = std::move(dataFileName);
+    plot.seed = completed.seed;
+    m_plotSvg = buildBootstrapPlotSvg(plot);
+    if (m_plot) m_plot->setPicture(m_plotSvg);
+}
+
+frmPlot* frmMain::plotWindow() const {
+    return m_plot.data();
+}
+
+void frmMain::mnuBootstrapPlot_Click() {
+    if (m_plotSvg.empty()) return;
+    if (!m_plot) {
+        // Non-modal and on its own, so it stays beside the pane; closing it discards it.
+        m_plot = new frmPlot(m_messageBox, m_outputFiles, [this] {
+            return DataFilePaths{m_loadedFileName, m_strFileName};
+        });
+        m_plot->setAttribute(Qt::WA_DeleteOnClose);
+        m_plot->setPicture(m_plotSvg);
+    }
+    m_plot->show();
+    m_plot->raise();
+    m_plot->activateWindow();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "analysis/bootstrap/frm_velmora.h"
 #include "runtime/output_file_system.h"
 #include "runtime/twips.h"
 #include "shell/qt_dialog_host.h"
@@ -32,6 +34,7 @@ class WallClock;
 class DriveListBox;
 class DirListBox;
 class FileListBox;
+class frmPlot;
 
 // Names under which the main window's dialogs are kept in its DialogHost.
 inline constexpr const char* DLG_OPEN_OUTPUT = "frmOpenOutput";
@@ -151,6 +154,7 @@ public:
     void mnuDescriptives_Click();
     void mnuVelmora_Click();
     void mnuPairedEffects_Click();
+    void mnuBootstrapPlot_Click();
 
     // The controls, as their table makes them.
     QGroupBox* fraSelectData() const;
@@ -169,6 +173,8 @@ public:
     QLabel* lblCurrentFile() const;
     QPushButton* cmdImportData() const;
     QPlainTextEdit* txtOutput() const;
+    // The plot window, once Bootstrap Plot opened it.
+    frmPlot* plotWindow() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -200,8 +206,14 @@ private:
     // and then writing no file (Cancel, a refused name, No to replacing a
     // file, a failed write) abandons the exit, so no output is lost.
     void exitDialogue();
+    // The save question before the pane's text is given up: Yes opens Save
+    // Output, No goes on, Cancel stops. True when the caller may go on, that
+    // is after No or after Yes and a written file.
+    bool offerToSaveOutput();
     // A log-off or shutdown asks to end the session.
     void commitData(QSessionManager& manager);
+    // A completed run's picture becomes the one Bootstrap Plot shows.
+    void keepPlot(const frmVelmora::CompletedRun& completed);
 
     DataSet& m_data;
     MessageBoxService& m_messageBox;
@@ -217,6 +229,11 @@ private:
     OutputPane m_pane{nullptr};
     OutputFileSystem m_outputFiles;
     DialogHost m_dialogs;
+
+    // The picture of the last completed run (SVG), empty before the first.
+    std::string m_plotSvg;
+    QAction* m_mnuBootstrapPlot = nullptr;
+    QPointer<frmPlot> m_plot;
 };
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // velmora-batch --plot, run as a separate process, read back against its report.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -121,6 +122,86 @@ TEST(BatchPlot, PanelsAddUpToTheReportsCountsAndCarryItsTexts) {
             EXPECT_EQ(barCounts(plotPanel(svg, "pooled-d")).size(), 1u);
         }
     }
+}
+
+// The fields of the report line that starts with `label`, split at blanks.
+std::vector<std::string> fieldsAfter(const std::string& report, const std::string& label) {
+    std::vector<std::string> fields;
+    std::string rest = after(report, label);
+    for (std::size_t at = 0; (at = rest.find_first_not_of(' ', at)) != std::string::npos;) {
+        const std::size_t end = std::min(rest.find(' ', at), rest.size());
+        fields.push_back(rest.substr(at, end - at));
+        at = end;
+    }
+    return fields;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(BatchPairedPlot, EstimationPlotCarriesTheReportsDzRowAndAtMost500Pairs) {
+    struct Case {
+        const char* name;
+        int pairs;  // 0: the example data set (37 complete pairs)
+        std::string pairsText;
+    };
+    for (const Case& c : {Case{"all pairs", 0, "37 pairs"},
+                          Case{"a sample", 1200, "a sample of 500 of 1200 pairs"}}) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        std::string data = kExample;
+        if (c.pairs > 0) {
+            std::string text;
+            for (int i = 0; i < c.pairs; ++i)
+                text += std::to_string(i % 97) + " " + std::to_string((i * 7) % 101) + "\r\n";
+            writeFile(data = dir.path("in.txt"), text);
+        }
+        const std::string svgPath = dir.path("paired.svg");
+        const ProcessResult r = run({"--var1", "1", "--var2", "2", "--trials", "800", "--seed", "5",
+                                     "--paired", "--paired-plot", svgPath, data},
+                                    dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const ProcessResult lint =
+            batchtest::runProcess("/usr/bin/xmllint", {"--noout", svgPath}, dir);
+        EXPECT_EQ(lint.status, 0) << lint.err;
+        const std::string svg = readFile(svgPath);
+        EXPECT_EQ(occurrences(svg, "class=\"pair\""), c.pairs == 0 ? 37u : 500u);
+        EXPECT_EQ(textsOfClass(svg, "pairs"), std::vector<std::string>{c.pairsText});
+        // d, g, percentile lower and upper, BCa lower and upper, analytic
+        // lower and upper, valid trials.
+        const std::vector<std::string> dz = fieldsAfter(r.out, "d_z ");
+        ASSERT_EQ(dz.size(), 9u);
+        const std::vector<int> bars = barCounts(svg);
+        EXPECT_EQ(std::to_string(std::accumulate(bars.begin(), bars.end(), 0)), dz[8]);
+        EXPECT_EQ(textsOfClass(svg, "estimate"), std::vector<std::string>{dz[0]});
+        EXPECT_EQ(textsOfClass(svg, "percentile-lower"), std::vector<std::string>{dz[2]});
+        EXPECT_EQ(textsOfClass(svg, "percentile-upper"), std::vector<std::string>{dz[3]});
+        EXPECT_EQ(textsOfClass(svg, "bca-lower"), std::vector<std::string>{dz[4]});
+        EXPECT_EQ(textsOfClass(svg, "bca-upper"), std::vector<std::string>{dz[5]});
+    }
+    // Names of a header line go beside the labels of the pairs' axis.
+    {
+        ScratchDir dir;
+        writeFile(dir.path("named.csv"), "pre,post\r\n1,2\r\n2,4\r\n3,3\r\n5,8\r\n");
+        const std::string svgPath = dir.path("named.svg");
+        const ProcessResult r = run({"-d", "comma", "--var1", "1", "--var2", "2", "--seed", "5",
+                                     "--paired", "--paired-plot", svgPath, dir.path("named.csv")},
+                                    dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(textsOfClass(readFile(svgPath), "x-label"),
+                  (std::vector<std::string>{"Var 1 (pre)", "Var 2 (post)"}));
+    }
+    // Without the paired run there is nothing to draw: refused, nothing written.
+    ScratchDir dir;
+    const ProcessResult r =
+        run({"--var1", "1", "--var2", "2", "--paired-plot", dir.path("p.svg"), kExample}, dir);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("--paired-plot needs --paired"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("p.svg")));
 }
 
 }  // namespace

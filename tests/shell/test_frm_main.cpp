@@ -1,9 +1,13 @@
+#include <QtTest/qtestspontaneevent.h>
+
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,19 +15,29 @@
 #include <QMenuBar>
 #include <QMoveEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+#include <QXmlStreamReader>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/bootstrap/test_data.h"
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
+#include "output/plot/bootstrap_plot.h"
+#include "output/plot/frm_plot.h"
+#include "runtime/qt_busy_run.h"
 #include "runtime/qt_file_system_lists.h"
 #include "runtime/qt_twips.h"
 #include "runtime/random_stream.h"
@@ -34,6 +48,7 @@
 #include "support/fake_clipboard.h"
 #include "support/fake_clock.h"
 #include "support/fake_message_box.h"
+#include "support/plot_svg.h"
 
 using velmora::frmMain;
 using velmora::testing::FakeClipboard;
@@ -211,6 +226,10 @@ private slots:
     void exitDialogue_data();
     void exitDialogue();
     void hiddenSaveDialogDoesNotKeepTheProgramAlive();
+    void openOutputAsksFirstWhenThePaneHoldsUnsavedText_data();
+    void openOutputAsksFirstWhenThePaneHoldsUnsavedText();
+    void longRunKeepsTheWindowsAliveButTakesNoInput();
+    void bootstrapPlotShowsTheBatchPictureOfTheLastRunAndSavesIt();
 };
 
 void MainWindowTest::controlsFollowTheControlTable() {
@@ -308,7 +327,7 @@ void MainWindowTest::menuTreeHasEveryItemWithoutShortcuts() {
         {"mnuAnalyses",
          "Analyses",
          {"mnuDescriptives=Descriptives", "mnuVelmora=Velmora",
-          "mnuPairedEffects=Paired Effect Sizes"}},
+          "mnuPairedEffects=Paired Effect Sizes", "mnuBootstrapPlot=Bootstrap Plot"}},
     };
     const QList<QAction*> top = f.window.menuBar()->actions();
     QCOMPARE(top.size(), 4);
@@ -323,7 +342,9 @@ void MainWindowTest::menuTreeHasEveryItemWithoutShortcuts() {
             QVERIFY(!action->isSeparator());
             QVERIFY(action->shortcut().isEmpty());
             QVERIFY(!action->isCheckable());
-            QVERIFY(action->isEnabled());
+            // Bootstrap Plot is greyed until a run has completed.
+            QCOMPARE(action->isEnabled(),
+                     action->objectName() != QLatin1String("mnuBootstrapPlot"));
             QVERIFY(action->isVisible());
             QVERIFY(action->menu() == nullptr);
             items << action->objectName() + QLatin1Char('=') + action->text();
@@ -1295,6 +1316,312 @@ void MainWindowTest::hiddenSaveDialogDoesNotKeepTheProgramAlive() {
     for (QWidget* top : QApplication::topLevelWidgets()) {
         QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
     }
+}
+
+void MainWindowTest::openOutputAsksFirstWhenThePaneHoldsUnsavedText_data() {
+    using velmora::MessageResult;
+    QTest::addColumn<QString>("pane");  // how the pane came to hold its text
+    QTest::addColumn<int>("answer");    // to the save question, when asked
+    QTest::addColumn<bool>("write");    // Save Output writes a file rather than being cancelled
+    QTest::addColumn<QStringList>("opened");  // the dialogs that open, in order
+    const int yes = int(MessageResult::Yes), no = int(MessageResult::No);
+    const int cancel = int(MessageResult::Cancel);
+    const QString save = QStringLiteral("velmora::frmSaveOutput");
+    const QString open = QStringLiteral("velmora::frmOpenOutput");
+    QTest::newRow("appended, cancel") << "appended" << cancel << false << QStringList();
+    QTest::newRow("appended, no") << "appended" << no << false << QStringList{open};
+    QTest::newRow("appended, yes, written") << "appended" << yes << true << QStringList{save, open};
+    QTest::newRow("appended, yes, not written") << "appended" << yes << false << QStringList{save};
+    QTest::newRow("opened, then typed: cancel") << "typed" << cancel << false << QStringList();
+    QTest::newRow("empty: no question") << "empty" << -1 << false << QStringList{open};
+    QTest::newRow("as opened: no question") << "opened" << -1 << false << QStringList{open};
+}
+
+void MainWindowTest::openOutputAsksFirstWhenThePaneHoldsUnsavedText() {
+    QFETCH(QString, pane);
+    QFETCH(int, answer);
+    QFETCH(bool, write);
+    QFETCH(QStringList, opened);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    Fixture f;
+    f.window.Form_Load();
+    QVERIFY(showExposed(f.window));
+    if (pane == QStringLiteral("appended")) f.window.appendToPane("results\r\n");
+    if (pane == QStringLiteral("opened") || pane == QStringLiteral("typed")) {
+        f.window.outputPane().replaceFromFile("results\r\n", velmora::TextEncoding::Latin1);
+    }
+    if (pane == QStringLiteral("typed")) {
+        f.window.txtOutput()->setFocus();
+        QTest::keyClick(f.window.txtOutput(), Qt::Key_X);
+    }
+    const std::string before = f.window.outputPane().text();
+    if (answer >= 0) f.messageBox.script(velmora::MessageResult(answer));
+
+    // Every dialog that opens is noted; Save Output writes out.txt or is
+    // cancelled, Open Output is cancelled.
+    QStringList seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) return;
+        seen << QString::fromLatin1(dialog->metaObject()->className());
+        auto* saveDialog = qobject_cast<velmora::frmSaveOutput*>(dialog);
+        if (saveDialog != nullptr && write) {
+            QVERIFY(saveDialog->dirDirectory()->setPath(dir.path()));
+            saveDialog->txtSavedFileName()->setText(QStringLiteral("out"));
+            saveDialog->cmdSave()->click();
+        }
+        if (dialog->isVisible()) press(dialog, "cmdCancel");
+    });
+    watch.start(0);
+    f.window.findChild<QAction*>(QStringLiteral("mnuOpenOutput"))->trigger();
+    watch.stop();
+
+    QCOMPARE(seen, opened);
+    QCOMPARE(f.window.outputPane().text(), before);  // nothing opened: the pane as it was
+    const auto& boxes = f.messageBox.shown;
+    QCOMPARE(boxes.size(), std::size_t(answer >= 0 ? 1 : 0));
+    if (answer >= 0) {
+        QCOMPARE(boxes[0].text, std::string("Do you want to save the contents of the output?"));
+        QCOMPARE(boxes[0].title, std::string("Save Output"));
+        QVERIFY(boxes[0].buttons == velmora::MessageButtons::YesNoCancel);
+        QVERIFY(boxes[0].icon == velmora::MessageIcon::Warning);
+    }
+    QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("out.txt"))), write);
+    if (write) {
+        // Saved: the next opening goes ahead without asking.
+        seen.clear();
+        watch.start(0);
+        f.window.findChild<QAction*>(QStringLiteral("mnuOpenOutput"))->trigger();
+        watch.stop();
+        QCOMPARE(seen, QStringList{QStringLiteral("velmora::frmOpenOutput")});
+        QCOMPARE(boxes.size(), std::size_t(1));
+    }
+}
+
+void MainWindowTest::longRunKeepsTheWindowsAliveButTakesNoInput() {
+    using Clock = std::chrono::steady_clock;
+    Fixture f;
+    FakeWallClock wall(1'765'000'000'000'000'000ULL);
+    f.window.setWallClock(wall);
+    f.window.Form_Load();
+    QVERIFY(showExposed(f.window));
+    importExample(f.window);
+    const std::string imported = f.window.outputPane().text();
+
+    // What reaches the watched widgets while the engine holds the run.
+    std::atomic<bool> running{false};
+    struct Watch : QObject {
+        const std::atomic<bool>* running = nullptr;
+        int paints = 0;
+        int inputs = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (*running && event->type() == QEvent::Paint) ++paints;
+            if (*running && (event->isInputEvent() || event->type() == QEvent::Close)) ++inputs;
+            return false;
+        }
+    } watch;
+    watch.running = &running;
+    f.window.txtOutput()->viewport()->installEventFilter(&watch);
+    f.window.installEventFilter(&watch);
+
+    // A slow engine: it asks this thread for an answer, as the window
+    // manager's ping does, and holds the run until the checks are done;
+    // then the real trials run. Each wait gives up after 5 s, so a frozen
+    // window fails the test instead of hanging it.
+    std::atomic<bool> answered{false};
+    std::atomic<bool> released{false};
+    const auto slowEngine = [&](const velmora::DataSet& data,
+                                const velmora::AnalysisOptions& options,
+                                velmora::RandomStream& random, const velmora::BootstrapHooks& hooks,
+                                std::uint64_t seed) {
+        running = true;
+        velmora::postToUiThread(&f.window, [&] { answered = true; });
+        const auto deadline = Clock::now() + std::chrono::seconds(5);
+        while (!(answered && released) && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        running = false;
+        return velmora::RunEffectSizeAnalysis(data, options, random, hooks,
+                                              velmora::Arithmetic::Auto, seed);
+    };
+
+    // A question that slipped through is answered No, so that it fails the
+    // checks below rather than waiting for a user.
+    f.messageBox.onShow = [&] {
+        if (running) f.messageBox.script(velmora::MessageResult::No);
+    };
+    int cancelClicks = 0;
+    bool probed = false;
+    std::size_t boxesDuringRun = 0;
+    const auto start = Clock::now();
+    QTimer probe;
+    QDialog* velmora = nullptr;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!running) return;
+        if (!probed && answered) {
+            probed = true;
+            // Paint requested; a click on Cancel, keys to the list and the
+            // pane, and the window manager's close request.
+            f.window.txtOutput()->viewport()->update();
+            auto* cancel = velmora->findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+            cancel->installEventFilter(&watch);
+            QTest::mouseClick(velmora->windowHandle(), Qt::LeftButton, {},
+                              cancel->mapTo(velmora, cancel->rect().center()));
+            QTest::keyClick(velmora->windowHandle(), Qt::Key_Space);
+            QTest::keyClick(f.window.windowHandle(), Qt::Key_X);
+            QCloseEvent close;
+            QSpontaneKeyEvent::setSpontaneous(&close);
+            QCoreApplication::sendEvent(f.window.windowHandle(), &close);
+            boxesDuringRun = f.messageBox.shown.size();
+            return;
+        }
+        if (probed && (watch.paints > 0 || Clock::now() - start > std::chrono::seconds(4)))
+            released = true;
+    });
+
+    openFromMenu(f.window, "mnuVelmora", [&](QDialog* dialog) {
+        velmora = dialog;
+        qobject_cast<velmora::frmVelmora*>(dialog)->setEngine(slowEngine);
+        QObject::connect(dialog->findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                         &QPushButton::clicked, [&] { ++cancelClicks; });
+        tick(dialog, "lstV1", 0);
+        tick(dialog, "lstV2", 1);
+        probe.start(1);
+        press(dialog, "cmdOK");
+        probe.stop();
+    });
+
+    QVERIFY(answered);
+    QVERIFY(probed);
+    QVERIFY(watch.paints > 0);
+    QCOMPARE(watch.inputs, 0);
+    QCOMPARE(cancelClicks, 0);
+    QCOMPARE(boxesDuringRun, std::size_t(0));  // no exit question
+    QVERIFY(f.window.isVisible());
+    QVERIFY(!velmora::busyRunActive());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // The report is the core's for the clock's seed, after the imported lines.
+    const std::uint64_t seed = velmora::seedFromClock(wall);
+    velmora::DefaultRandomStream random(seed);
+    QCOMPARE(f.window.outputPane().text(),
+             imported + velmora::RunEffectSizeAnalysis(f.data, velmora::testing::optionsFor(600),
+                                                       random, {}, velmora::Arithmetic::Auto, seed)
+                            .report);
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(0));
+
+    // Afterwards the close box asks as usual.
+    f.messageBox.script(velmora::MessageResult::Yes);
+    f.messageBox.script(velmora::MessageResult::No);
+    QVERIFY(f.window.close());
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(2));
+}
+
+void MainWindowTest::bootstrapPlotShowsTheBatchPictureOfTheLastRunAndSavesIt() {
+    using velmora::testing::barCounts;
+    using velmora::testing::textsOfClass;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    Fixture f;
+    FakeWallClock wall(1'765'000'000'000'000'000ULL);
+    f.window.setWallClock(wall);
+    f.window.Form_Load();
+    QVERIFY(showExposed(f.window));
+    importExample(f.window);
+    auto* item = f.window.findChild<QAction*>(QStringLiteral("mnuBootstrapPlot"));
+    QVERIFY(!item->isEnabled());  // no run has completed yet
+
+    openFromMenu(f.window, "mnuVelmora", [](QDialog* dialog) {
+        tick(dialog, "lstV1", 0);
+        tick(dialog, "lstV2", 1);
+        for (const char* name : {"opt1000", "opt90CI", "optVar2", "cmdOK"}) press(dialog, name);
+    });
+    QVERIFY(item->isEnabled());
+    item->trigger();
+    velmora::frmPlot* plot = f.window.plotWindow();
+    QVERIFY(plot != nullptr);
+    QVERIFY(plot->isVisible());
+    QCOMPARE(plot->windowTitle(), QStringLiteral("Bootstrap Plot"));
+    QVERIFY(!plot->isModal());
+
+    // The batch program's picture of the same data, choices and seed.
+    const QString batchSvg = dir.filePath(QStringLiteral("batch.svg"));
+    QProcess batch;
+    batch.start(QStringLiteral(VELMORA_BATCH),
+                {"--var1", "1", "--var2", "2", "--trials", "1000", "--level", "90", "--sd-from",
+                 "2", "--seed", QString::number(velmora::seedFromClock(wall)), "--plot", batchSvg,
+                 "-o", dir.filePath(QStringLiteral("out.txt")),
+                 QStringLiteral(VELMORA_EXAMPLES_DIR "/pre_post_scores.txt")});
+    QVERIFY(batch.waitForFinished(60000));
+    QCOMPARE(batch.exitCode(), 0);
+    QFile file(batchSvg);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::string expected = file.readAll().toStdString();
+    const std::string shown = plot->picture();
+    QVERIFY(!barCounts(expected).empty());
+    QCOMPARE(barCounts(shown), barCounts(expected));
+    for (const char* cls : {"x-tick", "lower-limit", "upper-limit", "estimate"})
+        QCOMPARE(textsOfClass(shown, cls), textsOfClass(expected, cls));
+
+    // Save As: the SVG parses, the PNG decodes; an existing file is replaced
+    // only after Yes to the question.
+    const std::string svgPath = dir.filePath(QStringLiteral("plot.svg")).toStdString();
+    const std::string pngPath = dir.filePath(QStringLiteral("plot.PNG")).toStdString();
+    QVERIFY(plot->saveTo(svgPath));
+    QVERIFY(plot->saveTo(pngPath));
+    QFile saved(QString::fromStdString(svgPath));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&saved);
+    while (!xml.atEnd()) xml.readNext();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QImage png;
+    QVERIFY(png.load(QString::fromStdString(pngPath), "PNG"));
+    QVERIFY(png.width() >= velmora::PLOT_WIDTH && png.height() >= velmora::PLOT_HEIGHT);
+    QCOMPARE(png.width() * velmora::PLOT_HEIGHT, png.height() * velmora::PLOT_WIDTH);
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(0));
+    QVERIFY(!plot->saveTo(pngPath));  // the question, answered with its default, No
+    QCOMPARE(f.messageBox.shown.size(), std::size_t(1));
+    QCOMPARE(f.messageBox.shown[0].text,
+             std::string("plot.PNG already exists. Do you want to replace it?"));
+    f.messageBox.script(velmora::MessageResult::Yes);
+    QVERIFY(plot->saveTo(svgPath));
+
+    // Copy puts the picture on the clipboard, drawn (not all white).
+    plot->cmdCopy()->click();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QVERIFY(copied.width() >= velmora::PLOT_WIDTH);
+    bool drawn = false;
+    for (int y = 0; y < copied.height() && !drawn; y += 7)
+        for (int x = 0; x < copied.width() && !drawn; x += 7)
+            drawn = copied.pixelColor(x, y) != QColor(Qt::white);
+    QVERIFY(drawn);
+
+    // A Paired Effect Sizes run: the open window shows its estimation plot,
+    // as the batch program draws it for the same run.
+    wall.now = 42;
+    openFromMenu(f.window, "mnuPairedEffects", [](QDialog* dialog) {
+        tick(dialog, "lstV1", 0);
+        tick(dialog, "lstV2", 1);
+        for (const char* name : {"opt800", "cmdOK"}) press(dialog, name);
+    });
+    const QString pairedSvg = dir.filePath(QStringLiteral("paired.svg"));
+    batch.start(QStringLiteral(VELMORA_BATCH),
+                {"--var1", "1", "--var2", "2", "--trials", "800", "--paired", "--seed",
+                 QString::number(velmora::seedFromClock(wall)), "--paired-plot", pairedSvg, "-o",
+                 dir.filePath(QStringLiteral("out.txt")),
+                 QStringLiteral(VELMORA_EXAMPLES_DIR "/pre_post_scores.txt")});
+    QVERIFY(batch.waitForFinished(60000));
+    QCOMPARE(batch.exitCode(), 0);
+    QFile pairedFile(pairedSvg);
+    QVERIFY(pairedFile.open(QIODevice::ReadOnly));
+    const std::string pairedExpected = pairedFile.readAll().toStdString();
+    QCOMPARE(f.window.plotWindow(), plot);
+    QVERIFY(!barCounts(pairedExpected).empty());
+    QCOMPARE(barCounts(plot->picture()), barCounts(pairedExpected));
+    for (const char* cls : {"pairs", "dz-tick", "estimate", "percentile-lower", "percentile-upper",
+                            "bca-lower", "bca-upper"})
+        QCOMPARE(textsOfClass(plot->picture(), cls), textsOfClass(pairedExpected, cls));
+    plot->close();
 }
 
 int runMainWindowTests(int argc, char** argv) {

@@ -12,6 +12,7 @@
 #include "runtime/frame_pacer.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_busy_pointer.h"
+#include "runtime/qt_busy_run.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
@@ -43,7 +44,11 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
       m_messageBox(messageBox),
       m_appendToPane(std::move(appendToPane)),
       m_wallClock(wallClock),
-      m_clock(clock) {
+      m_clock(clock),
+      m_engine([](const DataSet& d, const AnalysisOptions& o, RandomStream& r,
+                  const BootstrapHooks& h, std::uint64_t seed) {
+          return RunEffectSizeAnalysis(d, o, r, h, Arithmetic::Auto, seed);
+      }) {
     setObjectName(QStringLiteral("frmVelmora"));
     setWindowTitle(QStringLiteral("Velmora"));
     setCloseBoxOnly(this);
@@ -203,12 +208,30 @@ bool frmVelmora::runAnalysis() {
     // here, on this thread, in increasing order.
     hooks.threads = 0;
     hooks.paired = runsPaired();
+    // The trials run off this thread, which keeps the windows painted (and
+    // the trial box with them) while no input reaches any of them.
     hooks.progress = [this, &pacer](std::int32_t t) {
         m_trialReported = t;
-        if (pacer.due(t)) showTrial(t, true);
+        if (pacer.due(t)) postToUiThread(this, [this, t] { showTrial(t, true); });
     };
-    const AnalysisRun run =
-        RunEffectSizeAnalysis(m_data, options, random, hooks, Arithmetic::Auto, seed);
+    std::vector<EffectSizes> trials;
+    std::vector<PairedEstimates> pairedTrials;
+    if (m_runCompleted) {
+        trials.assign(static_cast<std::size_t>(options.lngTrials), EffectSizes{});
+        hooks.trial = [&trials](std::int32_t t, const EffectSizes& e) {
+            if (t >= 1 && static_cast<std::size_t>(t) <= trials.size())
+                trials[static_cast<std::size_t>(t) - 1] = e;
+        };
+        if (hooks.paired) {
+            pairedTrials.resize(static_cast<std::size_t>(options.lngTrials));
+            hooks.pairedTrial = [&pairedTrials](std::int32_t t, const PairedEstimates& e) {
+                if (t >= 1 && static_cast<std::size_t>(t) <= pairedTrials.size())
+                    pairedTrials[static_cast<std::size_t>(t) - 1] = e;
+            };
+        }
+    }
+    AnalysisRun run;
+    runBusy([&] { run = m_engine(m_data, options, random, hooks, seed); });
     // A run that ended between two repaints still leaves the trial it reached.
     if (m_trialReported != m_trialShown) showTrial(m_trialReported, false);
 
@@ -223,6 +246,7 @@ bool frmVelmora::runAnalysis() {
             break;
     }
     m_appendToPane(blockOf(run, options, seed));
+    if (m_runCompleted) m_runCompleted(CompletedRun{run, options, seed, trials, pairedTrials});
     return true;
 }
 
@@ -234,8 +258,7 @@ std::string frmVelmora::blockOf(const AnalysisRun& run, const AnalysisOptions&,
 void frmVelmora::showTrial(std::int32_t t, bool repaintNow) {
     m_txtTrial->setText(QString::number(t));
     m_trialShown = t;
-    // Painted at once, without handing control back to the event loop, so
-    // no other input is taken while the run goes on.
+    // Painted at once, not at the next update of the whole dialog.
     if (repaintNow) m_txtTrial->repaint();
 }
 

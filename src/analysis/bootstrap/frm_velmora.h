@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "analysis/bootstrap/analysis_records.h"
+#include "analysis/paired/paired_estimates.h"
 #include "data/data_set.h"
 
 class QGroupBox;
@@ -18,7 +20,9 @@ class QRadioButton;
 namespace velmora {
 
 struct AnalysisRun;
+struct BootstrapHooks;
 class MessageBoxService;
+class RandomStream;
 class MonotonicClock;
 class WallClock;
 
@@ -34,6 +38,24 @@ class frmVelmora : public QDialog {
 public:
     // The output pane's append contract.
     using AppendToPane = std::function<void(const std::string& block)>;
+
+    // What OK runs once the stream is seeded: RunEffectSizeAnalysis unless
+    // set. It runs off the user-interface thread, reporting progress there.
+    // The seed is the stream's, for the report's seed line.
+    using Engine = std::function<AnalysisRun(const DataSet&, const AnalysisOptions&, RandomStream&,
+                                             const BootstrapHooks&, std::uint64_t seed)>;
+
+    // What a completed run leaves for its picture.
+    struct CompletedRun {
+        const AnalysisRun& run;
+        const AnalysisOptions& options;
+        std::uint64_t seed;
+        // Every trial's estimates, in trial order.
+        const std::vector<EffectSizes>& trials;
+        // With the paired d family: every trial's family, in trial order.
+        const std::vector<PairedEstimates>& pairedTrials;
+    };
+    using RunCompleted = std::function<void(const CompletedRun&)>;
 
     // `wallClock` seeds each run; `clock` paces the trial counter's repaints.
     frmVelmora(const DataSet& data, MessageBoxService& messageBox, AppendToPane appendToPane,
@@ -55,6 +77,10 @@ public:
     QListWidget* lstV1() const { return m_lstV1; }
     QListWidget* lstV2() const { return m_lstV2; }
     QLineEdit* txtTrial() const { return m_txtTrial; }
+
+    void setEngine(Engine engine) { m_engine = std::move(engine); }
+    // Called after each completed run's block was appended.
+    void setRunCompleted(RunCompleted completed) { m_runCompleted = std::move(completed); }
 
 protected:
     // What a completed run appends to the pane: the Velmora report here.
@@ -83,6 +109,8 @@ private:
     AppendToPane m_appendToPane;
     const WallClock& m_wallClock;
     const MonotonicClock& m_clock;
+    Engine m_engine;
+    RunCompleted m_runCompleted;
 
     std::int32_t m_lngVar1 = UNCHOSEN_VARIABLE;
     std::int32_t m_lngVar2 = UNCHOSEN_VARIABLE;

@@ -10,6 +10,7 @@
 #include "analysis/descriptives/descriptives_analysis.h"
 #include "runtime/message_box.h"
 #include "runtime/qt_busy_pointer.h"
+#include "runtime/qt_busy_run.h"
 #include "runtime/qt_form_keyboard.h"
 #include "runtime/qt_form_style.h"
 #include "runtime/qt_twips.h"
@@ -96,7 +97,11 @@ void frmDescriptives::cmdOK_Click() {
     bool completed = false;
     try {
         const BusyPointer busy(this);
-        const DescriptivesRun run = RunDescriptivesAnalysis(m_data, ticks());
+        // Computed off this thread, so a large data set leaves the windows
+        // painted while no input reaches them.
+        const std::vector<bool> chosen = ticks();
+        DescriptivesRun run;
+        runBusy([&] { run = RunDescriptivesAnalysis(m_data, chosen); });
         switch (run.status) {
             case DescriptivesStatus::NoItems:
                 m_messageBox.show(run.message, "Analysis Error", MessageIcon::Warning,
