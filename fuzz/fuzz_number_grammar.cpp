@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "data/delimited_import.h"
+#include "data/file_kind.h"
 #include "runtime/text_to_single.h"
 
 namespace {
@@ -102,6 +103,13 @@ void checkImportedLine(std::string_view raw, const Expected& expected) {
     const std::string line = std::string(raw) + "," + std::string(raw);
     velmora::DataSet data;
     const velmora::ImportResult r = velmora::importDelimitedText(line, ',', data);
+    // Bytes that are no text (a NUL, an archive's or a data file's signature)
+    // are refused as a whole before any field is read.
+    if (velmora::fileKindOf(line) != velmora::FileKind::Text) {
+        if (r.status != ImportStatus::NotText && r.status != ImportStatus::OpenFailed)
+            fail("import read bytes that are no text as fields", raw);
+        return;
+    }
     if (expected.kind == NumberParse::OutOfRange) {
         if (r.status != ImportStatus::NumberOutOfRange || r.row != 1 || r.column != 1)
             fail("import missed a number beyond the range", raw);
@@ -137,8 +145,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     // Within one line a field holds no line end and no delimiter; a UTF-8
     // byte-order mark at the start of the line would be skipped in the first
-    // field only (fuzz_import checks that).
-    if (raw.find_first_of(",\r\n") == std::string_view::npos && !raw.starts_with("\xEF\xBB\xBF"))
+    // field only (fuzz_import checks that); a field that starts with a quote
+    // follows the quoting rules, not the number grammar alone.
+    if (raw.find_first_of(",\r\n\"") == std::string_view::npos &&
+        !raw.starts_with("\xEF\xBB\xBF"))
         checkImportedLine(raw, expected);
     return 0;
 }
