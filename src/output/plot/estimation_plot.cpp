@@ -191,13 +191,29 @@ std::string buildEstimationPlotSvg(const EstimationPlotData& data) {
             svg.text(textX, y, std::string(prefix), textStyle("key", TextAnchor::End));
             svg.text(textX + 4.0, y, valueLabel(v), textStyle(cls));
         };
-        // Percentile limits are labelled above their line and BCa limits below
-        // it, so limits that coincide still read apart.
         mark(data.observedDz, "", "estimate", "d_z", 4.0);
-        mark(data.percentile.lower, "6 4", "percentile-lower", "pct", -4.0);
-        mark(data.percentile.upper, "6 4", "percentile-upper", "pct", -4.0);
-        mark(data.bca.lower, "2 3", "bca-lower", "BCa", 14.0);
-        mark(data.bca.upper, "2 3", "bca-upper", "BCa", 14.0);
+        // Of a percentile and a BCa limit on one side, the higher line is
+        // labelled above it and the lower one below it, at least a line of
+        // text apart, so that limits that coincide or lie close still read
+        // apart. Without both lines drawn, percentile above and BCa below.
+        const auto markPair = [&](const std::optional<double>& pct, std::string_view pctClass,
+                                  const std::optional<double>& bca, std::string_view bcaClass) {
+            constexpr double kAbove = -4.0, kBelow = 14.0, kLineOfText = 18.0;
+            double pctDy = kAbove, bcaDy = kBelow;
+            if (pct && bca && std::isfinite(*pct) && std::isfinite(*bca)) {
+                const double yPct = s.y(*pct), yBca = s.y(*bca);
+                const bool pctHigher = yPct <= yBca;
+                const double yHigh = std::min(yPct, yBca), yLow = std::max(yPct, yBca);
+                const double labelHigh = yHigh + kAbove;
+                const double labelLow = std::max(yLow + kBelow, labelHigh + kLineOfText);
+                pctDy = (pctHigher ? labelHigh : labelLow) - yPct;
+                bcaDy = (pctHigher ? labelLow : labelHigh) - yBca;
+            }
+            mark(pct, "6 4", pctClass, "pct", pctDy);
+            mark(bca, "2 3", bcaClass, "BCa", bcaDy);
+        };
+        markPair(data.percentile.lower, "percentile-lower", data.bca.lower, "bca-lower");
+        markPair(data.percentile.upper, "percentile-upper", data.bca.upper, "bca-upper");
     }
     svg.closeGroup();
 
