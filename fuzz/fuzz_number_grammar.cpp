@@ -147,8 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     // byte-order mark at the start of the line would be skipped in the first
     // field only (fuzz_import checks that); a field that starts with a quote
     // follows the quoting rules, not the number grammar alone.
-    if (raw.find_first_of(",\r\n\"") == std::string_view::npos &&
-        !raw.starts_with("\xEF\xBB\xBF"))
+    if (raw.find_first_of(",\r\n\"") == std::string_view::npos && !raw.starts_with("\xEF\xBB\xBF"))
         checkImportedLine(raw, expected);
     return 0;
 }
