@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -87,6 +88,19 @@ bool isMissingCode(std::string_view f) {
            withoutBlanks(f) == "NaN";
 }
 
+// The name a field of line 1 gives, or none: neither a number nor a missing
+// code (with its blanks removed), and not empty.
+std::optional<std::string_view> nameOf(std::string_view f) {
+    float v = 0.0f;
+    std::string_view name = withoutBlanks(f);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        name = name.substr(1, name.size() - 2);
+    if (isMissingCode(withoutBlanks(f)) ||
+        velmora::textToSingle(f, v) != velmora::NumberParse::NotNumber || name.empty())
+        return std::nullopt;
+    return name;
+}
+
 // The data lines of the text: after a UTF-8 byte-order mark at its start, and
 // after line 1 when every field of it is a name and a line follows; `names`
 // gets line 1's names then.
@@ -100,17 +114,12 @@ std::vector<std::string_view> dataLines(std::string_view text, char delimiter,
     if (fields.empty() || fields.size() > static_cast<std::size_t>(velmora::MAX_VARIABLES))
         return lines;
     for (const std::string_view f : fields) {
-        float v = 0.0f;
-        std::string_view name = withoutBlanks(f);
-        if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-            name = name.substr(1, name.size() - 2);
-        // A missing code with its blanks removed is no name either.
-        if (isMissingCode(withoutBlanks(f)) ||
-            velmora::textToSingle(f, v) != velmora::NumberParse::NotNumber || name.empty()) {
+        const std::optional<std::string_view> name = nameOf(f);
+        if (!name) {
             names.clear();
             return lines;
         }
-        names.emplace_back(name);
+        names.emplace_back(*name);
     }
     lines.erase(lines.begin());
     return lines;
@@ -295,15 +304,12 @@ bool plainRulesDecide(std::string_view text, char delimiter, const Expected& e) 
     if (lines.size() >= 2) {
         // An empty first field before names marks row names.
         std::vector<std::string_view> first = cutFields(lines[0], delimiter);
-        if (first.size() >= 2 && withoutBlanks(first[0]).empty()) {
-            first.erase(first.begin());
-            std::vector<std::string> ignored;
-            std::string others;
-            for (std::size_t k = 0; k < first.size(); ++k)
-                others += std::string(k > 0 ? 1 : 0, delimiter) + std::string(first[k]);
-            if (!dataLines(others + "\n\n", delimiter, ignored).empty() && !ignored.empty())
-                return false;
-        }
+        // (The other fields are read as they stand: a byte-order mark there is
+        // no mark of the file's start, so it may be part of a name.)
+        if (first.size() >= 2 && withoutBlanks(first[0]).empty() &&
+            std::all_of(first.begin() + 1, first.end(),
+                        [](std::string_view f) { return nameOf(f).has_value(); }))
+            return false;
     }
     if (e.names.empty()) return true;
     // Under a header a text makes a text variable, and one name fewer than
