@@ -189,7 +189,8 @@ int runOne(const std::uint8_t* bytes, std::size_t size) {
     if (parsed.status == ParseStatus::Run &&
         (o.trials > 2000 || o.threads > 4 || o.dataFile == kStandardInput))
         return -1;
-    const std::vector<std::string> named = {o.outputFile, o.bootstrapOut, o.plotFile};
+    const std::vector<std::string> named = {o.outputFile, o.bootstrapOut, o.plotFile,
+                                            o.pairedPlotFile, o.jsonFile};
     for (const std::string& name : named)
         if (!name.empty() && !findData(name) && exists(name))
             fail("a file of an earlier run", args);
