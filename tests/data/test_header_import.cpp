@@ -10,24 +10,16 @@
 #include <vector>
 
 #include "data/delimited_import.h"
+#include "support/data_grid.h"
 #include "support/scratch_directory.h"
 
 namespace velmora {
 namespace {
 
 constexpr float M = MISSING_VALUE;
-using Grid = std::vector<std::vector<float>>;
-using Names = std::vector<std::string>;
-
-Grid cells(const DataSet& data) {
-    Grid grid;
-    for (int i = 1; i <= data.g_lngNumCases; ++i) {
-        std::vector<float> row;
-        for (int j = 1; j <= data.g_lngNumVariables; ++j) row.push_back(data.cell(i, j));
-        grid.push_back(row);
-    }
-    return grid;
-}
+using testing::cells;
+using testing::Grid;
+using testing::Names;
 
 struct Case {
     const char* what;
