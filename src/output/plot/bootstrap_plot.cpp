@@ -51,11 +51,8 @@ double textWidth(std::string_view text, double size) {
 
 SvgTextStyle textStyle(std::string_view cssClass, TextAnchor anchor = TextAnchor::Start,
                        double size = kTextSize, std::string_view fill = kText) {
-    SvgTextStyle s;
-    s.size = size;
-    s.anchor = anchor;
+    SvgTextStyle s = svgTextStyle(cssClass, anchor, size);
     s.fill = fill;
-    s.cssClass = cssClass;
     return s;
 }
 

@@ -36,11 +36,8 @@ SvgStyle shape(std::string_view fill, std::string_view stroke = {}, double strok
 
 SvgTextStyle textStyle(std::string_view cssClass, TextAnchor anchor = TextAnchor::Start,
                        bool bold = false, double size = kTextSize) {
-    SvgTextStyle s;
-    s.size = size;
-    s.anchor = anchor;
+    SvgTextStyle s = svgTextStyle(cssClass, anchor, size);
     s.bold = bold;
-    s.cssClass = cssClass;
     return s;
 }
 

@@ -164,30 +164,28 @@ void SvgWriter::closeGroup() {
 
 void SvgWriter::rect(double x, double y, double width, double height, const SvgStyle& style,
                      std::string_view tooltip) {
+    shape("rect", {{"x", x}, {"y", y}, {"width", width}, {"height", height}}, style, tooltip);
+}
+
+void SvgWriter::line(double x1, double y1, double x2, double y2, const SvgStyle& style) {
+    shape("line", {{"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}}, style, {});
+}
+
+void SvgWriter::shape(std::string_view element,
+                      std::initializer_list<std::pair<std::string_view, double>> geometry,
+                      const SvgStyle& style, std::string_view tooltip) {
     indent();
-    m_out += "<rect";
-    numberAttribute(m_out, "x", x);
-    numberAttribute(m_out, "y", y);
-    numberAttribute(m_out, "width", width);
-    numberAttribute(m_out, "height", height);
+    m_out += '<';
+    m_out += element;
+    for (const auto& [name, value] : geometry) numberAttribute(m_out, name, value);
     styleAttributes(m_out, style);
     if (tooltip.empty()) {
         m_out += "/>";
     } else {
-        m_out += "><title>" + xmlEscape(tooltip) + "</title></rect>";
+        m_out += "><title>" + xmlEscape(tooltip) + "</title></";
+        m_out += element;
+        m_out += '>';
     }
-    m_out += CRLF;
-}
-
-void SvgWriter::line(double x1, double y1, double x2, double y2, const SvgStyle& style) {
-    indent();
-    m_out += "<line";
-    numberAttribute(m_out, "x1", x1);
-    numberAttribute(m_out, "y1", y1);
-    numberAttribute(m_out, "x2", x2);
-    numberAttribute(m_out, "y2", y2);
-    styleAttributes(m_out, style);
-    m_out += "/>";
     m_out += CRLF;
 }
 

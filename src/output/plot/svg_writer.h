@@ -1,7 +1,9 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace velmora {
 
@@ -30,6 +32,17 @@ struct SvgTextStyle {
     std::string_view cssClass;
 };
 
+// The style of a text of the class `cssClass`, upright and black unless
+// the caller changes it.
+inline SvgTextStyle svgTextStyle(std::string_view cssClass, TextAnchor anchor = TextAnchor::Start,
+                                 double size = 12.0) {
+    SvgTextStyle s;
+    s.size = size;
+    s.anchor = anchor;
+    s.cssClass = cssClass;
+    return s;
+}
+
 // Writes one SVG 1.1 document element by element. Coordinates are user units
 // of a view box as large as the picture (px at 1:1); numbers are written with
 // at most 2 decimals. Every text is escaped here, so callers pass plain text.
@@ -53,6 +66,11 @@ public:
 
 private:
     void indent();
+    // One empty element (or one with a <title> child, for a non-empty
+    // tooltip): its geometry's number attributes, then the style's.
+    void shape(std::string_view element,
+               std::initializer_list<std::pair<std::string_view, double>> geometry,
+               const SvgStyle& style, std::string_view tooltip);
     std::string m_out;
     int m_depth = 1;
 };
