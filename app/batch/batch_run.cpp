@@ -21,6 +21,7 @@
 #include "runtime/number_text.h"
 #include "runtime/random_stream.h"
 #include "runtime/text_file.h"
+#include "variable_names.h"
 
 namespace velmora::batch {
 

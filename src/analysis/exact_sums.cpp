@@ -12,7 +12,7 @@ namespace {
 
 // Sums in units of binade `base` are whole numbers worth 2^(base - 150) each.
 int sumExponent(int base) {
-    return base - 150;
+    return base - kBinadeBias;
 }
 
 template <int Limbs>

@@ -9,6 +9,10 @@ namespace velmora {
 
 __extension__ typedef __int128 Int128;
 
+// A mantissa unit of binade b is worth 2^(b - kBinadeBias): a single's
+// exponent bias (127) plus its 23 stored fraction bits.
+inline constexpr int kBinadeBias = 150;
+
 // How a finite value of one binary format splits into mantissa * 2^(binade -
 // 150), a whole number below 2^kMantissaBits with a sign, and what the exact
 // sums of such values need. A single's binade is its biased exponent (1 for
@@ -63,7 +67,7 @@ struct ExactFormat<double> {
     using SquareSum = DoubleSquareSum;
     using Integer = WideExactInteger;
     using Signed = WideSignedExact;
-    static constexpr int kMantissaBits = 53;
+    static constexpr int kMantissaBits = 53;  // 52 stored fraction bits and the implicit leading 1
     static constexpr int kExponentBits = 11;
     static constexpr int kBinadeOffset = 925;
 

@@ -9,6 +9,11 @@ namespace velmora {
 
 namespace {
 
+// Below this probability the approximation's tail form serves, above it the
+// central form: the split point of Acklam's approximation, where the two
+// rational functions meet within its error bound.
+constexpr double kLowTailSplit = 0.02425;
+
 // Acklam's rational approximation of the lower half (relative error below
 // 1.2e-9): the first guess the Halley steps refine.
 double quantileGuess(double p) {
@@ -23,7 +28,7 @@ double quantileGuess(double p) {
                                    4.374664141464968e+00,  2.938163982698783e+00};
     static constexpr double d[] = {7.784695709041462e-03, 3.224671290700398e-01,
                                    2.445134137142996e+00, 3.754408661907416e+00};
-    if (p < 0.02425) {
+    if (p < kLowTailSplit) {
         const double q = std::sqrt(-2.0 * std::log(p));
         return (((((c[0] * q + c[1]) * q + c[2]) * q + c[3]) * q + c[4]) * q + c[5]) /
                ((((d[0] * q + d[1]) * q + d[2]) * q + d[3]) * q + 1.0);

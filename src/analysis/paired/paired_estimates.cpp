@@ -79,6 +79,10 @@ PairedEstimates PairedEstimatesFromMoments(const PairedMoments& m, std::int32_t 
     return e;
 }
 
+// From this many pairs on, J comes from Stirling's series rather than from
+// two log-gammas (see SmallSampleCorrection for why 30).
+constexpr std::int32_t kStirlingFrom = 30;
+
 std::optional<double> SmallSampleCorrection(std::int32_t m) {
     if (m < 2) return std::nullopt;
     const double a = static_cast<double>(m) / 2.0;
@@ -89,7 +93,7 @@ std::optional<double> SmallSampleCorrection(std::int32_t m) {
     // difference comes from Stirling's series of both terms taken together:
     // with a = b + 1/2 the leading terms collapse to (b - 1/2) log1p(1 / (2 b))
     // - 1/2, and the rest is far below a unit of J from m = 30 on.
-    if (m < 30) return std::exp(std::lgamma(a) - std::lgamma(b)) / std::sqrt(a);
+    if (m < kStirlingFrom) return std::exp(std::lgamma(a) - std::lgamma(b)) / std::sqrt(a);
     const auto apart = [&](int k) { return std::pow(a, -k) - std::pow(b, -k); };
     const double lnJ = (b - 0.5) * std::log1p(0.5 / b) - 0.5 + apart(1) / 12.0 - apart(3) / 360.0 +
                        apart(5) / 1260.0 - apart(7) / 1680.0 + apart(9) / 1188.0 -
