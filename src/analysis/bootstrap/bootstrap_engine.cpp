@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "analysis/bootstrap/accurate_group_stats.h"
+#include "analysis/bootstrap/accurate_trial_statistics.h"
 #include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/bootstrap/pair_draws.h"
 #include "analysis/bootstrap/percentile_interval.h"
+#include "analysis/bootstrap/ranked_pairs.h"
+#include "analysis/bootstrap/single_trial_statistics.h"
 #include "analysis/bootstrap/trial_pipeline.h"
-#include "analysis/bootstrap/trial_statistics.h"
 #include "analysis/paired/paired_jackknife.h"
 
 namespace velmora {

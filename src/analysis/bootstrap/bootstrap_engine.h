@@ -7,9 +7,9 @@
 #include "analysis/arithmetic.h"
 #include "analysis/bootstrap/analysis_records.h"
 #include "analysis/bootstrap/pair_draws.h"
-#include "analysis/bootstrap/paired_sample.h"
 #include "analysis/paired/paired_columns.h"
 #include "analysis/paired/paired_summary.h"
+#include "analysis/resampling/paired_sample.h"
 #include "runtime/random_stream.h"
 
 namespace velmora {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "analysis/bootstrap/effect_size_report.h"
-#include "analysis/bootstrap/paired_sample.h"
+#include "analysis/resampling/paired_sample.h"
 
 namespace velmora {
 
