@@ -118,7 +118,7 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
     const SystemMonotonicClock systemMonotonic;
     ProgressBar bar(env.writeErr, env.monotonicClock ? *env.monotonicClock : systemMonotonic,
                     o.trials, env.errIsTerminal);
-    BootstrapHooks hooks;
+    EffectSizeHooks hooks;
     hooks.threads = o.threads;
     if (env.errIsTerminal) hooks.progress = [&bar](std::int32_t t) { bar.update(t); };
     if (keepTrials) {

@@ -1434,8 +1434,8 @@ void MainWindowTest::longRunKeepsTheWindowsAliveButTakesNoInput() {
     std::atomic<bool> released{false};
     const auto slowEngine = [&](const velmora::DataSet& data,
                                 const velmora::AnalysisOptions& options,
-                                velmora::RandomStream& random, const velmora::BootstrapHooks& hooks,
-                                std::uint64_t seed) {
+                                velmora::RandomStream& random,
+                                const velmora::EffectSizeHooks& hooks, std::uint64_t seed) {
         running = true;
         velmora::postToUiThread(&f.window, [&] { answered = true; });
         const auto deadline = Clock::now() + std::chrono::seconds(5);

@@ -46,7 +46,7 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
       m_wallClock(wallClock),
       m_clock(clock),
       m_engine([](const DataSet& d, const AnalysisOptions& o, RandomStream& r,
-                  const BootstrapHooks& h, std::uint64_t seed) {
+                  const EffectSizeHooks& h, std::uint64_t seed) {
           return RunEffectSizeAnalysis(d, o, r, h, Arithmetic::Auto, seed);
       }) {
     setObjectName(QStringLiteral("frmVelmora"));
@@ -203,7 +203,7 @@ bool frmVelmora::runAnalysis() {
     options.lngNonpooledSdVar = m_optVar1->isChecked() ? 1 : 2;
 
     FramePacer pacer(m_clock, options.lngTrials);
-    BootstrapHooks hooks;
+    EffectSizeHooks hooks;
     // The engine may spread trials over threads; it still reports progress
     // here, on this thread, in increasing order.
     hooks.threads = 0;

@@ -8,14 +8,13 @@
 namespace velmora {
 
 // The statistics of one column of a sample in double precision, each the
-// exact value of its formula rounded once: mean, sample variance (n - 1),
-// 20% trimmed mean and Winsorized variance (n - 1), trimmed and Winsorized
-// as the group statistics do (TrimCount).
+// exact value of its formula rounded once, trimmed and Winsorized as the
+// group statistics do (TrimCount).
 struct ColumnMoments {
     double mean = 0.0;
-    double variance = 0.0;
-    double trimmedMean = 0.0;
-    double winsVariance = 0.0;
+    double variance = 0.0;      // sample variance, over n - 1
+    double trimmedMean = 0.0;   // 20% trimmed mean
+    double winsVariance = 0.0;  // 20% Winsorized variance, over n - 1
     friend bool operator==(const ColumnMoments&, const ColumnMoments&) = default;
 };
 

@@ -104,7 +104,7 @@ void PairedEffectsDialogTests::CompletedRunAppendsThePairedBlockOfItsChoicesAndS
     // The block alone, of the run the same clock seeds, after what the pane held.
     const std::uint64_t seed = velmora::seedFromClock(f.wall);
     velmora::DefaultRandomStream random(seed);
-    velmora::BootstrapHooks hooks;
+    velmora::EffectSizeHooks hooks;
     hooks.paired = true;
     const velmora::AnalysisOptions options = velmora::testing::optionsFor(800, 0.9f, 2);
     const velmora::AnalysisRun run = velmora::RunEffectSizeAnalysis(f.data, options, random, hooks);
