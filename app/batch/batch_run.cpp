@@ -7,8 +7,8 @@
 #include <optional>
 #include <variant>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "analysis/paired/paired_effects_report.h"
 #include "batch_json.h"
 #include "batch_outputs.h"

@@ -22,10 +22,10 @@
 #include <memory>
 #include <vector>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
-#include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/descriptives/frm_descriptives.h"
-#include "analysis/paired/frm_paired_effects.h"
+#include "analysis/effect_size/effect_size_analysis.h"
+#include "analysis/effect_size/frm_paired_effects.h"
+#include "analysis/effect_size/frm_velmora.h"
 #include "data/data_set.h"
 #include "data/frm_navigate.h"
 #include "data/import_command.h"

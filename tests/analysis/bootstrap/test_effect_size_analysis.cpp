@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "runtime/random_stream.h"
 #include "support/address_space_limit.h"
 #include "test_data.h"

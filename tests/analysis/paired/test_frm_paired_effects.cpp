@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/bootstrap/test_data.h"
-#include "analysis/paired/frm_paired_effects.h"
+#include "analysis/effect_size/effect_size_analysis.h"
+#include "analysis/effect_size/frm_paired_effects.h"
 #include "analysis/paired/paired_effects_report.h"
 #include "runtime/random_stream.h"
 #include "support/caption_of.h"

@@ -1,4 +1,4 @@
-#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 
 #include <new>
 #include <stdexcept>

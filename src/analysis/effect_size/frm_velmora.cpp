@@ -1,4 +1,4 @@
-#include "analysis/bootstrap/frm_velmora.h"
+#include "analysis/effect_size/frm_velmora.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "runtime/clock.h"
 #include "runtime/frame_pacer.h"
 #include "runtime/message_box.h"
