@@ -28,6 +28,7 @@ PairedTrials::PairedTrials(const AnalysisOptions& options, TrialSeen seen)
     : m_options(options), m_seen(std::move(seen)) {}
 
 void PairedTrials::begin(const PairedSample& sample) {
+    VELMORA_EXPECTS(sample.nPairs >= 2);
     // The paired family ranks its own columns: D, and the values as written.
     m_columns.emplace(CollectWrittenPairs(sample));
     m_lists.reserve(std::max(m_options.lngTrials, 0));

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "analysis/stable_order.h"
+#include "runtime/contract.h"
 
 namespace velmora {
 
@@ -28,6 +30,7 @@ ColumnParts<Real> SplitColumn(std::span<const Real> sorted, MantissaPacking pack
     int zeros = 64;  // the fewest trailing zero bits of a mantissa
     int highest = -kHighestBinade;
     for (std::size_t r = 0; r < n; ++r) {
+        VELMORA_EXPECTS(std::isfinite(sorted[r]));
         const ValueParts<Real> p = splitValue(sorted[r]);
         out.mantissas[r] = p.mantissa;
         binades[r] = p.binade;
