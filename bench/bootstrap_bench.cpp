@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/bootstrap/bootstrap_engine.h"
+#include "analysis/paired/paired_trials.h"
 #include "analysis/running_sum.h"
 #include "literal_bootstrap.h"
 #include "runtime/random_stream.h"
@@ -85,10 +87,11 @@ void engineRun(benchmark::State& state, bool paired) {
     const PairedSample sample = makeSample(nPairs);
     velmora::BootstrapHooks hooks;
     hooks.threads = static_cast<int>(state.range(1));
-    hooks.paired = paired;
     const bool accurate = state.range(2) != 0;
     const auto arithmetic = accurate ? velmora::Arithmetic::Double : velmora::Arithmetic::Single;
     for (auto _ : state) {
+        std::optional<velmora::PairedTrials> family;
+        if (paired) hooks.consumer = &family.emplace(options());
         velmora::DefaultRandomStream random(7);
         velmora::BootstrapResult result =
             velmora::RunBootstrap(sample, options(), random, hooks, arithmetic);

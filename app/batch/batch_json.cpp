@@ -140,7 +140,7 @@ std::string pairedKey(PairedEffect effect) {
     return key;
 }
 
-json paired(const BatchOptions& o, const BootstrapResult::Paired& p) {
+json paired(const BatchOptions& o, const PairedRunResult& p) {
     const PairedObserved& observed = p.observed;
     const double level = NominalConfidenceLevel(o.confidenceLevel);
     const PairedAnalyticIntervals analytic = ComputePairedAnalyticIntervals(observed, level);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "batch_options.h"
 #include "data/data_set.h"
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <variant>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "analysis/paired/paired_effects_report.h"
 #include "batch_json.h"
 #include "batch_outputs.h"
@@ -119,7 +119,7 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
     const SystemMonotonicClock systemMonotonic;
     ProgressBar bar(env.writeErr, env.monotonicClock ? *env.monotonicClock : systemMonotonic,
                     o.trials, env.errIsTerminal);
-    BootstrapHooks hooks;
+    EffectSizeHooks hooks;
     hooks.threads = o.threads;
     if (env.errIsTerminal) hooks.progress = [&bar](std::int32_t t) { bar.update(t); };
     if (keepTrials) {

@@ -163,6 +163,12 @@ void addWinsorizedEnds(typename ExactFormat<Real>::Signed& sum,
     squares.add(endSquares.times(copies));
 }
 
+void addWinsorizedEnds(Int128& sum, Uint128& squares, std::int64_t lowKept, std::int64_t highKept,
+                       std::uint64_t copies) {
+    sum += static_cast<Int128>(lowKept + highKept) * static_cast<Int128>(copies);
+    squares += static_cast<Uint128>(lowKept * lowKept + highKept * highKept) * copies;
+}
+
 template <int Limbs>
 float exactMeanSingle(const BasicSignedExact<Limbs>& sum, std::int64_t n, int base) {
     return roundedQuotientToSingle(sum.magnitude, sum.negative, static_cast<std::uint64_t>(n),

@@ -152,6 +152,10 @@ template <typename Real>
 void addWinsorizedEnds(typename ExactFormat<Real>::Signed& sum,
                        typename ExactFormat<Real>::Integer& squares, Real lowKept, Real highKept,
                        std::uint64_t copies, int base);
+// The same for sums of whole numbers of one unit, lowKept and highKept in
+// units (each below 2^31 in magnitude, so that every sum fits).
+void addWinsorizedEnds(Int128& sum, Uint128& squares, std::int64_t lowKept, std::int64_t highKept,
+                       std::uint64_t copies);
 
 // The mean sum / n and the sample variance (n * squares - sum^2) /
 // (n * (n - 1)) of n values from their exact sums (scaled as above), each

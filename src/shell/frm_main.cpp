@@ -5,9 +5,10 @@
 #include <QThread>
 #include <memory>
 
-#include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/descriptives/frm_descriptives.h"
-#include "analysis/paired/frm_paired_effects.h"
+#include "analysis/effect_size/effect_size_analysis.h"
+#include "analysis/effect_size/frm_paired_effects.h"
+#include "analysis/effect_size/frm_velmora.h"
 #include "data/data_set.h"
 #include "data/frm_navigate.h"
 #include "output/frm_open_output.h"

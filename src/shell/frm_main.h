@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/bootstrap/frm_velmora.h"
+#include "analysis/effect_size/frm_velmora.h"
 #include "runtime/output_file_system.h"
 #include "runtime/twips.h"
 #include "shell/qt_dialog_host.h"

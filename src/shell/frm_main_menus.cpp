@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "output/output_file.h"
 #include "output/plot/bootstrap_plot.h"
 #include "output/plot/estimation_plot.h"

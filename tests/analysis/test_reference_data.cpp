@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/bootstrap/test_random.h"
 #include "analysis/descriptives/descriptives_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "data/delimited_import.h"
 
 // The constructed certified reference sets for univariate statistics, read

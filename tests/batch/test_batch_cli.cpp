@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
 #include "analysis/descriptives/descriptives.h"
 #include "analysis/descriptives/descriptives_report.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "batch_test_support.h"
 #include "data/delimited_import.h"
 #include "runtime/number_text.h"

@@ -28,10 +28,10 @@
 #include <functional>
 #include <thread>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
-#include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/bootstrap/test_data.h"
 #include "analysis/descriptives/descriptives_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
+#include "analysis/effect_size/frm_velmora.h"
 #include "data/data_set.h"
 #include "output/frm_open_output.h"
 #include "output/frm_save_output.h"
@@ -1434,8 +1434,8 @@ void MainWindowTest::longRunKeepsTheWindowsAliveButTakesNoInput() {
     std::atomic<bool> released{false};
     const auto slowEngine = [&](const velmora::DataSet& data,
                                 const velmora::AnalysisOptions& options,
-                                velmora::RandomStream& random, const velmora::BootstrapHooks& hooks,
-                                std::uint64_t seed) {
+                                velmora::RandomStream& random,
+                                const velmora::EffectSizeHooks& hooks, std::uint64_t seed) {
         running = true;
         velmora::postToUiThread(&f.window, [&] { answered = true; });
         const auto deadline = Clock::now() + std::chrono::seconds(5);

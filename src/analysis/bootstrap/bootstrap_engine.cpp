@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "analysis/bootstrap/accurate_group_stats.h"
+#include "analysis/bootstrap/accurate_trial_statistics.h"
 #include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/bootstrap/pair_draws.h"
 #include "analysis/bootstrap/percentile_interval.h"
+#include "analysis/bootstrap/ranked_pairs.h"
+#include "analysis/bootstrap/single_trial_statistics.h"
 #include "analysis/bootstrap/trial_pipeline.h"
-#include "analysis/bootstrap/trial_statistics.h"
-#include "analysis/paired/paired_jackknife.h"
 
 namespace velmora {
 
@@ -32,11 +33,9 @@ struct ValueList {
 // What the run keeps of its trials, in trial order.
 struct TrialValues {
     std::array<ValueList, kEstimatorCount> lists;
-    PairedTrialLists paired;
 
-    explicit TrialValues(std::int32_t trials, bool withPaired) {
+    explicit TrialValues(std::int32_t trials) {
         for (ValueList& list : lists) list.values.reserve(static_cast<std::size_t>(trials));
-        if (withPaired) paired.reserve(trials);
     }
 };
 
@@ -130,14 +129,13 @@ std::int32_t trialsPerBatchFor(std::int32_t trials, std::int32_t nPairs, int thr
 // the values kept in trial order. False at the first trial that overflows,
 // which `result` names.
 bool runTrials(const PairedSample& sample, const AnalysisOptions& options, RandomStream& random,
-               const BootstrapHooks& hooks, const PairedColumns* paired, TrialValues& values,
-               BootstrapResult& result) {
+               const BootstrapHooks& hooks, TrialValues& values, BootstrapResult& result) {
     const std::int32_t trials = options.lngTrials;
     const auto draw = [&](std::int32_t t, TrialDraws draws) {
         if (hooks.progress) hooks.progress(t);
         DrawTrial(random, sample.nPairs, draws);
     };
-    const auto commit = [&](std::int32_t t, const TrialOutcome& outcome) {
+    const auto commit = [&](std::int32_t t, const TrialOutcome& outcome, std::size_t record) {
         if (outcome.overflow) {
             result.outcome = BootstrapOutcome::Overflow;
             result.lngFaultPass = t;
@@ -145,10 +143,7 @@ bool runTrials(const PairedSample& sample, const AnalysisOptions& options, Rando
         }
         const EffectSizes& es = outcome.estimates;
         if (hooks.trial) hooks.trial(t, es);
-        if (paired) {
-            if (hooks.pairedTrial) hooks.pairedTrial(t, outcome.paired);
-            values.paired.add(outcome.paired);
-        }
+        if (hooks.consumer) hooks.consumer->commit(t, record);
         for (std::size_t k = 0; k < kEstimatorCount; ++k) values.lists[k].addIfValid(es.d[k]);
         return true;
     };
@@ -158,8 +153,8 @@ bool runTrials(const PairedSample& sample, const AnalysisOptions& options, Rando
             trialsPerBatchFor(trials, sample.nPairs, allowed, Statistics::kLanes);
         const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
         const int threads = std::min(allowed, batches);
-        TrialPipeline<Statistics> pipeline(source, paired, sample.nPairs, options.lngNonpooledSdVar,
-                                           threads, trialsPerBatch);
+        TrialPipeline<Statistics> pipeline(source, hooks.consumer, sample.nPairs,
+                                           options.lngNonpooledSdVar, threads, trialsPerBatch);
         pipeline.run(trials, trialsPerBatch, draw, commit);
     };
     // Values as written in either column put both columns' accurate sums in
@@ -190,17 +185,6 @@ BootstrapSummary summarizeTrials(TrialValues& values, const AnalysisOptions& opt
     return summary;
 }
 
-// The paired family observed, its jackknife and its intervals.
-BootstrapResult::Paired summarizePaired(const PairedColumns& columns, TrialValues& values,
-                                        const AnalysisOptions& options) {
-    BootstrapResult::Paired out;
-    out.observed = ComputePairedObserved(columns, options.lngNonpooledSdVar);
-    out.accelerations = PairedAccelerations(columns, options.lngNonpooledSdVar);
-    out.summary = SummarizePairedTrials(values.paired, out.observed, out.accelerations,
-                                        options.lngTrials, options.sngConfidenceLevel);
-    return out;
-}
-
 }  // namespace
 
 int ResolveBootstrapThreads(int requested) {
@@ -229,16 +213,12 @@ BootstrapResult RunBootstrap(const PairedSample& sample, const AnalysisOptions& 
     }
 
     const std::int32_t trials = std::max(options.lngTrials, 0);
-    // The paired part ranks its own columns: D, and the values as written.
-    std::optional<PairedColumns> pairedColumns;
-    if (hooks.paired) pairedColumns.emplace(CollectWrittenPairs(sample));
-    const PairedColumns* paired = pairedColumns ? &*pairedColumns : nullptr;
-    TrialValues values(trials, paired != nullptr);
-    if (trials > 0 && !runTrials(sample, options, random, hooks, paired, values, result))
-        return result;
+    if (hooks.consumer) hooks.consumer->begin(sample);
+    TrialValues values(trials);
+    if (trials > 0 && !runTrials(sample, options, random, hooks, values, result)) return result;
 
     result.summary = summarizeTrials(values, options);
-    if (paired) result.paired = summarizePaired(*paired, values, options);
+    if (hooks.consumer) hooks.consumer->finish();
     result.outcome = BootstrapOutcome::Completed;
     return result;
 }

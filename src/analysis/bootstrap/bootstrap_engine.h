@@ -2,14 +2,12 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 
 #include "analysis/arithmetic.h"
 #include "analysis/bootstrap/analysis_records.h"
 #include "analysis/bootstrap/pair_draws.h"
-#include "analysis/bootstrap/paired_sample.h"
-#include "analysis/paired/paired_columns.h"
-#include "analysis/paired/paired_summary.h"
+#include "analysis/resampling/paired_sample.h"
+#include "analysis/resampling/trial_consumer.h"
 #include "runtime/random_stream.h"
 
 namespace velmora {
@@ -24,14 +22,11 @@ struct BootstrapHooks {
     // Called with every trial's estimates (invalid ones hold NOT_COMPUTABLE), in
     // trial order, up to the last trial before a fault.
     std::function<void(std::int32_t t, const EffectSizes& estimates)> trial;
-    // With a paired part: called with every trial's paired d family (not
-    // computable ones empty), in trial order, right after `trial`.
-    std::function<void(std::int32_t t, const PairedEstimates& estimates)> pairedTrial;
-    // Also compute the paired d family over the complete pairs (as written
-    // where a column has values as written) in every trial, from the same
-    // draws in the same pass; BootstrapResult::paired holds it. The Velmora
-    // figures do not change.
-    bool paired = false;
+    // A family also computed from every trial's draws in the same pass
+    // (begun once the observed pass allows trials, each trial committed
+    // right after `trial`, finished when the run completes); null for none.
+    // The Velmora figures do not change.
+    TrialConsumer* consumer = nullptr;
     // Threads that compute the trials, the calling thread included; 0 means
     // one per hardware thread. The result never depends on it: the stream is
     // read on the calling thread alone, in trial order and row order, and the
@@ -59,14 +54,6 @@ struct BootstrapResult {
     EffectSizes observed;
     // Complete only when outcome is Completed.
     BootstrapSummary summary;
-    // With a paired part, once the run completed: the observed family, the
-    // jackknife's accelerations and the summary of the trials.
-    struct Paired {
-        PairedObserved observed;
-        PairedEstimates accelerations;
-        PairedSummary summary;
-    };
-    std::optional<Paired> paired;
     // The observed pass and every trial used the accurate statistics.
     bool accurate = false;
     // Single precision failed for Var 1 / Var 2 on the observed data (tested

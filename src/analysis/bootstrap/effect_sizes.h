@@ -3,11 +3,9 @@
 #include <cstdint>
 
 #include "analysis/bootstrap/analysis_records.h"
+#include "analysis/resampling/trimming.h"
 
 namespace velmora {
-
-// sqrt(0.4129) in double; the robust d values are rescaled by it unrounded.
-inline constexpr double ROBUST_SCALE = 0.6425729530566938;
 
 // The pooled variances and the four d values of one sample, all Var 2 minus
 // Var 1. lngNonpooledSdVar 2 takes the nonpooled variances from stats2; any

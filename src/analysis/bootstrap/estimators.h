@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "analysis/resampling/position_rule.h"
+
 namespace velmora {
 
 // The four d estimators, in the order every record, table, report line, trial
@@ -17,10 +19,6 @@ inline constexpr std::array<Estimator, kEstimatorCount> kEstimators = {
 constexpr std::size_t estimatorIndex(Estimator estimator) {
     return static_cast<std::size_t>(estimator);
 }
-
-// How a * L becomes the count q cut from each end: the pooled estimators
-// truncate, the nonpooled ones round to nearest with halves to even.
-enum class PositionRule { Truncate, RoundHalfEven };
 
 // Where an estimator's variance comes from: the two groups pooled, or the one
 // group the user picked for the nonpooled SD.

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "analysis/bootstrap/analysis_records.h"
+#include "analysis/resampling/trimming.h"
 #include "analysis/running_sum.h"
 
 namespace velmora {
@@ -19,9 +20,6 @@ GroupStats ComputeGroupStats(std::span<const float> values);
 
 // Every statistic finite: none left the single-precision range.
 bool AllFinite(const GroupStats& stats);
-
-// Values trimmed from each end: n * 0.2f (widened to double), truncated.
-std::int32_t TrimCount(std::int32_t n);
 
 // The sums one pass yields, from which the statistics follow: S and Q over all
 // values in row order, T and U over the kept positions lo..hi of the ascending

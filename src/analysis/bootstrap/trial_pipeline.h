@@ -16,8 +16,7 @@
 #include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/bootstrap/pair_draws.h"
-#include "analysis/paired/paired_columns.h"
-#include "analysis/paired/paired_estimates.h"
+#include "analysis/resampling/trial_consumer.h"
 
 // The bootstrap's threads: the calling thread reads the random stream and
 // keeps the results in trial order, the trials' statistics are computed on
@@ -29,7 +28,6 @@ namespace velmora {
 // What the run keeps of one trial.
 struct TrialOutcome {
     EffectSizes estimates;
-    PairedEstimates paired;  // with a paired part
     bool overflow = false;
 };
 
@@ -38,6 +36,8 @@ struct TrialOutcome {
 struct TrialBatch {
     std::int32_t first = 0;  // trial number of the first trial
     std::int32_t count = 0;
+    // The consumer's record slot of the batch's first trial; the others follow.
+    std::size_t firstRecord = 0;
     // count x nPairs draws: singles up to 2^24 pairs, pair numbers beyond.
     std::vector<float> singles;
     std::vector<std::uint32_t> numbers;
@@ -63,14 +63,14 @@ class TrialPipeline {
 public:
     using Source = typename Statistics::Source;
 
-    // `paired`: the columns of the paired part, or null without one.
-    TrialPipeline(const Source& ranked, const PairedColumns* paired, std::int32_t nPairs,
+    // `consumer`: a family also computed from every trial's draws, or null.
+    TrialPipeline(const Source& ranked, TrialConsumer* consumer, std::int32_t nPairs,
                   std::int32_t lngNonpooledSdVar, int threads, std::int32_t trialsPerBatch)
         : m_ranked(ranked),
-          m_paired(paired),
+          m_consumer(consumer),
           m_nPairs(nPairs),
           m_sdVar(lngNonpooledSdVar),
-          m_own(ranked, paired) {
+          m_own(ranked, consumer) {
         // Three per worker (the batch it computes and the two the queue holds
         // for it), the caller's own, and one more, so that the caller can draw
         // again while its finished batch waits for an earlier one to be
@@ -85,8 +85,12 @@ public:
             else
                 batch->singles.resize(size);
             batch->outcomes.resize(static_cast<std::size_t>(trialsPerBatch));
+            batch->firstRecord = static_cast<std::size_t>(s) * batch->outcomes.size();
             m_slots.push_back(std::move(batch));
         }
+        if (m_consumer)
+            m_consumer->reserveRecords(static_cast<std::size_t>(slots) *
+                                       static_cast<std::size_t>(trialsPerBatch));
         // A thread the system refuses only leaves more work to the others.
         try {
             for (int w = 1; w < threads; ++w) m_workers.emplace_back([this] { workerLoop(); });
@@ -109,7 +113,8 @@ public:
     TrialPipeline& operator=(const TrialPipeline&) = delete;
 
     // Runs trials 1..trials in batches of trialsPerBatch. `commit` is called on
-    // the calling thread with every trial in order and returns false to stop.
+    // the calling thread with every trial in order (its number, outcome and
+    // the consumer's record slot) and returns false to stop.
     template <typename Draw, typename Commit>
     void run(std::int32_t trials, std::int32_t trialsPerBatch, Draw draw, Commit commit) {
         const std::int32_t batches = (trials + trialsPerBatch - 1) / trialsPerBatch;
@@ -121,9 +126,11 @@ public:
             for (;;) {
                 TrialBatch& batch = *m_slots[static_cast<std::size_t>(nextCommit % slots)];
                 if (nextCommit == nextDraw || !isDone(batch)) break;
-                for (std::int32_t i = 0; i < batch.count; ++i)
-                    if (!commit(batch.first + i, batch.outcomes[static_cast<std::size_t>(i)]))
+                for (std::int32_t i = 0; i < batch.count; ++i) {
+                    const auto at = static_cast<std::size_t>(i);
+                    if (!commit(batch.first + i, batch.outcomes[at], batch.firstRecord + at))
                         return;
+                }
                 ++nextCommit;
                 if (nextCommit == batches) return;
             }
@@ -181,13 +188,13 @@ private:
 
     // One computing thread's working storage: O(nPairs).
     struct Workspace {
-        Workspace(const Source& ranked, const PairedColumns* paired) : statistics(ranked) {
+        Workspace(const Source& ranked, TrialConsumer* consumer) : statistics(ranked) {
             if (ranked.size() <= static_cast<std::size_t>(SINGLE_DRAW_LIMIT))
                 for (std::vector<std::uint32_t>& lane : numbers) lane.resize(ranked.size());
-            if (paired) pairedStatistics.emplace(*paired);
+            if (consumer) consumed = consumer->makeWorkspace();
         }
         Statistics statistics;
-        std::optional<PairedTrialStatistics> pairedStatistics;
+        std::unique_ptr<TrialConsumer::Workspace> consumed;
         std::vector<std::uint32_t> numbers[Statistics::kLanes];
     };
 
@@ -223,8 +230,9 @@ private:
                 out.estimates = workspace.statistics.estimates(k, stats1[k], stats2[k], m_sdVar);
                 out.overflow =
                     !AllFinite(stats1[k]) || !AllFinite(stats2[k]) || !AllFinite(out.estimates);
-                if (workspace.pairedStatistics)
-                    out.paired = workspace.pairedStatistics->compute(drawn[k], m_sdVar);
+                if (workspace.consumed)
+                    workspace.consumed->compute(
+                        drawn[k], batch.firstRecord + static_cast<std::size_t>(i + k));
             }
         }
     }
@@ -236,7 +244,7 @@ private:
         // the program.)
         std::optional<Workspace> own;
         try {
-            own.emplace(m_ranked, m_paired);
+            own.emplace(m_ranked, m_consumer);
         } catch (const std::bad_alloc&) {
             return;
         }
@@ -255,7 +263,7 @@ private:
     }
 
     const Source& m_ranked;
-    const PairedColumns* m_paired;
+    TrialConsumer* m_consumer;
     const std::int32_t m_nPairs;
     const std::int32_t m_sdVar;
     int m_queueLimit = 0;  // batches waiting for a worker, at most

@@ -11,8 +11,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "analysis/bootstrap/group_stats.h"
 #include "analysis/exact_sums.h"
+#include "analysis/resampling/column_moments.h"
+#include "analysis/resampling/trimming.h"
 
 namespace velmora {
 
@@ -226,24 +227,6 @@ __attribute__((target("avx512f,avx512vl"))) FixedPointColumns::PairSums avx512Su
 #endif
 #endif
 
-// The moments of n values from their exact sums in units of 2^(base - 150),
-// the kept ones' sums and the kept stretch's end values.
-ColumnMoments momentsFromSums(std::int32_t n, int base, Int128 sum, Uint128 squares, Int128 keptSum,
-                              Uint128 keptSquares, std::int64_t lowUnit, std::int64_t highUnit) {
-    const std::int32_t g = TrimCount(n);
-    ColumnMoments m;
-    m.mean = exactMeanDouble(sum, n, base);
-    m.variance = exactVarianceDouble(sum, squares, n, base);
-    m.trimmedMean = exactMeanDouble(keptSum, n - 2 * g, base);
-    // The Winsorized sample: g copies of each end's kept value around the kept ones.
-    const Int128 winsSum = keptSum + static_cast<Int128>(lowUnit + highUnit) * g;
-    const Uint128 winsSquares =
-        keptSquares +
-        static_cast<Uint128>(lowUnit * lowUnit + highUnit * highUnit) * static_cast<unsigned>(g);
-    m.winsVariance = exactVarianceDouble(winsSum, winsSquares, n, base);
-    return m;
-}
-
 }  // namespace
 
 std::optional<FixedPointColumns> FixedPointColumns::build(
@@ -281,25 +264,14 @@ std::optional<FixedPointColumns> FixedPointColumns::build(
             return std::nullopt;
         unitsD[k] = static_cast<std::int32_t>(d);
     }
-    f.m_lo = static_cast<std::size_t>(TrimCount(static_cast<std::int32_t>(n - 1)));
-    f.m_hi = n - 2 - f.m_lo;
     const std::vector<std::int32_t>* units[3] = {&f.m_units[0], &f.m_units[1], &unitsD};
     for (int j = 0; j < 3; ++j) {
         f.m_order[j] = *order[j];
         f.m_rank[j].resize(n);
         f.m_sortedUnits[j].resize(n);
-        Whole& w = f.m_whole[j];
         for (std::size_t r = 0; r < n; ++r) {
             f.m_rank[j][f.m_order[j][r]] = static_cast<std::uint32_t>(r);
             f.m_sortedUnits[j][r] = (*units[j])[f.m_order[j][r]];
-            const std::int64_t u = f.sortedUnit(j, r);
-            const auto square = static_cast<Uint128>(u * u);
-            w.sum += u;
-            w.squares += square;
-            if (r >= f.m_lo && r <= f.m_hi + 1) {
-                w.stretchSum += u;
-                w.stretchSquares += square;
-            }
         }
     }
     return f;
@@ -331,22 +303,6 @@ FixedPointColumns::PairSums FixedPointColumns::pairSums(const std::uint32_t* cou
     if (path == SumPath::Avx2) return avx2Sums(counts, p, m_n);
 #endif
     return plainSums(counts, p, 0, m_n);
-}
-
-// As the rank walk's jackknife: without rank j the kept stretch of the n - 1
-// values left is ranks lo..hi + 1 less the one at clamp(j, lo, hi + 1).
-ColumnMoments FixedPointColumns::leaveOneOut(int column, std::size_t k, Int128& keptSum) const {
-    const Whole& w = m_whole[column];
-    const std::size_t j = m_rank[column][k];
-    const std::int64_t out = sortedUnit(column, j);
-    const std::int64_t dropped = sortedUnit(column, std::clamp(j, m_lo, m_hi + 1));
-    keptSum = w.stretchSum - dropped;
-    const std::int64_t lowUnit = sortedUnit(column, j > m_lo ? m_lo : m_lo + 1);
-    const std::int64_t highUnit = sortedUnit(column, j > m_hi ? m_hi : m_hi + 1);
-    return momentsFromSums(static_cast<std::int32_t>(m_n - 1), m_base, w.sum - out,
-                           w.squares - static_cast<Uint128>(out * out), keptSum,
-                           w.stretchSquares - static_cast<Uint128>(dropped * dropped), lowUnit,
-                           highUnit);
 }
 
 PairedMoments FixedPointColumns::moments(const std::uint32_t* counts) const {
@@ -396,8 +352,10 @@ PairedMoments FixedPointColumns::moments(const std::uint32_t* counts) const {
             addKept(highUnit, counts[order[highRank[j]]] - (copies - above[j]));
         }
         keptSums[j] = keptSum;
-        *targets[j] = momentsFromSums(n, m_base, s.sum, joined(s.squaresLow, s.squaresHigh),
-                                      keptSum, keptSquares, lowUnit, highUnit);
+        *targets[j] =
+            ColumnMomentsFromSums(n, m_base,
+                                  UnitColumnSums{s.sum, joined(s.squaresLow, s.squaresHigh),
+                                                 keptSum, keptSquares, lowUnit, highUnit});
     }
     out.trimmedMeanDifference = exactMeanDouble(keptSums[1] - keptSums[0], n - 2 * g, m_base);
     return out;

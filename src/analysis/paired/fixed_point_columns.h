@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "analysis/exact_sums.h"
@@ -30,9 +31,10 @@ public:
     // draws in all): the exact values rounded once, as the rank walk gives.
     PairedMoments moments(const std::uint32_t* counts) const;
 
-    // The jackknife: the moments of one column (0 Var 1, 1 Var 2, 2 D) without
-    // pair k, and the sum of its kept values in units of 2^(base() - 150).
-    ColumnMoments leaveOneOut(int column, std::size_t k, Int128& keptSum) const;
+    // For the jackknife, per column (0 Var 1, 1 Var 2, 2 D): the rank of
+    // every pair and the units at every rank, in units of 2^(base() - 150).
+    std::span<const std::uint32_t> ranks(int column) const { return m_rank[column]; }
+    std::span<const std::int32_t> sortedUnits(int column) const { return m_sortedUnits[column]; }
     int base() const { return m_base; }
 
     // The sums over the pairs of each column (Var 1, Var 2, D) in one pass:
@@ -65,17 +67,6 @@ private:
     std::vector<std::uint32_t> m_rank[3];        // by pair
     std::vector<std::uint32_t> m_order[3];       // pair at each rank
     std::vector<std::int32_t> m_sortedUnits[3];  // by rank
-    // For the jackknife: the sums over all n values, and over the ranks
-    // lo..hi + 1 that hold the kept stretch of any n - 1 of them.
-    struct Whole {
-        Int128 sum = 0;
-        Uint128 squares = 0;
-        Int128 stretchSum = 0;
-        Uint128 stretchSquares = 0;
-    };
-    Whole m_whole[3];
-    std::size_t m_lo = 0;
-    std::size_t m_hi = 0;
 };
 
 }  // namespace velmora

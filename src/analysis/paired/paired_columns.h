@@ -7,10 +7,11 @@
 #include <span>
 #include <vector>
 
-#include "analysis/bootstrap/paired_sample.h"
 #include "analysis/exact_sums.h"
 #include "analysis/paired/fixed_point_columns.h"
 #include "analysis/paired/paired_estimates.h"
+#include "analysis/resampling/paired_sample.h"
+#include "analysis/resampling/ranked_column.h"
 
 namespace velmora {
 
@@ -28,45 +29,29 @@ class PairedColumns {
 public:
     // `pairs`: the complete pairs in case order, the values as written for a
     // column that has them and the singles otherwise (CollectWrittenPairs);
-    // every value finite, as the import keeps them. `fixedPoint` false keeps
-    // the trials on the rank walk even where the values fit whole numbers of
-    // one unit (for tests of the two ways).
-    explicit PairedColumns(const WrittenPairs& pairs, bool fixedPoint = true);
+    // every value finite, as the import keeps them.
+    explicit PairedColumns(const WrittenPairs& pairs);
 
     std::size_t size() const { return m_n; }
 
-    struct Run {
-        std::uint32_t firstRank;
-        int binade;
-    };
-    struct Ranked {
-        std::vector<std::uint32_t> order;  // pair number at each rank
-        std::vector<double> sorted;        // value at each rank
-        // For the rank walk, empty where the columns are whole numbers of one
-        // unit: value = mantissa * 2^(binade - 150), the binade that of the
-        // rank's run.
-        std::vector<std::int64_t> mantissas;
-        std::vector<Run> runs;  // followed by an end mark {size(), 0}
-        bool narrow = false;    // every mantissa below 2^31
-    };
+    // A column ranked and, for the rank walk, split; the parts are empty
+    // where the columns are whole numbers of one unit.
+    struct Ranked : RankedColumn<double>, ColumnParts<double> {};
     const Ranked& column(PairedColumn c) const { return m_columns[static_cast<int>(c)]; }
     // The columns as whole numbers of one unit, when they fit.
     const std::optional<FixedPointColumns>& fixedPoint() const { return m_fixedPoint; }
 
 private:
+    // Tests hold the whole-number sums to the rank walk's figures with
+    // columns that keep the rank walk wherever the values fit.
+    friend struct RankWalkColumns;
+    enum class Sums { Fastest, RankWalk };
+    PairedColumns(const WrittenPairs& pairs, Sums sums);
+
     std::size_t m_n = 0;
     Ranked m_columns[3];
     std::optional<FixedPointColumns> m_fixedPoint;
 };
-
-// The moments of one column from exact sums in units of 2^(base - 150):
-// `sum` and `squares` over the n values, `keptSum` and `keptSquares` over the
-// kept positions of the ascending order (TrimCount(n) trimmed from each end),
-// whose first and last values are lowKept and highKept. n >= 2.
-ColumnMoments ColumnMomentsFromSums(std::int32_t n, int base, const WideSignedExact& sum,
-                                    const WideExactInteger& squares, const WideSignedExact& keptSum,
-                                    const WideExactInteger& keptSquares, double lowKept,
-                                    double highKept);
 
 // The paired family of bootstrap trials from how often each complete pair was
 // drawn, in O(nPairs) per trial: each column's ranks in ascending order add

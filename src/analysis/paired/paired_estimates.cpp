@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "analysis/bootstrap/effect_sizes.h"
+#include "analysis/resampling/trimming.h"
 
 namespace velmora {
 

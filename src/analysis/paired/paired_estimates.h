@@ -5,7 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "analysis/bootstrap/percentile_interval.h"
+#include "analysis/resampling/column_moments.h"
+#include "analysis/resampling/position_rule.h"
 
 namespace velmora {
 
@@ -31,18 +32,6 @@ std::string_view PairedEffectName(PairedEffect effect);
 // rounds half to even; the others, on a spread of both variables like the
 // pooled ones, truncate.
 PositionRule PairedPositionRule(PairedEffect effect);
-
-// The statistics of one column of a sample in double precision, each the
-// exact value of its formula rounded once: mean, sample variance (n - 1),
-// 20% trimmed mean and Winsorized variance (n - 1), trimmed and Winsorized
-// as the group statistics do (TrimCount).
-struct ColumnMoments {
-    double mean = 0.0;
-    double variance = 0.0;
-    double trimmedMean = 0.0;
-    double winsVariance = 0.0;
-    friend bool operator==(const ColumnMoments&, const ColumnMoments&) = default;
-};
 
 // The three columns of a sample of n complete pairs.
 struct PairedMoments {

@@ -89,7 +89,7 @@ PlotPairs samplePairs(const DataSet& data, std::int32_t var1, std::int32_t var2,
 }
 
 EstimationPlotData estimationPlotOf(const DataSet& data, const AnalysisOptions& options,
-                                    const BootstrapResult::Paired& paired,
+                                    const PairedRunResult& paired,
                                     std::span<const PairedEstimates> trials,
                                     std::string dataFileName, std::uint64_t seed) {
     EstimationPlotData plot;

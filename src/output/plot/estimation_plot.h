@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/bootstrap/analysis_records.h"
-#include "analysis/bootstrap/bootstrap_engine.h"
 #include "analysis/paired/bca_interval.h"
+#include "analysis/paired/paired_trials.h"
 #include "data/data_set.h"
 
 namespace velmora {
@@ -61,7 +61,7 @@ std::string buildEstimationPlotSvg(const EstimationPlotData& data);
 // computable d_z of `trials` (every trial's family, in trial order) and the
 // observed d_z with its intervals.
 EstimationPlotData estimationPlotOf(const DataSet& data, const AnalysisOptions& options,
-                                    const BootstrapResult::Paired& paired,
+                                    const PairedRunResult& paired,
                                     std::span<const PairedEstimates> trials,
                                     std::string dataFileName, std::uint64_t seed);
 

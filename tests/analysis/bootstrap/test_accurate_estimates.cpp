@@ -4,6 +4,7 @@
 #include <string>
 
 #include "analysis/bootstrap/bootstrap_engine.h"
+#include "analysis/paired/paired_trials.h"
 #include "data/delimited_import.h"
 #include "literal_bootstrap.h"
 #include "test_data.h"
@@ -77,8 +78,10 @@ TEST(AccurateEstimates, EveryDIsTheExactValueOfTheFileRoundedOnce) {
                 std::string(c.name) + (arithmetic == Arithmetic::Auto ? ", auto" : ", double");
             testing::SeededRandom random(11);
             BootstrapHooks hooks;
-            hooks.paired = true;
+            PairedTrials family(options);
+            hooks.consumer = &family;
             const BootstrapResult r = RunBootstrap(sample, options, random, hooks, arithmetic);
+            const std::optional<PairedRunResult>& paired = family.result();
             ASSERT_EQ(r.outcome, BootstrapOutcome::Completed) << at;
             EXPECT_TRUE(r.accurate) << at;  // under auto the guard trips on both files
             for (Estimator e : kEstimators)
@@ -88,10 +91,10 @@ TEST(AccurateEstimates, EveryDIsTheExactValueOfTheFileRoundedOnce) {
             EXPECT_GT(r.summary.ciPooledD().sngUpper, r.summary.ciPooledD().sngLower) << at;
             // With complete pairs the pooled d is the paired block's d_av, and
             // both take their limits from the same trials.
-            ASSERT_TRUE(r.paired) << at;
-            const PairedEffectSummary& dav = r.paired->summary.of(PairedEffect::Dav);
-            const PairedEffectSummary& robustDav = r.paired->summary.of(PairedEffect::RobustDav);
-            EXPECT_EQ(static_cast<float>(*estimateOf(r.paired->observed.d, PairedEffect::Dav)),
+            ASSERT_TRUE(paired) << at;
+            const PairedEffectSummary& dav = paired->summary.of(PairedEffect::Dav);
+            const PairedEffectSummary& robustDav = paired->summary.of(PairedEffect::RobustDav);
+            EXPECT_EQ(static_cast<float>(*estimateOf(paired->observed.d, PairedEffect::Dav)),
                       r.observed.sngPooledD())
                 << at;
             EXPECT_EQ(static_cast<float>(*dav.percentile.lower), r.summary.ciPooledD().sngLower)

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analysis/bootstrap/analysis_records.h"
-#include "analysis/bootstrap/paired_sample.h"
+#include "analysis/resampling/paired_sample.h"
 #include "data/data_set.h"
 
 namespace velmora::testing {

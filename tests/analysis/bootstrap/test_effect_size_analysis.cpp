@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "runtime/random_stream.h"
 #include "support/address_space_limit.h"
 #include "test_data.h"
@@ -116,7 +116,7 @@ TEST(EffectSizeAnalysis, AnyMemoryLimitEndsInTheReportOrTheMemoryFault) {
         var1[i] = static_cast<float>(i % 7);
         var2[i] = static_cast<float>(i % 5);
     }
-    BootstrapHooks hooks;
+    EffectSizeHooks hooks;
     hooks.threads = 2;
     const auto run = [&] {
         DefaultRandomStream random(1);
@@ -164,7 +164,7 @@ TEST(EffectSizeAnalysis, TwoPairsGiveTheCompleteReport) {
     }
     ScriptedRandom random(script);
     std::vector<std::int32_t> progress;
-    BootstrapHooks hooks;
+    EffectSizeHooks hooks;
     hooks.progress = [&](std::int32_t t) { progress.push_back(t); };
     AnalysisOptions options = choose(2, 4);
     options.sngConfidenceLevel = 0.99f;

@@ -7,9 +7,9 @@
 #include <QtTest>
 #include <memory>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
-#include "analysis/bootstrap/frm_velmora.h"
 #include "analysis/bootstrap/test_data.h"
+#include "analysis/effect_size/effect_size_analysis.h"
+#include "analysis/effect_size/frm_velmora.h"
 #include "runtime/random_stream.h"
 #include "support/caption_of.h"
 #include "support/fake_clock.h"

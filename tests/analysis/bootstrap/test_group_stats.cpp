@@ -5,7 +5,7 @@
 
 #include "analysis/bootstrap/accurate_group_stats.h"
 #include "analysis/bootstrap/group_stats.h"
-#include "analysis/bootstrap/paired_sample.h"
+#include "analysis/resampling/paired_sample.h"
 #include "test_data.h"
 
 namespace velmora {

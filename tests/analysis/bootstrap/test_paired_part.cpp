@@ -2,11 +2,13 @@
 
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/bootstrap/bootstrap_engine.h"
 #include "analysis/paired/paired_effects_report.h"
+#include "analysis/paired/paired_trials.h"
 #include "test_data.h"
 #include "test_random.h"
 
@@ -24,6 +26,7 @@ using testing::writtenSampleOf;
 
 struct RunRecord {
     BootstrapResult result;
+    std::optional<PairedRunResult> paired;
     std::vector<EffectSizes> trials;
     std::vector<PairedEstimates> pairedTrials;
 };
@@ -34,13 +37,15 @@ RunRecord runWith(const PairedSample& sample, const AnalysisOptions& options, bo
     SeededRandom random(seed, 97);
     BootstrapHooks hooks;
     hooks.threads = threads;
-    hooks.paired = paired;
     hooks.trial = [&](std::int32_t, const EffectSizes& e) { run.trials.push_back(e); };
-    hooks.pairedTrial = [&](std::int32_t t, const PairedEstimates& e) {
-        EXPECT_EQ(t, static_cast<std::int32_t>(run.pairedTrials.size()) + 1);
-        run.pairedTrials.push_back(e);
-    };
+    std::optional<PairedTrials> family;
+    if (paired)
+        hooks.consumer = &family.emplace(options, [&](std::int32_t t, const PairedEstimates& e) {
+            EXPECT_EQ(t, static_cast<std::int32_t>(run.pairedTrials.size()) + 1);
+            run.pairedTrials.push_back(e);
+        });
     run.result = RunBootstrap(sample, options, random, hooks, arithmetic);
+    if (family) run.paired = family->result();
     return run;
 }
 
@@ -103,9 +108,9 @@ TEST(PairedPart, VelmoraFiguresAreTheSameWithAndWithoutIt) {
         const RunRecord with = runWith(c.sample, optionsFor(300, 0.9f, 2), true, 2, c.arithmetic);
         ASSERT_EQ(with.result.outcome, BootstrapOutcome::Completed) << c.name;
         expectSameVelmora(without, with, c.name);
-        EXPECT_FALSE(without.result.paired.has_value()) << c.name;
+        EXPECT_FALSE(without.paired.has_value()) << c.name;
         EXPECT_TRUE(without.pairedTrials.empty()) << c.name;
-        ASSERT_TRUE(with.result.paired.has_value()) << c.name;
+        ASSERT_TRUE(with.paired.has_value()) << c.name;
         EXPECT_EQ(with.pairedTrials.size(), 300u) << c.name;
     }
 }
@@ -114,17 +119,17 @@ TEST(PairedPart, BlockIsTheSameForOneTwoAndEightThreads) {
     const PairedSample sample = sampleOf(column(500, 37, 101, 0.5f), column(500, 53, 89, 0.25f));
     const AnalysisOptions options = optionsFor(700, 0.95f, 1);
     const RunRecord one = runWith(sample, options, true, 1);
-    ASSERT_TRUE(one.result.paired.has_value());
-    const std::string block = BuildPairedEffectsReport(options, 7, one.result.paired->observed,
-                                                       one.result.paired->summary);
+    ASSERT_TRUE(one.paired.has_value());
+    const std::string block =
+        BuildPairedEffectsReport(options, 7, one.paired->observed, one.paired->summary);
     for (int threads : {2, 8}) {
         const RunRecord other = runWith(sample, options, true, threads);
-        ASSERT_TRUE(other.result.paired.has_value()) << threads;
+        ASSERT_TRUE(other.paired.has_value()) << threads;
         EXPECT_EQ(other.pairedTrials, one.pairedTrials) << threads << " threads";
-        EXPECT_EQ(other.result.paired->summary, one.result.paired->summary) << threads;
-        EXPECT_EQ(BuildPairedEffectsReport(options, 7, other.result.paired->observed,
-                                           other.result.paired->summary),
-                  block)
+        EXPECT_EQ(other.paired->summary, one.paired->summary) << threads;
+        EXPECT_EQ(
+            BuildPairedEffectsReport(options, 7, other.paired->observed, other.paired->summary),
+            block)
             << threads << " threads";
     }
 }
@@ -153,8 +158,8 @@ TEST(PairedPart, EachTrialIsTheFamilyOfThePairsItsDrawsName) {
             << "trial " << t + 1;
         if (estimateOf(run.pairedTrials[static_cast<std::size_t>(t)], PairedEffect::Dz)) ++validDz;
     }
-    EXPECT_EQ(run.result.paired->summary.of(PairedEffect::Dz).lngValid, validDz);
-    EXPECT_EQ(run.result.paired->summary.lngTrials, trials);
+    EXPECT_EQ(run.paired->summary.of(PairedEffect::Dz).lngValid, validDz);
+    EXPECT_EQ(run.paired->summary.lngTrials, trials);
 }
 
 }  // namespace

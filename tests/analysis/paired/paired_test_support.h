@@ -7,8 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "analysis/bootstrap/paired_sample.h"
+#include "analysis/paired/paired_columns.h"
 #include "analysis/paired/paired_estimates.h"
+#include "analysis/resampling/paired_sample.h"
+
+namespace velmora {
+
+// Columns whose trials and jackknife keep the rank walk even where the values
+// are whole numbers of one unit, so that tests can hold the two ways to the
+// same figures.
+struct RankWalkColumns {
+    static PairedColumns of(const WrittenPairs& pairs) {
+        return PairedColumns(pairs, PairedColumns::Sums::RankWalk);
+    }
+};
+
+}  // namespace velmora
 
 namespace velmora::testing {
 

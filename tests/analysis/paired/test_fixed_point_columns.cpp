@@ -9,6 +9,7 @@
 #include "analysis/paired/fixed_point_columns.h"
 #include "analysis/paired/paired_columns.h"
 #include "analysis/paired/paired_jackknife.h"
+#include "paired_test_support.h"
 
 namespace velmora {
 namespace {
@@ -76,7 +77,7 @@ void expectPathsAgree(const FixedPointColumns& columns, const std::vector<std::u
             for (Path path : paths) {
                 const auto sums = columns.pairSums(counts.data(), lows, highs, path);
                 for (int j = 0; j < 3; ++j) {
-                    SCOPED_TRACE(testing::Message()
+                    SCOPED_TRACE(::testing::Message()
                                  << "path " << static_cast<int>(path) << ", column " << j);
                     EXPECT_EQ(sums[j].sum, plain[j].sum);
                     EXPECT_EQ(sums[j].squaresLow, plain[j].squaresLow);
@@ -94,7 +95,7 @@ TEST(FixedPointColumns, TrialsAndJackknifeEqualTheRankWalkBitForBit) {
         SCOPED_TRACE(c.name);
         const WrittenPairs pairs{c.var1, c.var2};
         const PairedColumns fixed(pairs);
-        const PairedColumns walked(pairs, false);
+        const PairedColumns walked = RankWalkColumns::of(pairs);
         ASSERT_TRUE(fixed.fixedPoint().has_value());
         ASSERT_FALSE(walked.fixedPoint().has_value());
         PairedTrialStatistics a(fixed);
@@ -105,6 +106,7 @@ TEST(FixedPointColumns, TrialsAndJackknifeEqualTheRankWalkBitForBit) {
             EXPECT_EQ(ma, mb);
             expectPathsAgree(*fixed.fixedPoint(), counts);
         }
+        if (c.var1.size() < 3) continue;  // no jackknife below three pairs
         std::vector<PairedEstimates> fromFixed;
         std::vector<PairedEstimates> fromWalk;
         ForEachLeaveOneOut(fixed, 1,

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "analysis/bootstrap/test_data.h"
-#include "analysis/paired/frm_paired_effects.h"
+#include "analysis/effect_size/frm_paired_effects.h"
 #include "data/delimited_import.h"
 #include "support/caption_of.h"
 #include "support/fake_clock.h"

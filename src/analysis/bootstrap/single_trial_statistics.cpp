@@ -1,15 +1,13 @@
-#include "analysis/bootstrap/trial_statistics.h"
+#include "analysis/bootstrap/single_trial_statistics.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
 
-#include "analysis/bootstrap/accurate_group_stats.h"
 #include "analysis/bootstrap/effect_sizes.h"
 #include "analysis/bootstrap/group_stats.h"
 #include "analysis/running_sum.h"
-#include "analysis/stable_order.h"
 
 namespace velmora {
 
@@ -35,9 +33,6 @@ namespace velmora {
 namespace {
 
 constexpr std::size_t kBlock = 4;
-constexpr std::size_t kPrefetchFrom = 1u << 15;
-constexpr std::size_t kAhead = 128;
-constexpr std::size_t kNear = 16;
 
 using Values = RankedPairs::Values;
 
@@ -63,26 +58,7 @@ struct KeptSums {
     }
 };
 
-using Extra = std::unordered_map<std::uint32_t, std::uint32_t>;
-
-// One more draw of pair k.
-inline void countDraw(std::uint8_t* count, Extra& extra, std::uint32_t k) {
-    if (count[k] == 255) [[unlikely]] {
-        ++extra[k];
-        return;
-    }
-    ++count[k];
-}
-
-// How often pair k was drawn.
-inline std::size_t drawsOf(const std::uint8_t* count, const Extra& extra, std::uint32_t k) {
-    const std::size_t c = count[k];
-    if (c == 255) [[unlikely]] {
-        const auto more = extra.find(k);
-        return more == extra.end() ? c : c + more->second;
-    }
-    return c;
-}
+using Extra = ExtraDraws;
 
 constexpr std::size_t kChunk = 512;
 
@@ -198,19 +174,19 @@ template <int K>
 void sumInDrawOrder(const LaneDraws (&lanes)[K], const Values* values, std::size_t n,
                     RowOrderSums (&rows)[K]) {
     std::size_t m = 0;
-    if (n >= kPrefetchFrom) {
+    if (n >= kPrefetchFromPairs) {
         // Beyond the caches every draw would wait for its pair and its count;
         // both addresses follow from the drawn number, so fetch them well
         // ahead. (In the same inlined body as the sums: a helper holding only
         // prefetches counts as free of effects and its calls are dropped.)
-        for (const std::size_t ahead = n - kAhead; m < ahead; ++m) {
+        for (const std::size_t ahead = n - kFarAhead; m < ahead; ++m) {
             forEachLane<K>([&](auto k) __attribute__((always_inline)) {
                 const std::uint32_t* d = lanes[k].drawn;
                 std::uint8_t* c = lanes[k].count;
-                __builtin_prefetch(&values[d[m + kAhead]], 0, 1);
-                __builtin_prefetch(&c[d[m + kAhead]], 1, 1);
-                __builtin_prefetch(&values[d[m + kNear]]);
-                __builtin_prefetch(&c[d[m + kNear]], 1);
+                __builtin_prefetch(&values[d[m + kFarAhead]], 0, 1);
+                __builtin_prefetch(&c[d[m + kFarAhead]], 1, 1);
+                __builtin_prefetch(&values[d[m + kNearAhead]]);
+                __builtin_prefetch(&c[d[m + kNearAhead]], 1);
                 rows[k].add(values[d[m]]);
                 countDraw(c, *lanes[k].extra, d[m]);
             });
@@ -286,25 +262,7 @@ void sumKeptPositions(const LaneDraws (&lanes)[K], const RankedPairs& r, std::si
     }
 }
 
-// The pair numbers of a column in stable ascending order of its values, and
-// the values in that order.
-template <typename Real>
-void rankColumn(const std::vector<Real>& values, std::vector<std::uint32_t>& order,
-                std::vector<Real>& sorted) {
-    order = StableAscendingOrder(std::span<const Real>(values));
-    sorted.resize(values.size());
-    for (std::size_t r = 0; r < values.size(); ++r) sorted[r] = values[order[r]];
-}
-
 }  // namespace
-
-RankedPairs::RankedPairs(const CompletePairs& pairs) {
-    const std::size_t n = pairs.sngVar1.size();
-    m_values.resize(n);
-    for (std::size_t k = 0; k < n; ++k) m_values[k] = {pairs.sngVar1[k], pairs.sngVar2[k]};
-    rankColumn(pairs.sngVar1, m_order1, m_sorted1);
-    rankColumn(pairs.sngVar2, m_order2, m_sorted2);
-}
 
 TrialStatistics::TrialStatistics(const RankedPairs& pairs) : m_ranked(pairs), m_n(pairs.size()) {
     for (Lane& lane : m_lanes) lane.count.assign(m_n, 0);
@@ -349,155 +307,5 @@ EffectSizes TrialStatistics::estimates(int, const GroupStats& stats1, const Grou
                                        std::int32_t lngNonpooledSdVar) {
     return ComputeEffectSizes(stats1, stats2, lngNonpooledSdVar);
 }
-
-template <typename Real>
-BasicRankedParts<Real>::BasicRankedParts(const Pairs& pairs) {
-    if constexpr (std::is_same_v<Real, float>) {
-        m_n = pairs.size();
-        m_order[0] = pairs.order1();
-        m_order[1] = pairs.order2();
-        m_sorted[0] = pairs.sorted1();
-        m_sorted[1] = pairs.sorted2();
-    } else {
-        m_n = pairs.dblVar1.size();
-        const std::vector<double>* columns[2] = {&pairs.dblVar1, &pairs.dblVar2};
-        for (int c = 0; c < 2; ++c) {
-            rankColumn(*columns[c], m_ownOrder[c], m_ownSorted[c]);
-            m_order[c] = m_ownOrder[c].data();
-            m_sorted[c] = m_ownSorted[c].data();
-        }
-    }
-    splitColumns();
-}
-
-template <typename Real>
-void BasicRankedParts<Real>::splitColumns() {
-    for (int c = 0; c < 2; ++c) {
-        const Real* sorted = m_sorted[c];
-        std::vector<Mantissa>& mantissas = m_mantissas[c];
-        std::vector<Run>& runs = m_runs[c];
-        mantissas.resize(m_n);
-        for (std::size_t r = 0; r < m_n; ++r) {
-            const ValueParts<Real> p = splitValue(sorted[r]);
-            mantissas[r] = p.mantissa;
-            if (runs.empty() || runs.back().binade != p.binade)
-                runs.push_back({static_cast<std::uint32_t>(r), p.binade});
-        }
-        runs.push_back({static_cast<std::uint32_t>(m_n), 0});
-    }
-}
-
-template <typename Real>
-BasicAccurateTrialStatistics<Real>::BasicAccurateTrialStatistics(const Source& parts)
-    : m_parts(parts), m_n(parts.size()), m_count(m_n, 0) {}
-
-template <typename Real>
-void BasicAccurateTrialStatistics<Real>::compute(int, const std::uint32_t* const* drawn,
-                                                 GroupStats* stats1, GroupStats* stats2) {
-    std::uint8_t* count = m_count.data();
-    const std::uint32_t* d = drawn[0];
-    std::size_t m = 0;
-    if (m_n >= kPrefetchFrom)
-        for (const std::size_t ahead = m_n - kAhead; m < ahead; ++m) {
-            __builtin_prefetch(&count[d[m + kAhead]], 1, 1);
-            __builtin_prefetch(&count[d[m + kNear]], 1);
-            countDraw(count, m_extra, d[m]);
-        }
-    for (; m < m_n; ++m) countDraw(count, m_extra, d[m]);
-
-    stats1[0] = columnStats(1);
-    stats2[0] = columnStats(2);
-    std::memset(count, 0, m_n);
-    m_extra.clear();
-}
-
-// One column: the ranks in ascending order, each adding its mantissa (and
-// its square) times its count to the sums of its binade. The positions fall
-// into three stretches, below the kept ones, kept, and above; a rank whose
-// copies cross from one into the next is split there. Sums of one stretch
-// and one run stay in registers and go to the exact sums at its end.
-template <typename Real>
-GroupStats BasicAccurateTrialStatistics<Real>::columnStats(int column) {
-    using Format = ExactFormat<Real>;
-    using MantissaSum = typename Format::MantissaSum;
-    using SquareSum = typename Format::SquareSum;
-    const std::uint32_t* order = m_parts.order(column);
-    const Real* sorted = m_parts.sorted(column);
-    const auto* mantissas = m_parts.mantissas(column);
-    const auto& runs = m_parts.runs(column);
-    const std::uint8_t* count = m_count.data();
-
-    const auto n = static_cast<std::int32_t>(m_n);
-    const auto g = static_cast<std::size_t>(TrimCount(n));
-    // The first position beyond each stretch; the last is never reached.
-    const std::size_t ends[3] = {g, m_n - g, m_n + 1};
-    int stretch = 0;
-    std::size_t end = ends[0];
-    std::size_t position = 0;  // positions laid out before the current rank
-    Real lowKept = 0;
-    Real highKept = 0;
-
-    m_all.clear();
-    m_kept.clear();
-    const auto flush = [&](int binade, MantissaSum sum, const SquareSum& squares) {
-        m_all.addBinade(binade, sum, squares);
-        if (stretch == 1) m_kept.addBinade(binade, sum, squares);
-    };
-    for (std::size_t run = 0; run + 1 < runs.size(); ++run) {
-        const int binade = runs[run].binade;
-        MantissaSum sum = 0;
-        SquareSum squares{};
-        for (std::size_t r = runs[run].firstRank; r < runs[run + 1].firstRank; ++r) {
-            std::size_t c = drawsOf(count, m_extra, order[r]);
-            const auto mantissa = static_cast<MantissaSum>(mantissas[r]);
-            const auto square = Format::square(mantissas[r]);
-            // Rarely true: only the ranks holding the ends of the kept stretch.
-            while (position + c > end) {
-                const std::size_t part = end - position;
-                sum += static_cast<MantissaSum>(part) * mantissa;
-                Format::addSquares(squares, square, part);
-                flush(binade, sum, squares);
-                sum = 0;
-                squares = SquareSum{};
-                if (stretch == 0) {
-                    lowKept = sorted[r];
-                } else {
-                    // The last kept position is this rank's or, when none of
-                    // its copies is kept, that of the nearest drawn rank below.
-                    std::size_t at = r;
-                    if (part == 0) {
-                        do {
-                            --at;
-                        } while (drawsOf(count, m_extra, order[at]) == 0);
-                    }
-                    highKept = sorted[at];
-                }
-                position = end;
-                c -= part;
-                end = ends[++stretch];
-            }
-            sum += static_cast<MantissaSum>(c) * mantissa;
-            Format::addSquares(squares, square, c);
-            position += c;
-        }
-        flush(binade, sum, squares);
-    }
-    // With nothing trimmed the kept stretch never ends, but then the end
-    // values count 0 times.
-    ExactColumn<Real>& exact = m_columns[column - 1];
-    exact = ExactColumnFromSums(n, m_all, m_kept, lowKept, highKept);
-    return GroupStatsOf(exact);
-}
-
-template <typename Real>
-EffectSizes BasicAccurateTrialStatistics<Real>::estimates(int, const GroupStats&, const GroupStats&,
-                                                          std::int32_t lngNonpooledSdVar) const {
-    return ComputeAccurateEffectSizes(m_columns[0], m_columns[1], lngNonpooledSdVar);
-}
-
-template class BasicRankedParts<float>;
-template class BasicRankedParts<double>;
-template class BasicAccurateTrialStatistics<float>;
-template class BasicAccurateTrialStatistics<double>;
 
 }  // namespace velmora

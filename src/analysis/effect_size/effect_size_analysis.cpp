@@ -1,10 +1,10 @@
-#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 
 #include <new>
 #include <stdexcept>
 
 #include "analysis/bootstrap/effect_size_report.h"
-#include "analysis/bootstrap/paired_sample.h"
+#include "analysis/resampling/paired_sample.h"
 
 namespace velmora {
 
@@ -20,8 +20,8 @@ AnalysisRun stopped(std::string message) {
 }  // namespace
 
 static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
-                           RandomStream& random, const BootstrapHooks& hooks, Arithmetic arithmetic,
-                           std::optional<std::uint64_t> seed) {
+                           RandomStream& random, const EffectSizeHooks& hooks,
+                           Arithmetic arithmetic, std::optional<std::uint64_t> seed) {
     if (options.lngVar1 == UNCHOSEN_VARIABLE) return stopped("Variable 1 must be selected.");
     if (options.lngVar2 == UNCHOSEN_VARIABLE) return stopped("Variable 2 must be selected.");
     if (options.lngVar1 == options.lngVar2)
@@ -36,7 +36,10 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
         return stopped(
             "There is an insufficient number of joint observations for Variables 1 and 2.");
 
-    const BootstrapResult result = RunBootstrap(sample, options, random, hooks, arithmetic);
+    std::optional<PairedTrials> paired;
+    BootstrapHooks engineHooks = hooks;
+    if (hooks.paired) engineHooks.consumer = &paired.emplace(options, hooks.pairedTrial);
+    const BootstrapResult result = RunBootstrap(sample, options, random, engineHooks, arithmetic);
     AnalysisRun run;
     switch (result.outcome) {
         case BootstrapOutcome::ZeroVariance:
@@ -61,7 +64,7 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
     run.observed = result.observed;
     run.summary = result.summary;
     run.accurate = result.accurate;
-    run.paired = result.paired;
+    if (paired) run.paired = paired->result();
     EffectSizeReportNotes notes;
     notes.seed = seed;
     notes.cases = EffectSizeReportNotes::CaseCounts{sample.n1, sample.n2, sample.nPairs};
@@ -77,7 +80,7 @@ static AnalysisRun analyse(const DataSet& data, const AnalysisOptions& options,
 }
 
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
-                                  RandomStream& random, const BootstrapHooks& hooks,
+                                  RandomStream& random, const EffectSizeHooks& hooks,
                                   Arithmetic arithmetic, std::optional<std::uint64_t> seed) {
     // The run's working storage grows with the pairs and the trials; when it
     // cannot be had the run ends as a fault, with nothing to report.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/bootstrap/frm_velmora.h"
+#include "analysis/effect_size/frm_velmora.h"
 
 namespace velmora {
 

@@ -1,8 +1,8 @@
-#include "analysis/paired/frm_paired_effects.h"
+#include "analysis/effect_size/frm_paired_effects.h"
 
 #include <QGroupBox>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "analysis/paired/paired_effects_report.h"
 
 namespace velmora {

@@ -1,4 +1,4 @@
-#include "analysis/bootstrap/paired_sample.h"
+#include "analysis/resampling/paired_sample.h"
 
 #include <span>
 

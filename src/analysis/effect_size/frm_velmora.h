@@ -20,7 +20,7 @@ class QRadioButton;
 namespace velmora {
 
 struct AnalysisRun;
-struct BootstrapHooks;
+struct EffectSizeHooks;
 class MessageBoxService;
 class RandomStream;
 class MonotonicClock;
@@ -43,7 +43,7 @@ public:
     // set. It runs off the user-interface thread, reporting progress there.
     // The seed is the stream's, for the report's seed line.
     using Engine = std::function<AnalysisRun(const DataSet&, const AnalysisOptions&, RandomStream&,
-                                             const BootstrapHooks&, std::uint64_t seed)>;
+                                             const EffectSizeHooks&, std::uint64_t seed)>;
 
     // What a completed run leaves for its picture.
     struct CompletedRun {

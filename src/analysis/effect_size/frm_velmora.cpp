@@ -1,4 +1,4 @@
-#include "analysis/bootstrap/frm_velmora.h"
+#include "analysis/effect_size/frm_velmora.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "analysis/bootstrap/effect_size_analysis.h"
+#include "analysis/effect_size/effect_size_analysis.h"
 #include "runtime/clock.h"
 #include "runtime/frame_pacer.h"
 #include "runtime/message_box.h"
@@ -46,7 +46,7 @@ frmVelmora::frmVelmora(const DataSet& data, MessageBoxService& messageBox,
       m_wallClock(wallClock),
       m_clock(clock),
       m_engine([](const DataSet& d, const AnalysisOptions& o, RandomStream& r,
-                  const BootstrapHooks& h, std::uint64_t seed) {
+                  const EffectSizeHooks& h, std::uint64_t seed) {
           return RunEffectSizeAnalysis(d, o, r, h, Arithmetic::Auto, seed);
       }) {
     setObjectName(QStringLiteral("frmVelmora"));
@@ -203,7 +203,7 @@ bool frmVelmora::runAnalysis() {
     options.lngNonpooledSdVar = m_optVar1->isChecked() ? 1 : 2;
 
     FramePacer pacer(m_clock, options.lngTrials);
-    BootstrapHooks hooks;
+    EffectSizeHooks hooks;
     // The engine may spread trials over threads; it still reports progress
     // here, on this thread, in increasing order.
     hooks.threads = 0;

@@ -7,6 +7,7 @@
 
 #include "analysis/bootstrap/analysis_records.h"
 #include "analysis/bootstrap/bootstrap_engine.h"  // BootstrapHooks
+#include "analysis/paired/paired_trials.h"
 #include "data/data_set.h"
 #include "runtime/random_stream.h"
 
@@ -38,7 +39,19 @@ struct AnalysisRun {
     // When completed: that note's line as the report prints it (empty: none).
     std::string precisionNote;
     // When completed with hooks.paired: the paired d family of the same trials.
-    std::optional<BootstrapResult::Paired> paired;
+    std::optional<PairedRunResult> paired;
+};
+
+// The bootstrap's observers and threads, and the paired part.
+struct EffectSizeHooks : BootstrapHooks {
+    // Also compute the paired d family over the complete pairs (as written
+    // where a column has values as written) in every trial, from the same
+    // draws in the same pass; AnalysisRun::paired holds it. The Velmora
+    // figures do not change.
+    bool paired = false;
+    // With the paired part: called with every trial's paired d family (not
+    // computable ones empty), in trial order, right after `trial`.
+    PairedTrials::TrialSeen pairedTrial;
 };
 
 // The OK command of the bootstrap dialog after the random stream has been
@@ -48,7 +61,7 @@ struct AnalysisRun {
 // seed `random` was seeded with, is printed in the report ("Seed = S"); both
 // programs always give it.
 AnalysisRun RunEffectSizeAnalysis(const DataSet& data, const AnalysisOptions& options,
-                                  RandomStream& random, const BootstrapHooks& hooks = {},
+                                  RandomStream& random, const EffectSizeHooks& hooks = {},
                                   Arithmetic arithmetic = Arithmetic::Auto,
                                   std::optional<std::uint64_t> seed = std::nullopt);
 

@@ -1,0 +1,3 @@
+#pragma once
+#include "analysis/paired/family.h"
+#include "analysis/resampling/core.h"

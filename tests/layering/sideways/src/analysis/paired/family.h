@@ -1,0 +1,3 @@
+#pragma once
+#include "analysis/bootstrap/engine.h"
+#include "analysis/resampling/core.h"
