@@ -1,20 +1,24 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "analysis/paired/fixed_point_columns.h"
+#include "analysis/count_sums.h"
+#include "analysis/count_sums_builds.h"
 #include "analysis/paired/paired_columns.h"
 
 // One paired trial's sums, the loop every trial of the accurate paired family
 // spends its time in. "per_pair" is the time per complete pair of one trial.
-//   BM_CountSums: the whole-number sums alone, each path forced (plain, AVX2,
-//     AVX-512, and the one the trials take), on singles of two decimals.
+//   BM_CountSums: the whole-number sums alone, each build forced (plain,
+//     AVX2, AVX-512, and the one the trials take), on singles of
+//     two decimals.
 //   BM_WholeNumberTrial: a whole trial's moments on the same data.
 //   BM_RankWalkTrial: a whole trial's moments on values of many magnitudes
 //     (1e-6..1e6), which the whole numbers cannot hold, so the trial walks the
@@ -22,7 +26,6 @@
 
 namespace {
 
-using velmora::FixedPointColumns;
 using velmora::PairedColumns;
 using velmora::PairedTrialStatistics;
 using velmora::WrittenPairs;
@@ -41,6 +44,34 @@ WrittenPairs wholeNumberPairs(std::size_t n) {
         pairs.dblVar2.push_back(static_cast<float>(y));
     }
     return pairs;
+}
+
+// The scores in hundredths, as the sums take whole numbers, and each pair's
+// rank in Var 1, Var 2 and D.
+struct Units {
+    std::vector<std::int32_t> units[2];
+    std::vector<std::uint32_t> ranks[3];
+};
+
+Units hundredths(const WrittenPairs& pairs) {
+    const std::size_t n = pairs.dblVar1.size();
+    Units u;
+    for (std::size_t k = 0; k < n; ++k) {
+        u.units[0].push_back(static_cast<std::int32_t>(std::lround(pairs.dblVar1[k] * 100.0)));
+        u.units[1].push_back(static_cast<std::int32_t>(std::lround(pairs.dblVar2[k] * 100.0)));
+    }
+    for (int j = 0; j < 3; ++j) {
+        const auto unit = [&](std::size_t k) {
+            return j < 2 ? u.units[j][k] : u.units[1][k] - u.units[0][k];
+        };
+        std::vector<std::uint32_t> order(n);
+        std::iota(order.begin(), order.end(), 0u);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return unit(a) < unit(b); });
+        u.ranks[j].resize(n);
+        for (std::size_t r = 0; r < n; ++r) u.ranks[j][order[r]] = static_cast<std::uint32_t>(r);
+    }
+    return u;
 }
 
 // Values of either sign spread evenly over the decades 1e-6..1e6, Var 2
@@ -80,35 +111,31 @@ void setCounters(benchmark::State& state, std::size_t n) {
                                                        benchmark::Counter::kInvert);
 }
 
-// Args: path (0 plain, 1 AVX2, 2 AVX-512, 3 the trials'), nPairs.
+// Args: build (0 plain, 1 AVX2, 2 AVX-512, 3 the trials' own), nPairs.
 void BM_CountSums(benchmark::State& state) {
-    using Path = FixedPointColumns::SumPath;
+    using velmora::count_sums_builds::Build;
     const int which = static_cast<int>(state.range(0));
     const auto n = static_cast<std::size_t>(state.range(1));
-    if ((which == 1 && !__builtin_cpu_supports("avx2")) ||
-        (which == 2 &&
-         !(__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl")))) {
-        state.SkipWithError("the processor lacks this path");
+    const Build builds[] = {Build::Plain, Build::Avx2, Build::Avx512,
+                            velmora::count_sums_builds::chosen()};
+    const Build build = builds[which];
+    if (!velmora::count_sums_builds::runs(build)) {
+        state.SkipWithError("the processor lacks this build");
         return;
     }
-    const Path paths[] = {Path::Plain, Path::Avx2, Path::Avx512,
-                          FixedPointColumns::fastestSumPath()};
-    const Path path = paths[which];
-    const PairedColumns columns(wholeNumberPairs(n));
-    if (!columns.fixedPoint()) {
-        state.SkipWithError("the data are not whole numbers of one unit");
-        return;
-    }
-    const FixedPointColumns& fixed = *columns.fixedPoint();
+    const Units u = hundredths(wholeNumberPairs(n));
     const auto counts = resampleCounts(n);
     const auto g = static_cast<std::uint32_t>(n / 5);
-    const std::uint32_t low[3] = {g, g, g};
-    const std::uint32_t high[3] = {static_cast<std::uint32_t>(n - 1 - g),
-                                   static_cast<std::uint32_t>(n - 1 - g),
-                                   static_cast<std::uint32_t>(n - 1 - g)};
+    const auto top = static_cast<std::uint32_t>(n - 1 - g);
+    const velmora::CountColumns columns{u.units[0].data(),
+                                        u.units[1].data(),
+                                        {u.ranks[0].data(), u.ranks[1].data(), u.ranks[2].data()},
+                                        {g, g, g},
+                                        {top, top, top}};
     std::size_t t = 0;
     for (auto _ : state) {
-        auto sums = fixed.pairSums(counts[t++ % counts.size()].data(), low, high, path);
+        auto sums = velmora::count_sums_builds::countSums(build, counts[t++ % counts.size()].data(),
+                                                          columns, n);
         benchmark::DoNotOptimize(sums);
     }
     setCounters(state, n);
