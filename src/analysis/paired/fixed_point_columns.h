@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -36,25 +35,6 @@ public:
     std::span<const std::uint32_t> ranks(int column) const { return m_rank[column]; }
     std::span<const std::int32_t> sortedUnits(int column) const { return m_sortedUnits[column]; }
     int base() const { return m_base; }
-
-    // The sums over the pairs of each column (Var 1, Var 2, D) in one pass:
-    // all, and those whose rank lies strictly between lowRank[j] and
-    // highRank[j]. The paths give the same sums; the vector ones need the
-    // processor's AVX2 or AVX-512 (F and VL). Exposed so that tests hold the
-    // paths to the same sums.
-    struct Sums {
-        std::int64_t sum = 0;
-        std::uint64_t squaresLow = 0;  // of the low 32 bits of each square
-        std::uint64_t squaresHigh = 0;
-        std::int64_t keptSum = 0;
-        std::uint64_t keptLow = 0;
-        std::uint64_t keptHigh = 0;
-    };
-    using PairSums = std::array<Sums, 3>;
-    enum class SumPath { Plain, Avx2, Avx512 };
-    static SumPath fastestSumPath();
-    PairSums pairSums(const std::uint32_t* counts, const std::uint32_t lowRank[3],
-                      const std::uint32_t highRank[3], SumPath path) const;
 
 private:
     std::int64_t sortedUnit(int column, std::size_t rank) const {
