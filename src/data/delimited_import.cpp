@@ -619,9 +619,8 @@ ImportResult withFileLine(ImportResult result, bool header) {
 ImportResult importFromText(std::string_view bytes, char delimiter, DataSet& fresh);
 
 ImportResult importGeneralFile(const std::string& path, char delimiter, DataSet& fresh) {
-    std::string error;
-    const std::optional<std::string> bytes = readFileBytes(path, &error);
-    if (!bytes) return readFailure(error);
+    const Expected<std::string> bytes = readFileBytes(path);
+    if (!bytes) return readFailure(bytes.failure().message);
     fresh = DataSet{};
     return importGeneral(*bytes, delimiter, fresh);
 }
@@ -631,12 +630,12 @@ ImportResult importGeneralFile(const std::string& path, char delimiter, DataSet&
 // Each pass finds in its first block what precedes the data lines; a start
 // other than the first pass found means the file changed.
 ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fresh) {
-    std::string error;
     LineBlockInput input;
     std::string_view block;
 
     // First pass: count the lines.
-    if (!input.open(path, &error)) return readFailure(error);
+    if (const Status opened = input.open(path); !opened)
+        return readFailure(opened.failure().message);
     DataStart start;
     std::size_t lines = 0;
     bool quoted = false;
@@ -674,7 +673,8 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
     };
 
     // Second pass: store the fields.
-    if (!input.open(path, &error)) return readFailure(error);
+    if (const Status opened = input.open(path); !opened)
+        return readFailure(opened.failure().message);
     FieldStore store(fresh, delimiter);
     while (nextDataBlock()) {
         result = store.storeLines(block.data(), block.data() + block.size());
@@ -696,7 +696,8 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
 
     // Third pass, only for variables whose singles may not hold their values.
     return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
-        if (!input.open(path, &error)) return readFailure(error);
+        if (const Status opened = input.open(path); !opened)
+            return readFailure(opened.failure().message);
         firstBlock = true;
         while (nextDataBlock()) {
             const ImportResult r = reader.readLines(block.data(), block.data() + block.size());
@@ -798,14 +799,13 @@ ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSe
     // once: it is read into memory whole, instead of twice from the start.
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
-        std::string error;
-        std::optional<std::string> bytes;
+        Expected<std::string> bytes = std::string();
         try {
-            bytes = readFileBytes(path, &error);
+            bytes = readFileBytes(path);
         } catch (const std::bad_alloc&) {
             return failure(ImportStatus::OutOfMemory, 0, 0);
         }
-        if (!bytes) return readFailure(error);
+        if (!bytes) return readFailure(bytes.failure().message);
         return importDelimitedText(*bytes, delimiter, target);
     }
     std::string error;
