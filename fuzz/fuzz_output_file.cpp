@@ -85,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (d.pane.fileText() != lines) fail("the pane does not hold the file's lines");
 
     velmora::OutputFileSystem files;
-    if (velmora::saveOutputFile(files, d.path, d.pane.fileText())) fail("the save failed");
-    const std::optional<std::string> saved = velmora::readFileBytes(d.path);
+    if (!velmora::saveOutputFile(files, d.path, d.pane.fileText())) fail("the save failed");
+    const velmora::Expected<std::string> saved = velmora::readFileBytes(d.path);
     if (!saved || *saved != lines + "\r\n") fail("the saved file is not the text and one CR LF");
     open(d.pane, *saved);
     if (d.pane.fileText() != lines + "\r\n") fail("the saved file did not read back");

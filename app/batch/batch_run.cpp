@@ -181,9 +181,8 @@ std::variant<EffectSizeOutput, Failure> runEffectSize(const BatchOptions& o, con
 // "-" names standard input, read once into memory as a pipe must be.
 ImportResult importData(const std::string& dataFile, char delimiter, DataSet& data) {
     if (dataFile != kStandardInput) return importDelimitedFile(dataFile, delimiter, data);
-    std::string error;
-    const std::optional<std::string> bytes = readDescriptorBytes(STDIN_FILENO, &error);
-    if (!bytes) return ImportResult{ImportStatus::OpenFailed, 0, 0, error};
+    const Expected<std::string> bytes = readDescriptorBytes(STDIN_FILENO);
+    if (!bytes) return ImportResult{ImportStatus::OpenFailed, 0, 0, bytes.failure().message};
     return importDelimitedText(*bytes, delimiter, data);
 }
 
@@ -254,8 +253,9 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
     AtomicReplace outputs(files);
     const auto prepare = [&outputs](const std::string& path,
                                     std::string bytes) -> std::optional<Failure> {
-        if (auto error = outputs.prepare(path, std::move(bytes)))
-            return Failure{kExitDataError, "Cannot write '" + path + "': " + *error};
+        if (const Status prepared = outputs.prepare(path, std::move(bytes)); !prepared)
+            return Failure{kExitDataError,
+                           "Cannot write '" + path + "': " + prepared.failure().message};
         return std::nullopt;
     };
     if (!o.bootstrapOut.empty())
@@ -279,9 +279,9 @@ std::optional<Failure> execute(const BatchOptions& options, BatchEnvironment& en
     } else if (auto error = env.writeOut(text)) {
         return Failure{kExitDataError, "Cannot write to standard output: " + *error};
     }
-    if (auto failure = outputs.commit())
-        return Failure{kExitDataError,
-                       "Cannot write '" + failure->target + "': " + failure->reason};
+    if (const Status committed = outputs.commit(); !committed)
+        return Failure{kExitDataError, "Cannot write '" + committed.failure().subject +
+                                           "': " + committed.failure().message};
     // A run on a clock seed can be repeated only with the seed it used. A
     // refused run does not depend on the seed, so only a finished one shows it.
     if (clockSeed) reportLine(env, "seed: " + std::to_string(*clockSeed));

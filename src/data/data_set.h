@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/written_values.h"
+#include "runtime/contract.h"
 
 namespace velmora {
 
@@ -39,6 +40,7 @@ public:
 
     // Precondition: contains(i, j).
     float at(std::int32_t i, std::int32_t j) const {
+        VELMORA_EXPECTS(contains(i, j));
         const std::size_t col = static_cast<std::size_t>(j);
         return col < m_columns.size() && !m_columns[col].empty()
                    ? m_columns[col][static_cast<std::size_t>(i)]
@@ -47,7 +49,10 @@ public:
     float operator()(std::int32_t i, std::int32_t j) const { return at(i, j); }
 
     // Precondition: contains(i, j). Stores the column on first write.
-    void set(std::int32_t i, std::int32_t j, float value) { column(j)[static_cast<std::size_t>(i)] = value; }
+    void set(std::int32_t i, std::int32_t j, float value) {
+        VELMORA_EXPECTS(contains(i, j));
+        column(j)[static_cast<std::size_t>(i)] = value;
+    }
 
     // The cells of variable j for cases 0..caseCapacity(), or nullptr when the
     // column was never stored (all of its cells read 0).

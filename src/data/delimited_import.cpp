@@ -13,6 +13,7 @@
 #include "data/file_kind.h"
 #include "data/import_passes.h"
 #include "data/statistics_file_import.h"
+#include "runtime/expected.h"
 #include "runtime/text_file.h"
 
 namespace velmora {
@@ -40,35 +41,28 @@ ImportResult buildAndInstall(DataSet& target, Build&& build) {
     }
 }
 
-// The first bytes of a file, to tell its kind; nullopt when it cannot be read.
-std::optional<std::string> fileHead(const std::string& path, std::string* error) {
+// The first bytes of a file, to tell its kind, or why it cannot be read.
+Expected<std::string> fileHead(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        if (error != nullptr) *error = std::strerror(errno);
-        return std::nullopt;
-    }
+    if (file == nullptr) return systemFailure(errno, path);
     std::string head(kFileKindHeadBytes, '\0');
     head.resize(std::fread(head.data(), 1, head.size(), file));
     const int readError = std::ferror(file) != 0 ? errno : 0;
     std::fclose(file);
-    if (readError != 0) {
-        if (error != nullptr) *error = std::strerror(readError);
-        return std::nullopt;
-    }
+    if (readError != 0) return systemFailure(readError, path);
     return head;
 }
 
 // What is not a regular file (a pipe, a FIFO, a terminal) gives its bytes
 // once: it is read into memory whole, instead of once per reading.
 ImportResult importStream(const std::string& path, char delimiter, DataSet& target) {
-    std::string error;
-    std::optional<std::string> bytes;
+    Expected<std::string> bytes = std::string();
     try {
-        bytes = readFileBytes(path, &error);
+        bytes = readFileBytes(path);
     } catch (const std::bad_alloc&) {
         return failure(ImportStatus::OutOfMemory, 0, 0);
     }
-    if (!bytes) return readFailure(error);
+    if (!bytes) return readFailure(bytes.failure().message);
     return importDelimitedText(*bytes, delimiter, target);
 }
 
@@ -89,9 +83,8 @@ ImportResult importDelimitedFile(const std::string& path, char delimiter, DataSe
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
         return importStream(path, delimiter, target);
-    std::string error;
-    const std::optional<std::string> head = fileHead(path, &error);
-    if (!head) return readFailure(error);
+    const Expected<std::string> head = fileHead(path);
+    if (!head) return readFailure(head.failure().message);
     const FileKind kind = fileKindOf(*head);
     if (isStatisticsFile(kind)) {
         return buildAndInstall(

@@ -39,9 +39,8 @@ ImportResult withFileLine(ImportResult result, bool header) {
 }
 
 ImportResult importGeneralFile(const std::string& path, char delimiter, DataSet& fresh) {
-    std::string error;
-    const std::optional<std::string> bytes = readFileBytes(path, &error);
-    if (!bytes) return readFailure(error);
+    const Expected<std::string> bytes = readFileBytes(path);
+    if (!bytes) return readFailure(bytes.failure().message);
     fresh = DataSet{};
     return importGeneral(*bytes, delimiter, fresh);
 }
@@ -55,8 +54,8 @@ struct FileCount {
 
 ImportResult countFile(LineBlockInput& input, const std::string& path, char delimiter,
                        FileCount& count) {
-    std::string error;
-    if (!input.open(path, &error)) return readFailure(error);
+    if (const Status opened = input.open(path); !opened)
+        return readFailure(opened.failure().message);
     std::string_view block;
     for (bool first = true; input.nextBlock(block); first = false) {
         if (first) {
@@ -118,7 +117,6 @@ ImportResult storeBlocks(DataBlocks& blocks, FieldStore& store) {
 }  // namespace
 
 ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fresh) {
-    std::string error;
     LineBlockInput input;
     FileCount count;
     if (ImportResult r = countFile(input, path, delimiter, count);
@@ -133,7 +131,8 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
 
     // Store the fields.
     DataBlocks blocks(input, start, delimiter, header);
-    if (!input.open(path, &error)) return readFailure(error);
+    if (const Status opened = input.open(path); !opened)
+        return readFailure(opened.failure().message);
     FieldStore store(fresh, delimiter);
     result = storeBlocks(blocks, store);
     if (header && result.status == ImportStatus::InvalidEntry)
@@ -150,7 +149,8 @@ ImportResult importFromFile(const std::string& path, char delimiter, DataSet& fr
     if (header) keepNames(fresh, *start.lineOne.names);  // a copy: the reread compares the start
 
     return keepWrittenValues(fresh, delimiter, [&](WrittenValueReader& reader) {
-        if (!input.open(path, &error)) return readFailure(error);
+        if (const Status opened = input.open(path); !opened)
+            return readFailure(opened.failure().message);
         blocks.restart();
         std::string_view block;
         while (blocks.next(block)) {

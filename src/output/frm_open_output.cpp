@@ -54,10 +54,9 @@ void frmOpenOutput::cmdOpen_Click() {
     }
     // Joined as they stand, with the directory shown now; nothing is added to the name.
     const std::string path = storedPath(m_filFile->path() + QLatin1Char('/') + name);
-    std::string error;
-    const std::optional<std::string> bytes = readFileBytes(path, &error);
+    const Expected<std::string> bytes = readFileBytes(path);
     if (!bytes) {
-        m_messageBox.show("The file could not be opened: " + error, "Open Output",
+        m_messageBox.show("The file could not be opened: " + bytes.failure().message, "Open Output",
                           MessageIcon::Warning, MessageButtons::Ok);
         return;  // the pane keeps its text; the dialog stays for another choice
     }

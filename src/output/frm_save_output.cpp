@@ -68,9 +68,9 @@ void frmSaveOutput::cmdSave_Click() {
                           MessageButtons::YesNo) != MessageResult::Yes) {
         return;
     }
-    if (const auto error = saveOutputFile(m_files, path, m_pane.fileText())) {
-        m_messageBox.show("The output could not be saved: " + *error, "Save Output",
-                          MessageIcon::Warning, MessageButtons::Ok);
+    if (const Status saved = saveOutputFile(m_files, path, m_pane.fileText()); !saved) {
+        m_messageBox.show("The output could not be saved: " + saved.failure().message,
+                          "Save Output", MessageIcon::Warning, MessageButtons::Ok);
         return;  // open still, for another name or directory
     }
     m_pane.markSaved();

@@ -52,8 +52,7 @@ TextEncoding outputFileEncoding(std::string_view fileBytes) {
     return TextEncoding::Utf8;
 }
 
-std::optional<std::string> saveOutputFile(OutputFileSystem& files, const std::string& path,
-                                          std::string_view paneText) {
+Status saveOutputFile(OutputFileSystem& files, const std::string& path, std::string_view paneText) {
     // A FIFO nobody reads fails the save rather than freeze the window.
     return replaceFile(files, path, outputFileContent(paneText), false);
 }

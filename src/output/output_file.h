@@ -1,9 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "runtime/expected.h"
 #include "runtime/text_encoding.h"
 
 namespace velmora {
@@ -33,10 +33,9 @@ TextEncoding outputFileEncoding(std::string_view fileBytes);
 
 // Writes outputFileContent(paneText) to `path` by replaceFile(): a failure
 // never destroys a file, and a FIFO nobody reads fails at once ("No such
-// device or address"). The system's reason on failure (e.g. "No space left
-// on device").
-std::optional<std::string> saveOutputFile(OutputFileSystem& files, const std::string& path,
-                                          std::string_view paneText);
+// device or address"). A Failure as replaceFile's: the system's reason (e.g.
+// "No space left on device") for `path`.
+Status saveOutputFile(OutputFileSystem& files, const std::string& path, std::string_view paneText);
 
 // The data files a save must never replace: the one the last completed import
 // read and the one selected for import (the path as stored; empty for none).

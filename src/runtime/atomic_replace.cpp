@@ -1,19 +1,10 @@
 #include "runtime/atomic_replace.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "runtime/temporary_files.h"
 
 namespace velmora {
-
-namespace {
-
-std::string reasonOf(int error) {
-    return std::strerror(error);
-}
-
-}  // namespace
 
 AtomicReplace::~AtomicReplace() {
     discard();
@@ -42,10 +33,12 @@ int AtomicReplace::writeAll(int handle, std::string_view bytes) {
     return 0;
 }
 
-std::optional<std::string> AtomicReplace::prepare(const std::string& target, std::string bytes) {
+Status AtomicReplace::prepare(const std::string& target, std::string bytes) {
     Output output;
     output.target = target;
-    if (const int error = resolveOutputTarget(target, output.where)) return reasonOf(error);
+    Expected<OutputTarget> where = resolveOutputTarget(target);
+    if (!where) return where.failure();
+    output.where = std::move(where).value();
     // Room first: once a file exists, nothing may throw before it is listed.
     m_outputs.reserve(m_outputs.size() + 1);
 
@@ -54,20 +47,20 @@ std::optional<std::string> AtomicReplace::prepare(const std::string& target, std
         // before anything is written; written only by commit().
         if (const int error = m_files.openInPlace(output.where.path, output.where.append,
                                                   m_waitForReader, output.handle))
-            return reasonOf(error);
+            return systemFailure(error, target);
         output.bytes = std::move(bytes);
         m_outputs.push_back(std::move(output));
-        return std::nullopt;
+        return {};
     }
 
     // A rename would replace a file the user may not write; the shell's
     // redirection refuses it, and so does this.
-    if (const int error = m_files.mayWrite(output.where.path)) return reasonOf(error);
+    if (const int error = m_files.mayWrite(output.where.path)) return systemFailure(error, target);
     int handle = -1;
     {
         const TemporaryFileGuard guard;
         if (const int error = m_files.createTemporary(output.where.path, output.tempPath, handle))
-            return reasonOf(error);
+            return systemFailure(error, target);
         output.slot = registerTemporaryFile(output.tempPath);
     }
     m_outputs.push_back(std::move(output));
@@ -79,13 +72,13 @@ std::optional<std::string> AtomicReplace::prepare(const std::string& target, std
         m_files.remove(failed.tempPath);
         unregisterTemporaryFile(failed.slot);
         m_outputs.pop_back();
-        return reasonOf(error);
+        return systemFailure(error, target);
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<AtomicReplace::Failure> AtomicReplace::commit() {
-    std::optional<Failure> failure;
+Status AtomicReplace::commit() {
+    Status status;
     // Writes in place first: they are the ones that fail (a full disk behind
     // a redirection, a reader gone), and a rename would be past undoing.
     for (Output& output : m_outputs) {
@@ -95,30 +88,29 @@ std::optional<AtomicReplace::Failure> AtomicReplace::commit() {
         output.handle = -1;
         if (error == 0) error = closeError;
         if (error != 0) {
-            failure = Failure{output.target, reasonOf(error)};
+            status = systemFailure(error, output.target);
             break;
         }
     }
-    for (std::size_t i = 0; !failure && i < m_outputs.size(); ++i) {
+    for (std::size_t i = 0; status && i < m_outputs.size(); ++i) {
         Output& output = m_outputs[i];
         if (output.tempPath.empty()) continue;
         if (const int error = m_files.rename(output.tempPath, output.where.path)) {
-            failure = Failure{output.target, reasonOf(error)};
+            status = systemFailure(error, output.target);
             break;
         }
         unregisterTemporaryFile(output.slot);
         output.tempPath.clear();
     }
     discard();
-    return failure;
+    return status;
 }
 
-std::optional<std::string> replaceFile(OutputFileSystem& files, const std::string& target,
-                                       std::string bytes, bool waitForReader) {
+Status replaceFile(OutputFileSystem& files, const std::string& target, std::string bytes,
+                   bool waitForReader) {
     AtomicReplace replace(files, waitForReader);
-    if (auto error = replace.prepare(target, std::move(bytes))) return error;
-    if (auto failure = replace.commit()) return failure->reason;
-    return std::nullopt;
+    if (Status prepared = replace.prepare(target, std::move(bytes)); !prepared) return prepared;
+    return replace.commit();
 }
 
 }  // namespace velmora

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "runtime/expected.h"
 #include "runtime/output_file_system.h"
 #include "runtime/output_target.h"
 
@@ -21,13 +21,11 @@ namespace velmora {
 // file changes; a failed prepare(), a failed commit() or destruction without
 // commit() removes every temporary file. Temporary files are registered for
 // removal on a signal (temporary_files.h).
+//
+// A Failure's message is the system's text (e.g. "No space left on device"),
+// its subject the target that failed, as given to prepare().
 class AtomicReplace {
 public:
-    struct Failure {
-        std::string target;  // as given to prepare()
-        std::string reason;  // the system's text, e.g. "No space left on device"
-    };
-
     // `files` must outlive the replacement. `waitForReader`: whether a FIFO
     // nobody reads holds prepare() until a reader comes (a program run from a
     // shell) or fails it (a window, which must not freeze).
@@ -37,16 +35,16 @@ public:
     AtomicReplace(const AtomicReplace&) = delete;
     AtomicReplace& operator=(const AtomicReplace&) = delete;
 
-    // Makes `bytes` ready to take the place of `target`'s content. The reason
-    // on failure; every earlier output stays prepared.
-    std::optional<std::string> prepare(const std::string& target, std::string bytes);
+    // Makes `bytes` ready to take the place of `target`'s content. On failure
+    // every earlier output stays prepared.
+    Status prepare(const std::string& target, std::string bytes);
 
     // Writes the outputs written in place, then renames every temporary file
     // over its target, in the order prepared. A failure in the writes
     // replaces nothing; a rename that fails leaves the files renamed before it
     // replaced (the renames of several files are not one atomic step). Every
     // temporary file is gone afterwards either way.
-    std::optional<Failure> commit();
+    Status commit();
 
 private:
     struct Output {
@@ -66,8 +64,8 @@ private:
     std::vector<Output> m_outputs;
 };
 
-// One file replaced alone: prepare and commit. The reason on failure.
-std::optional<std::string> replaceFile(OutputFileSystem& files, const std::string& target,
-                                       std::string bytes, bool waitForReader = true);
+// One file replaced alone: prepare and commit, failing as they do.
+Status replaceFile(OutputFileSystem& files, const std::string& target, std::string bytes,
+                   bool waitForReader = true);
 
 }  // namespace velmora

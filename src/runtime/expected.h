@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cassert>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <variant>
@@ -18,6 +19,14 @@ struct Failure {
 
     bool operator==(const Failure&) const = default;
 };
+
+// The Failure of a system call that set errno `error`: the system's text for
+// it. Where errno stops: the file operations hand this on, never the number.
+// (`subject` by reference, so that `systemFailure(errno, path)` reads errno
+// before anything is allocated.)
+inline Failure systemFailure(int error, const std::string& subject = {}) {
+    return Failure{std::strerror(error), subject};
+}
 
 // A value or the Failure that stands in its place. Reading the value of a
 // failure, or the failure of a value, breaks the contract (asserted).

@@ -1,5 +1,7 @@
 #include "runtime/line_reader.h"
 
+#include "runtime/contract.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -34,6 +36,7 @@ const char* findLineEndChar(const char* p, const char* end) {
 }
 
 std::string_view LineReader::nextLine() {
+    VELMORA_EXPECTS(!atEnd());
     const LineSpan span = findLine(m_text, m_pos);
     const std::string_view line = m_text.substr(m_pos, span.end - m_pos);
     m_pos = span.next;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "runtime/contract.h"
+
 namespace velmora {
 
 // The one line rule for every text file read line by line (the data import,
@@ -28,6 +30,7 @@ LineSpan findLine(std::string_view text, std::size_t pos);
 // Where the line end starting at `p` (a CR or an LF) ends: after the LF that
 // follows a CR, otherwise after the character itself. `p` must be before `end`.
 inline const char* skipLineEnd(const char* p, const char* end) {
+    VELMORA_EXPECTS(p < end && isLineEndChar(*p));
     return (*p++ == '\r' && p != end && *p == '\n') ? p + 1 : p;
 }
 

@@ -8,7 +8,10 @@ namespace velmora {
 
 // The file operations every output goes through (AtomicReplace). The base
 // class works on the real file system; a test overrides one operation to make
-// it fail. Each returns 0 or the errno value of its failure.
+// it fail. Each returns 0 or the errno value of its failure: this seam is
+// where errno is still a number, so that a fake fails an operation as the
+// system would. Nothing past AtomicReplace sees it; what leaves is a Failure
+// (systemFailure in expected.h).
 class OutputFileSystem {
 public:
     virtual ~OutputFileSystem() = default;

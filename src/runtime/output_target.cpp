@@ -32,9 +32,8 @@ bool onProcFileSystem(const std::string& directory) {
     return ::statfs(directory.c_str(), &info) == 0 && info.f_type == PROC_SUPER_MAGIC;
 }
 
-}  // namespace
-
-int resolveOutputTarget(const std::string& path, OutputTarget& target) {
+// 0 or the errno value of the failure.
+int resolve(const std::string& path, OutputTarget& target) {
     std::string current = path;
     for (int links = 0; links <= kMaxLinks; ++links) {
         struct stat info {};
@@ -67,8 +66,6 @@ int resolveOutputTarget(const std::string& path, OutputTarget& target) {
     return ELOOP;
 }
 
-namespace {
-
 FileIdentity identityOf(const struct stat& info) {
     FileIdentity id;
     id.exists = true;
@@ -80,12 +77,18 @@ FileIdentity identityOf(const struct stat& info) {
 
 }  // namespace
 
+Expected<OutputTarget> resolveOutputTarget(const std::string& path) {
+    OutputTarget target;
+    if (const int error = resolve(path, target)) return systemFailure(error, path);
+    return target;
+}
+
 FileIdentity fileIdentity(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) return identityOf(info);
     // Not there yet: where a write would create it, a dangling link followed.
-    OutputTarget target;
-    const std::string where = resolveOutputTarget(path, target) == 0 ? target.path : path;
+    const Expected<OutputTarget> target = resolveOutputTarget(path);
+    const std::string where = target ? target->path : path;
     FileIdentity id;
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(where, error);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/expected.h"
+
 namespace velmora {
 
 // Where writing to a path lands, and whether two paths name one file.
@@ -24,10 +26,11 @@ struct OutputTarget {
 // Follows `path` through symbolic links as opening it would. A link of /proc
 // (/dev/stdout, /dev/fd/N lead there) names a file another program opened:
 // it is written in place as the redirection that opened it writes, at the
-// end of a regular file, so that ">>" keeps what the file held. Returns 0 or
-// the errno value: EISDIR for a directory, ELOOP for a loop of links, ENOTDIR
-// or EACCES for a path that cannot be looked up.
-int resolveOutputTarget(const std::string& path, OutputTarget& target);
+// end of a regular file, so that ">>" keeps what the file held. A Failure's
+// message is the system's reason ("Is a directory", "Too many levels of
+// symbolic links", "Not a directory", "Permission denied" for a path that
+// cannot be looked up), its subject `path`.
+Expected<OutputTarget> resolveOutputTarget(const std::string& path);
 
 // What makes a file the one it is: its device and inode when it exists,
 // otherwise the absolute path it would be created at, normalised.

@@ -70,6 +70,8 @@ void runBusy(const std::function<void()>& work) {
         try {
             work();
         } catch (...) {
+            // Not swallowed: carried to the UI thread and thrown again there,
+            // where the command that ran the work decides what it means.
             failure = std::current_exception();
         }
         // Posted after everything the work posted, so that all of it is shown

@@ -1,6 +1,6 @@
 #include "runtime/random_stream.h"
 
-#include <cassert>
+#include "runtime/contract.h"
 
 namespace velmora {
 
@@ -38,7 +38,7 @@ void DefaultRandomStream::reseed(std::uint64_t seed) {
 
 void DefaultRandomStream::setState(std::uint64_t s0, std::uint64_t s1, std::uint64_t s2,
                                    std::uint64_t s3) {
-    assert((s0 | s1 | s2 | s3) != 0);  // the generator would give 0 for ever
+    VELMORA_EXPECTS((s0 | s1 | s2 | s3) != 0);  // the generator would give 0 for ever
     m_s[0] = s0;
     m_s[1] = s1;
     m_s[2] = s2;

@@ -1,8 +1,11 @@
 #include "runtime/report_text.h"
 
+#include "runtime/contract.h"
+
 namespace velmora {
 
 std::string PadCell(std::string_view text, int width, CellAlign align) {
+    VELMORA_EXPECTS(width >= 0 && text.size() <= static_cast<std::size_t>(width));
     const std::size_t w = width < 0 ? 0 : static_cast<std::size_t>(width);
     const std::size_t fill = text.size() < w ? w - text.size() : 0;
     std::string cell;
@@ -14,6 +17,7 @@ std::string PadCell(std::string_view text, int width, CellAlign align) {
 }
 
 std::string CutToColumn(std::string_view text, std::size_t width) {
+    VELMORA_EXPECTS(width >= 1);
     if (text.size() <= width) return std::string(text);
     // Never inside a character of several bytes (UTF-8), which the SVG would
     // reject and the pane would show as a stray byte.

@@ -15,26 +15,16 @@
 
 namespace velmora {
 
-namespace {
-
-void setError(std::string* error, int code) {
-    if (error != nullptr) *error = std::strerror(code);
-}
-
-}  // namespace
-
-std::optional<std::string> readFileBytes(const std::string& path, std::string* error) {
+Expected<std::string> readFileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        setError(error, errno);
-        return std::nullopt;
-    }
-    std::optional<std::string> bytes = readDescriptorBytes(fd, error);
+    if (fd < 0) return systemFailure(errno, path);
+    Expected<std::string> bytes = readDescriptorBytes(fd);
     ::close(fd);
+    if (!bytes) return Failure{bytes.failure().message, path};
     return bytes;
 }
 
-std::optional<std::string> readDescriptorBytes(int fd, std::string* error) {
+Expected<std::string> readDescriptorBytes(int fd) {
     std::string bytes;
     int failure = 0;
     try {
@@ -69,10 +59,7 @@ std::optional<std::string> readDescriptorBytes(int fd, std::string* error) {
     } catch (const std::length_error&) {
         failure = ENOMEM;
     }
-    if (failure != 0) {
-        setError(error, failure);
-        return std::nullopt;
-    }
+    if (failure != 0) return systemFailure(failure);
     return bytes;
 }
 
@@ -80,13 +67,10 @@ LineBlockInput::~LineBlockInput() {
     close();
 }
 
-bool LineBlockInput::open(const std::string& path, std::string* error) {
+Status LineBlockInput::open(const std::string& path) {
     close();
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) {
-        setError(error, errno);
-        return false;
-    }
+    if (m_fd < 0) return systemFailure(errno, path);
     // A regular file smaller than the buffer needs only its own size, and one
     // byte more to meet its end.
     std::size_t want = m_initialBuffer;
@@ -96,7 +80,7 @@ bool LineBlockInput::open(const std::string& path, std::string* error) {
         want = std::max<std::size_t>(2, static_cast<std::size_t>(info.st_size) + 1);
     }
     if (m_buffer.size() < want) m_buffer.resize(want);
-    return true;
+    return {};
 }
 
 bool LineBlockInput::nextBlock(std::string_view& block) {

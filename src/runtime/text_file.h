@@ -1,19 +1,21 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "runtime/expected.h"
 
 namespace velmora {
 
 // Whole-file access for 8-bit text: bytes are characters one to one.
 
-// The file's bytes, or nullopt with a reason (e.g. "No such file or directory") in *error.
-std::optional<std::string> readFileBytes(const std::string& path, std::string* error = nullptr);
+// The file's bytes, or a Failure whose message is the system's reason (e.g.
+// "No such file or directory") and whose subject is `path`.
+Expected<std::string> readFileBytes(const std::string& path);
 // The same for an open descriptor (standard input), read from where it stands
-// to its end; the descriptor stays open.
-std::optional<std::string> readDescriptorBytes(int fd, std::string* error = nullptr);
+// to its end; the descriptor stays open. The Failure has no subject.
+Expected<std::string> readDescriptorBytes(int fd);
 
 // A file read front to back in blocks that each hold whole lines only, by the
 // line rule of LineReader: a block ends right after a line end (a CR LF stays
@@ -30,9 +32,11 @@ public:
     LineBlockInput& operator=(const LineBlockInput&) = delete;
     ~LineBlockInput();
 
-    bool open(const std::string& path, std::string* error = nullptr);
+    // A Failure as readFileBytes gives one; nextBlock() then gives nothing.
+    Status open(const std::string& path);
     // The next block, valid until the next call. False at the end of the file
-    // and on a read error, which failed() and error() then tell.
+    // and on a read error, which failed() and error() (the system's reason)
+    // then tell.
     bool nextBlock(std::string_view& block);
     bool failed() const { return !m_error.empty(); }
     const std::string& error() const { return m_error; }

@@ -33,6 +33,9 @@ int DialogHost::open(const QString& name) {
             created = it->factory();
         } catch (...) {
             // A dialog whose loading fails is not opened; the program goes on.
+            // Silent by design, not through the message box: a box is only
+            // for a bad choice or bad data, which the user can put right;
+            // any other failure ends the command where it stands.
             return QDialog::Rejected;
         }
         if (created == nullptr) {

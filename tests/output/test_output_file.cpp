@@ -11,10 +11,13 @@
 
 #include "output/output_file.h"
 #include "runtime/output_file_system.h"
+#include "support/failure_of.h"
 #include "support/scratch_directory.h"
 
 namespace velmora {
 namespace {
+
+using testing::failureOf;
 
 TEST(OutputFile, NameGetsTxtUnlessItEndsInExactlyTxt) {
     const std::pair<std::string, std::string> cases[] = {
@@ -111,7 +114,7 @@ TEST_F(SaveOutputFile, ReplacesAnExistingFileKeepingItsPermissions) {
     const std::string file = writeFile("results.txt", "earlier output, longer than the new\r\n");
     ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
     OutputFileSystem files;
-    EXPECT_EQ(saveOutputFile(files, file, "abc"), std::nullopt);
+    EXPECT_TRUE(saveOutputFile(files, file, "abc"));
     EXPECT_EQ(contentOf(file), "abc\r\n");
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
@@ -135,8 +138,8 @@ TEST_F(SaveOutputFile, FailureAtAnyStepKeepsTheOldFileAndLeavesNoTemporary) {
     const std::string file = writeFile("results.txt", old);
     for (const Case& c : cases) {
         FailingFiles files(c.step, c.error);
-        EXPECT_EQ(saveOutputFile(files, file, "a much longer new text"),
-                  std::optional<std::string>(c.reason));
+        EXPECT_EQ(failureOf(saveOutputFile(files, file, "a much longer new text")),
+                  (Failure{c.reason, file}));
         EXPECT_EQ(contentOf(file), old) << c.reason;
         EXPECT_EQ(entries(), std::vector<std::string>{"results.txt"}) << c.reason;
     }
@@ -144,8 +147,8 @@ TEST_F(SaveOutputFile, FailureAtAnyStepKeepsTheOldFileAndLeavesNoTemporary) {
 
 TEST_F(SaveOutputFile, MissingSubdirectoryFailsWithoutCreatingAnything) {
     OutputFileSystem files;
-    EXPECT_EQ(saveOutputFile(files, m_dir + "/missing/results.txt", "abc"),
-              std::optional<std::string>("No such file or directory"));
+    EXPECT_EQ(failureOf(saveOutputFile(files, m_dir + "/missing/results.txt", "abc")),
+              (Failure{"No such file or directory", m_dir + "/missing/results.txt"}));
     EXPECT_TRUE(entries().empty());
 }
 

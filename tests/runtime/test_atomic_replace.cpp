@@ -16,10 +16,13 @@
 
 #include "runtime/atomic_replace.h"
 #include "runtime/output_target.h"
+#include "support/failure_of.h"
 #include "support/scratch_directory.h"
 
 namespace velmora {
 namespace {
+
+using testing::failureOf;
 
 // Outputs leave links, FIFOs and directories behind: the whole directory goes.
 class ReplaceTest : public testing::ScratchDirectoryTest {
@@ -57,8 +60,8 @@ TEST_F(ReplaceTest, NothingChangesUntilCommitThenEveryFileTakesItsPlace) {
 
     OutputFileSystem files;
     AtomicReplace replace(files);
-    ASSERT_EQ(replace.prepare(kept, "new\r\n"), std::nullopt);
-    ASSERT_EQ(replace.prepare(path(longest), "long\r\n"), std::nullopt);
+    ASSERT_TRUE(replace.prepare(kept, "new\r\n"));
+    ASSERT_TRUE(replace.prepare(path(longest), "long\r\n"));
     EXPECT_EQ(read("kept.txt"), "previous, longer than the new text\r\n");
     std::set<std::string> temporary;
     for (const std::string& name : entries())
@@ -68,7 +71,7 @@ TEST_F(ReplaceTest, NothingChangesUntilCommitThenEveryFileTakesItsPlace) {
         EXPECT_TRUE(std::regex_match(name, std::regex(R"(\.velmora-[A-Za-z0-9]{6})"))) << name;
     }
 
-    EXPECT_FALSE(replace.commit().has_value());
+    EXPECT_TRUE(replace.commit());
     EXPECT_EQ(read("kept.txt"), "new\r\n");
     EXPECT_EQ(read(longest), "long\r\n");
     EXPECT_EQ(entries(), (std::set<std::string>{"kept.txt", longest}));
@@ -154,16 +157,14 @@ TEST_F(ReplaceTest, FailureLeavesUntouchedEveryFileNotYetRenamedAndNoTemporary) 
         FailingFiles files(c.step, c.call, c.step == Step::Rename ? EIO : ENOSPC);
         {
             AtomicReplace replace(files);
-            EXPECT_EQ(replace.prepare(path("a.txt"), "new a"), std::nullopt);
-            EXPECT_EQ(replace.prepare(path("b.txt"), "new b"), std::nullopt);
-            EXPECT_EQ(replace.prepare(pipe, "new p"), std::nullopt);
-            const auto last = replace.prepare(path(c.last), "new c");
-            EXPECT_EQ(last, c.prepare ? std::optional<std::string>(c.prepare) : std::nullopt);
+            EXPECT_TRUE(replace.prepare(path("a.txt"), "new a"));
+            EXPECT_TRUE(replace.prepare(path("b.txt"), "new b"));
+            EXPECT_TRUE(replace.prepare(pipe, "new p"));
+            EXPECT_EQ(failureOf(replace.prepare(path(c.last), "new c")),
+                      c.prepare ? std::optional<Failure>(Failure{c.prepare, path(c.last)})
+                                : std::nullopt);
             if (c.commit) {
-                const auto failure = replace.commit();
-                ASSERT_TRUE(failure.has_value());
-                EXPECT_EQ(failure->target, path(c.failed));
-                EXPECT_EQ(failure->reason, c.reason);
+                EXPECT_EQ(failureOf(replace.commit()), (Failure{c.reason, path(c.failed)}));
             }
         }
         EXPECT_EQ(read("a.txt"), c.a);
@@ -195,15 +196,14 @@ TEST_F(ReplaceTest, ReadOnlyFileIsRefusedAndKept) {
     NonRootFiles files;
     for (const char* name : {"kept.txt", "link.txt"}) {
         AtomicReplace outputs(files);
-        EXPECT_EQ(outputs.prepare(path(name), "new"),
-                  std::optional<std::string>("Permission denied"))
-            << name;
-        EXPECT_EQ(outputs.commit(), std::nullopt);
+        EXPECT_EQ(failureOf(outputs.prepare(path(name), "new")),
+                  (Failure{"Permission denied", path(name)}));
+        EXPECT_TRUE(outputs.commit());
     }
     EXPECT_EQ(read("kept.txt"), "earlier\r\n");
     EXPECT_EQ(entries(), (std::set<std::string>{"kept.txt", "link.txt"}));
     AtomicReplace fresh(files);
-    EXPECT_EQ(fresh.prepare(path("new.txt"), "new"), std::nullopt);  // no file yet: nothing to ask
+    EXPECT_TRUE(fresh.prepare(path("new.txt"), "new"));  // no file yet: nothing to ask
     // The real check, where the test runs as a user the mode binds.
     if (::geteuid() != 0) {
         OutputFileSystem real;
@@ -223,10 +223,11 @@ TEST_F(ReplaceTest, LinksAreFollowedAndOtherFilesWrittenInPlace) {
     ASSERT_GE(reader, 0);
 
     OutputFileSystem files;
-    EXPECT_EQ(replaceFile(files, path("link.txt"), "through the link"), std::nullopt);
-    EXPECT_EQ(replaceFile(files, path("dangling.txt"), "made"), std::nullopt);
-    EXPECT_EQ(replaceFile(files, pipe, "through the pipe"), std::nullopt);
-    EXPECT_EQ(replaceFile(files, path("loop.txt"), "x"), "Too many levels of symbolic links");
+    EXPECT_TRUE(replaceFile(files, path("link.txt"), "through the link"));
+    EXPECT_TRUE(replaceFile(files, path("dangling.txt"), "made"));
+    EXPECT_TRUE(replaceFile(files, pipe, "through the pipe"));
+    EXPECT_EQ(failureOf(replaceFile(files, path("loop.txt"), "x")),
+              (Failure{"Too many levels of symbolic links", path("loop.txt")}));
 
     // A window's save does not wait for a reader of a FIFO. Should it wait,
     // a reader comes after a while, and the test fails instead of hanging.
@@ -238,7 +239,8 @@ TEST_F(ReplaceTest, LinksAreFollowedAndOtherFilesWrittenInPlace) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (!done) ::close(::open(unread.c_str(), O_RDONLY | O_NONBLOCK));
     });
-    EXPECT_EQ(replaceFile(files, unread, "x", false), "No such device or address");
+    EXPECT_EQ(failureOf(replaceFile(files, unread, "x", false)),
+              (Failure{"No such device or address", unread}));
     done = true;
     rescue.join();
 

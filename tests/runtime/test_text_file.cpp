@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/text_file.h"
+#include "support/failure_of.h"
 #include "support/scratch_directory.h"
 
 namespace velmora {
@@ -22,24 +23,22 @@ TEST_F(TextFileTest, ReadFileBytesReturnsEveryByteUnchanged) {
     const std::string bytes("1 2\r\n\0\xff\x80\n\r", 10);
     const std::string file = path("bytes.txt");
     writeRaw(file, bytes);
-    const std::optional<std::string> read = readFileBytes(file);
-    ASSERT_TRUE(read.has_value());
+    const Expected<std::string> read = readFileBytes(file);
+    ASSERT_TRUE(read);
     EXPECT_EQ(*read, bytes);
 
     const std::string empty = path("empty.txt");
     writeRaw(empty, "");
-    const std::optional<std::string> none = readFileBytes(empty);
-    ASSERT_TRUE(none.has_value());
+    const Expected<std::string> none = readFileBytes(empty);
+    ASSERT_TRUE(none);
     EXPECT_EQ(*none, "");
 }
 
 TEST_F(TextFileTest, ReadFileBytesReportsWhyItFailed) {
-    std::string error;
-    EXPECT_FALSE(readFileBytes(m_dir + "/absent.txt", &error).has_value());
-    EXPECT_EQ(error, "No such file or directory");
-    error.clear();
-    EXPECT_FALSE(readFileBytes(m_dir, &error).has_value());
-    EXPECT_EQ(error, "Is a directory");
+    using testing::failureOf;
+    const std::string absent = m_dir + "/absent.txt";
+    EXPECT_EQ(failureOf(readFileBytes(absent)), (Failure{"No such file or directory", absent}));
+    EXPECT_EQ(failureOf(readFileBytes(m_dir)), (Failure{"Is a directory", m_dir}));
 }
 
 std::vector<std::string> blocksOf(const std::string& file, std::size_t buffer, bool* failed) {
@@ -101,9 +100,8 @@ TEST_F(TextFileTest, LineBlocksHoldWholeLinesOnly) {
 
 TEST_F(TextFileTest, LineBlocksReportUnopenableAndUnreadableFiles) {
     LineBlockInput in;
-    std::string error;
-    EXPECT_FALSE(in.open(m_dir + "/absent.txt", &error));
-    EXPECT_EQ(error, "No such file or directory");
+    const std::string absent = m_dir + "/absent.txt";
+    EXPECT_EQ(testing::failureOf(in.open(absent)), (Failure{"No such file or directory", absent}));
     std::string_view block;
     EXPECT_FALSE(in.nextBlock(block));
 

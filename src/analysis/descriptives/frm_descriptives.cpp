@@ -116,6 +116,8 @@ void frmDescriptives::cmdOK_Click() {
         }
     } catch (...) {
         // An unexpected fault ends the command silently, pointer restored.
+        // Silent by design, not through the message box: the boxes tell of
+        // a bad choice (no item ticked, above), which the user can put right.
     }
     if (completed) hide();
 }

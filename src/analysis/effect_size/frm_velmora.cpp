@@ -185,7 +185,9 @@ void frmVelmora::cmdOK_Click() {
         completed = runAnalysis();
     } catch (...) {
         // An unexpected fault ends the command silently; the pointer is
-        // already back and nothing was appended.
+        // already back and nothing was appended. Silent by design, not
+        // through the message box: the boxes tell of a bad choice or bad
+        // data (runAnalysis shows those), which the user can put right.
     }
     if (completed) hide();
 }

@@ -9,6 +9,7 @@
 #include "data/data_set.h"
 #include "output/plot/histogram.h"
 #include "output/plot/svg_writer.h"
+#include "runtime/contract.h"
 #include "runtime/number_text.h"
 #include "runtime/report_text.h"
 #include "runtime/rounding.h"
@@ -402,6 +403,7 @@ std::array<std::vector<float>, kEstimatorCount> validTrialValues(
 }
 
 AxisTicks roundTicks(double lower, double upper, int maxIntervals) {
+    VELMORA_EXPECTS(std::isfinite(lower) && std::isfinite(upper) && lower < upper);
     const double wanted = (upper - lower) / std::max(1, maxIntervals);
     const double power = std::pow(10.0, std::floor(std::log10(wanted)));
     AxisTicks ticks;

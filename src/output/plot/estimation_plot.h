@@ -34,6 +34,7 @@ struct EstimationPlotData {
     AnalysisOptions options;
     PlotPairs pairs;
     std::vector<double> dzValues;  // the valid trial values of d_z, any order
+    // nullopt: not computable; no line is drawn for it.
     std::optional<double> observedDz;
     PairedInterval percentile;
     PairedInterval bca;

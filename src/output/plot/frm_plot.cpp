@@ -141,8 +141,8 @@ bool frmPlot::saveTo(const std::string& path) {
         image(m_renderer->defaultSize() * ratio).save(&buffer, "PNG");
         bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
     }
-    if (const auto error = replaceFile(m_files, path, std::move(bytes))) {
-        m_messageBox.show("The picture could not be saved: " + *error, "Save As",
+    if (const Status saved = replaceFile(m_files, path, std::move(bytes)); !saved) {
+        m_messageBox.show("The picture could not be saved: " + saved.failure().message, "Save As",
                           MessageIcon::Warning, MessageButtons::Ok);
         return false;
     }

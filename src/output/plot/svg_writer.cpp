@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "runtime/contract.h"
 #include "runtime/report_text.h"
 
 namespace velmora {
@@ -156,6 +157,7 @@ void SvgWriter::openGroup(std::string_view id) {
 }
 
 void SvgWriter::closeGroup() {
+    VELMORA_EXPECTS(m_depth > 1);  // a group is open
     --m_depth;
     indent();
     m_out += "</g>";
@@ -205,6 +207,7 @@ void SvgWriter::text(double x, double y, std::string_view content, const SvgText
 }
 
 std::string SvgWriter::finish() {
+    VELMORA_EXPECTS(m_depth == 1);  // every group closed
     m_out += "</svg>";
     m_out += CRLF;
     return std::move(m_out);
